@@ -1,0 +1,19 @@
+// The settings of one conversion. The window keeps them in step with its
+// controls; a run reads some of them again while it goes.
+#pragma once
+
+#include <string>
+
+struct ConversionSettings {
+  std::string sourcePath;
+  std::string targetPath;
+  double framesPerSecond = 5;  // a whole number from 1 to 120
+  int compression = 50;        // 0 to 100; the window hands 100 - it to the JPEG quality
+  bool convertAudio = true;
+  int sampleRateChoice = 1;    // 0..3 for 5500, 11000, 22000, 44000 Hz; anything else counts as 5500
+  bool audio16Bit = false;
+  bool stereo = false;
+  bool storeOnlyChanges = true;
+  bool openResult = true;
+  bool createHtmlPage = true;
+};
