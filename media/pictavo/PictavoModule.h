@@ -1,0 +1,29 @@
+// Loads the imaging module by its bare name and resolves its five entry
+// points. Both front ends call the module only through Api().
+#pragma once
+
+#include <filesystem>
+#include <memory>
+
+#include "media/pictavo/PictavoApi.h"
+
+inline constexpr const char* kPictavoLoadFailure = "Could not load file Pictavo.DLL";
+
+class PictavoModule {
+ public:
+  // Looks in programDir first, then the system's library path. Empty when the
+  // module or any of the five entry points is missing.
+  static std::unique_ptr<PictavoModule> Load(const std::filesystem::path& programDir);
+
+  const PictavoApi& Api() const { return api_; }
+
+  ~PictavoModule();
+  PictavoModule(const PictavoModule&) = delete;
+  PictavoModule& operator=(const PictavoModule&) = delete;
+
+ private:
+  PictavoModule(void* handle, const PictavoApi& api) : handle_(handle), api_(api) {}
+
+  void* handle_;
+  PictavoApi api_;
+};
