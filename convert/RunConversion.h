@@ -4,6 +4,12 @@
 #include "convert/ConversionWindow.h"
 #include "media/pictavo/PictavoApi.h"
 
+struct DecoderFunctions;
+
 // Runs one conversion from source to movie and hand-off, reporting through
 // window. Returns whether the movie file was written.
 bool RunConversion(ConversionSettings& settings, ConversionWindow& window, const PictavoApi& imaging);
+
+// The same over the given decoding functions.
+bool RunConversion(ConversionSettings& settings, ConversionWindow& window, const PictavoApi& imaging,
+                   const DecoderFunctions& decoder);

@@ -1,0 +1,10 @@
+#include "convert/DecoderFunctions.h"
+
+const DecoderFunctions& RealDecoder() {
+  static const DecoderFunctions table{
+      MclGetFileInfo, MclReadOpen,  MclSndCreate, MclImgCreate, MclReadImage,
+      MclImgToDIB,    MclGetDIBits, MclReleaseDIB, MclReadSound, MclSndGetInfo,
+      MclSndFree,     MclImgFree,   MclGetError,  MclGetErrorStr, MclReadClose,
+  };
+  return table;
+}

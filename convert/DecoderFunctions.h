@@ -1,0 +1,30 @@
+// The decoding library's entry points as a table, so a run can be driven by
+// the real library or by a scripted source in tests.
+#pragma once
+
+#include <cstdint>
+
+#include "media/mcl/mcl.h"
+
+struct DecoderFunctions {
+  int (*MclGetFileInfo)(const char* path, int flags, SourceFileInfo* info, int reserved1, int reserved2);
+  MclReadHandle (*MclReadOpen)(const char* path, int flags, int reserved1, int reserved2);
+  MclSoundHandle (*MclSndCreate)();
+  MclImageHandle (*MclImgCreate)();
+  int (*MclReadImage)(MclReadHandle read, std::int32_t frameIndex, MclImageHandle image);
+  MclBitmapHandle (*MclImgToDIB)(MclImageHandle image);
+  int (*MclGetDIBits)(MclBitmapHandle bitmap, int firstLine, int lineCount, unsigned char* rows,
+                      const DibInfoHeader* info);
+  void (*MclReleaseDIB)(MclBitmapHandle bitmap);
+  int (*MclReadSound)(MclReadHandle read, std::int64_t firstSample, std::int32_t count, MclSoundHandle sound);
+  int (*MclSndGetInfo)(MclSoundHandle sound, std::int32_t* unused, std::int32_t* channels, std::int32_t* bits,
+                       std::int32_t* byteCount, const unsigned char** data);
+  void (*MclSndFree)(MclSoundHandle sound);
+  void (*MclImgFree)(MclImageHandle image);
+  int (*MclGetError)();
+  const char* (*MclGetErrorStr)();
+  void (*MclReadClose)(MclReadHandle read);
+};
+
+// The table of the linked decoding library.
+const DecoderFunctions& RealDecoder();

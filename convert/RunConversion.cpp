@@ -1,0 +1,124 @@
+#include "convert/RunConversion.h"
+
+#include <cmath>
+#include <string>
+
+#include "convert/ConversionRun.h"
+#include "convert/HandOffMovie.h"
+#include "convert/SoundTrack.h"
+#include "convert/StorePicture.h"
+
+namespace {
+
+std::string FrameLine(std::int32_t frame, std::int32_t total) {
+  return "Frame " + std::to_string(frame) + " von " + std::to_string(total);
+}
+
+// A source without a usable picture or frame rate would walk forever or
+// store nothing; it is treated like one that cannot be opened.
+bool SourceReadable(const ConversionRun& run, int infoResult) {
+  const SourceFileInfo& info = run.fileInfo;
+  return infoResult == 0 && run.readHandle && info.frameRate > 0 && std::isfinite(info.frameRate) &&
+         info.width > 0 && info.height > 0;
+}
+
+void ReportUnreadable(const ConversionRun& run) {
+  const char* text = run.decoder.MclGetErrorStr();
+  const bool hasText = run.decoder.MclGetError() != 0 && text != nullptr && *text != '\0';
+  run.window.ShowStatusLine(hasText ? std::string(text)
+                                    : "Die Datei " + run.settings.sourcePath + " kann nicht gelesen werden.");
+}
+
+bool SetUp(ConversionRun& run) {
+  run.previousPicture.Make(1, 1);
+  ResetCharacterIDs();
+  run.movie.AddObject(std::make_unique<FCTSetBackgroundColor>(std::make_unique<FColor>(255, 255, 255)));
+  const std::string sourcePath = run.settings.sourcePath;
+  const int infoResult = run.decoder.MclGetFileInfo(sourcePath.c_str(), 0, &run.fileInfo, 0, 0);
+  run.frameTotal = run.fileInfo.frameCount;
+  run.readHandle = {run.decoder.MclReadOpen(sourcePath.c_str(), 0, 0, 0), run.decoder.MclReadClose};
+  if (!SourceReadable(run, infoResult)) return false;
+  run.fps = run.settings.framesPerSecond;
+  ChooseSoundFormat(run);
+  if (run.settings.convertAudio) run.movie.AddObject(MakeSoundStreamHead(run));
+  run.window.ShowStatusLine("Starte Konvertierung...");
+  run.soundHandle = {run.decoder.MclSndCreate(), run.decoder.MclSndFree};
+  run.imageHandle = {run.decoder.MclImgCreate(), run.decoder.MclImgFree};
+  run.sourceSamplesPerFrame = TruncateToInt32(run.fileInfo.audioSampleRate / run.fps);
+  return true;
+}
+
+bool FrameLimitReached(ConversionRun& run) {
+  if (run.framesEmitted < kLargest16Bit) return false;
+  run.limitReached = true;
+  run.window.ShowStatusLine(kMovieLimitLine);
+  return true;
+}
+
+void EmitMovieFrames(ConversionRun& run) {
+  do {
+    run.soundResult = 0;
+    if (run.settings.convertAudio) ConvertSoundBlock(run);
+    run.movie.AddObject(std::make_unique<FCTShowFrame>());
+    run.framesEmitted += 1;
+    run.movieTime = run.movieTime + 1 / run.fps;
+  } while (run.movieTime < run.sourceTime && !FrameLimitReached(run));
+}
+
+// One source frame: its picture and the movie frames that fall before its end.
+void WalkFrame(ConversionRun& run) {
+  if (run.frameIndex % 100 == 0) {
+    run.window.ShowStatusLine(FrameLine(run.frameIndex + 1, run.frameTotal));
+    run.window.ProcessPendingInput();
+  }
+  run.sourceTime = run.sourceTime + 1 / run.fileInfo.frameRate;
+  if (run.movieTime <= run.sourceTime && !FrameLimitReached(run)) {
+    StorePicture(run, run.frameIndex);
+    if (!run.limitReached) EmitMovieFrames(run);
+  }
+  run.frameIndex = run.frameIndex + 1;
+  run.window.ShowProgress(run.frameIndex, run.frameTotal);
+}
+
+void WalkSource(ConversionRun& run) {
+  do {
+    WalkFrame(run);
+  } while (run.soundResult == 0 && run.imageResult == 0 && run.frameIndex < run.frameTotal && !run.limitReached);
+}
+
+bool Finish(ConversionRun& run) {
+  run.soundHandle.reset();
+  run.imageHandle.reset();
+  if (run.decoder.MclGetError() != 0) run.window.ShowStatusLine(run.decoder.MclGetErrorStr());
+  run.window.ShowStatusLine(FrameLine(run.frameIndex, run.frameTotal));
+  run.window.ShowStatusLine("Konvertiertung beendet.");
+  run.previousPicture.Release();
+  run.readHandle.reset();
+  const std::string targetPath = run.settings.targetPath;
+  const bool saved = run.movie.SaveMovie(targetPath, run.fileInfo.width * 20, run.fileInfo.height * 20,
+                                         TruncateToInt32(run.fps));
+  if (!saved) {
+    run.window.ShowStatusLine("Datei " + targetPath + " kann nicht erstellt werden");
+    return false;
+  }
+  HandOffMovie(run.window, targetPath, run.fileInfo.width, run.fileInfo.height, run.settings.createHtmlPage,
+               run.settings.openResult);
+  return true;
+}
+
+}  // namespace
+
+bool RunConversion(ConversionSettings& settings, ConversionWindow& window, const PictavoApi& imaging,
+                   const DecoderFunctions& decoder) {
+  ConversionRun run(settings, window, imaging, decoder);
+  if (!SetUp(run)) {
+    ReportUnreadable(run);
+    return false;
+  }
+  WalkSource(run);
+  return Finish(run);
+}
+
+bool RunConversion(ConversionSettings& settings, ConversionWindow& window, const PictavoApi& imaging) {
+  return RunConversion(settings, window, imaging, RealDecoder());
+}

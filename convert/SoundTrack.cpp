@@ -1,0 +1,122 @@
+#include "convert/SoundTrack.h"
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+struct RateChoice {
+  std::int32_t rate;
+  std::int32_t code;
+};
+
+RateChoice RateOf(int choice) {
+  switch (choice) {
+    case 1: return {11000, 1};
+    case 2: return {22000, 2};
+    case 3: return {44000, 3};
+    default: return {5500, 0};
+  }
+}
+
+bool UsableSource(const SourceSamples& source) {
+  return source.data != nullptr && source.frames > 0 && (source.bits == 8 || source.bits == 16) &&
+         (source.channels == 1 || source.channels == 2);
+}
+
+void WriteSilence(OutputFormat format, std::int64_t n, unsigned char* out) {
+  const std::int64_t bytes = n * (format.bits16 ? 2 : 1) * (format.stereo ? 2 : 1);
+  std::memset(out, format.bits16 ? 0 : 128, static_cast<std::size_t>(bytes));
+}
+
+// One source sample at byte p, as the source stores it.
+int SampleAt(const unsigned char* p, bool source16) {
+  if (!source16) return p[0];
+  return static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | (p[1] << 8)));
+}
+
+unsigned char* PutSample(unsigned char* out, int sample, bool source16, bool output16) {
+  if (output16) {
+    const std::int16_t value = source16 ? static_cast<std::int16_t>(sample) : to16(static_cast<std::uint8_t>(sample));
+    const auto bits = static_cast<std::uint16_t>(value);
+    out[0] = static_cast<unsigned char>(bits & 0xFF);
+    out[1] = static_cast<unsigned char>(bits >> 8);
+    return out + 2;
+  }
+  out[0] = source16 ? to8(static_cast<std::int16_t>(sample)) : static_cast<std::uint8_t>(sample);
+  return out + 1;
+}
+
+}  // namespace
+
+std::uint8_t to8(std::int16_t sample) { return static_cast<std::uint8_t>((sample >> 8) + 128); }
+
+std::int16_t to16(std::uint8_t sample) { return static_cast<std::int16_t>((sample - 128) * 256); }
+
+std::int32_t TruncateToInt32(double value) {
+  if (std::isnan(value)) return 0;
+  const double low = std::numeric_limits<std::int32_t>::min();
+  const double high = std::numeric_limits<std::int32_t>::max();
+  return static_cast<std::int32_t>(std::trunc(std::fmin(std::fmax(value, low), high)));
+}
+
+void ChooseSoundFormat(ConversionRun& run) {
+  const RateChoice choice = RateOf(run.settings.sampleRateChoice);
+  run.sampleRate = choice.rate;
+  run.rateCode = choice.code;
+  run.bits16 = run.settings.audio16Bit ? 1 : 0;
+  run.stereo = run.settings.stereo ? 1 : 0;
+  run.outputBytesPerSampleFrame = (run.bits16 ? 2 : 1) * (run.stereo ? 2 : 1);
+}
+
+std::unique_ptr<FDTSoundStreamHead2> MakeSoundStreamHead(const ConversionRun& run) {
+  const auto sampleCount = static_cast<std::uint16_t>(TruncateToInt32(run.sampleRate / run.fps));
+  return std::make_unique<FDTSoundStreamHead2>(1, 0, static_cast<std::uint8_t>(run.rateCode),
+                                               static_cast<std::uint8_t>(run.bits16),
+                                               static_cast<std::uint8_t>(run.stereo), sampleCount);
+}
+
+void ConvertSamples(const SourceSamples& source, OutputFormat format, std::int64_t n, unsigned char* out) {
+  if (!UsableSource(source)) {
+    WriteSilence(format, n, out);
+    return;
+  }
+  const bool source16 = source.bits == 16;
+  const int sampleBytes = source16 ? 2 : 1;
+  const int frameBytes = sampleBytes * source.channels;
+  for (std::int64_t j = 0; j < n; ++j) {
+    const unsigned char* frame = source.data + (j * source.frames / n) * frameBytes;
+    const int left = SampleAt(frame, source16);
+    const int right = source.channels == 2 ? SampleAt(frame + sampleBytes, source16) : left;
+    out = PutSample(out, left, source16, format.bits16);
+    if (format.stereo) out = PutSample(out, right, source16, format.bits16);
+  }
+}
+
+void ConvertSoundBlock(ConversionRun& run) {
+  const DecoderFunctions& mcl = run.decoder;
+  run.soundResult = mcl.MclReadSound(run.readHandle.get(), run.soundReadPosition, run.sourceSamplesPerFrame,
+                                     run.soundHandle.get());
+  std::int32_t unused = 0, channels = 0, bits = 0, byteCount = 0;
+  const unsigned char* data = nullptr;
+  mcl.MclSndGetInfo(run.soundHandle.get(), &unused, &channels, &bits, &byteCount, &data);
+
+  const std::int64_t product = static_cast<std::int64_t>(run.soundFrameNumber) * run.sampleRate;
+  const double quotient = std::trunc(static_cast<double>(product) / run.fps - static_cast<double>(run.samplesWritten));
+  const std::int64_t n = quotient > 0 ? static_cast<std::int64_t>(quotient) : 0;
+  const std::int64_t blockBytes = n * run.outputBytesPerSampleFrame;
+
+  SourceSamples source{data, 0, channels, bits};
+  const int sourceFrameBytes = (bits == 16 ? 2 : 1) * (channels == 2 ? 2 : 1);
+  source.frames = byteCount > 0 ? byteCount / sourceFrameBytes : 0;
+
+  auto buffer = std::make_unique<unsigned char[]>(static_cast<std::size_t>(blockBytes));
+  ConvertSamples(source, OutputFormat{run.bits16 != 0, run.stereo != 0}, n, buffer.get());
+  run.movie.AddObject(std::make_unique<FDTSoundStreamBlock>(static_cast<std::uint32_t>(blockBytes), buffer.get()));
+  run.sampleBuffers.push_back(std::move(buffer));
+
+  run.samplesWritten += n;
+  run.soundFrameNumber += 1;
+  run.soundReadPosition += run.sourceSamplesPerFrame;
+}

@@ -1,0 +1,191 @@
+#include "convert/StorePicture.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+#include <system_error>
+
+namespace {
+
+using BitmapHandle = std::unique_ptr<MclBitmap, void (*)(MclBitmap*)>;
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+struct JpegBytes {
+  std::unique_ptr<unsigned char[]> data;
+  std::uint32_t size = 0;
+};
+
+// The region's place in picture coordinates (y = 0 is the top row), pixels.
+struct Placement {
+  int left, top, width, height;
+};
+
+bool SamePixel(const unsigned char* a, const unsigned char* b) { return std::memcmp(a, b, 3) == 0; }
+
+// Only columns outside the bounds found so far can widen them.
+void WidenByRow(const unsigned char* a, const unsigned char* b, int w, int r, ChangedRegion& region) {
+  const int leftEnd = std::min(region.minX, w);
+  for (int x = 0; x < leftEnd; ++x) {
+    if (!SamePixel(a + 3 * x, b + 3 * x)) {
+      region.minX = x;
+      break;
+    }
+  }
+  for (int x = w - 1; x > region.maxX && x >= 0; --x) {
+    if (!SamePixel(a + 3 * x, b + 3 * x)) {
+      region.maxX = x;
+      break;
+    }
+  }
+  region.changed = true;
+  region.minR = std::min(region.minR, r);
+  region.maxR = std::max(region.maxR, r);
+}
+
+std::optional<JpegBytes> ReadWholeFile(const std::string& path) {
+  FileHandle file(std::fopen(path.c_str(), "rb"));
+  if (!file) return std::nullopt;
+  if (std::fseek(file.get(), 0, SEEK_END) != 0) return std::nullopt;
+  const long size = std::ftell(file.get());
+  if (size < 0 || std::fseek(file.get(), 0, SEEK_SET) != 0) return std::nullopt;
+  JpegBytes bytes{std::make_unique<unsigned char[]>(static_cast<std::size_t>(size)),
+                  static_cast<std::uint32_t>(size)};
+  if (std::fread(bytes.data.get(), 1, bytes.size, file.get()) != bytes.size) return std::nullopt;
+  return bytes;
+}
+
+std::unique_ptr<FMatrix> BitmapMatrix(std::int32_t translateX, std::int32_t translateY) {
+  return std::make_unique<FMatrix>(1, 0x140000, 0x140000, 0, 0, 0, translateX, translateY);  // 20.0: one pixel, 20 twips
+}
+
+std::unique_ptr<FDTDefineShape> MakeRegionShape(std::uint16_t bitmapID, const Placement& at, int w, int h) {
+  auto shape = std::make_unique<FDTDefineShape>(std::make_unique<FRect>(0, 0, 40 * w, 40 * h));
+  shape->AddFillStyle(std::make_unique<FFillStyleBitmap>(0, 0xFFFF, BitmapMatrix(0, 0)));
+  shape->AddFillStyle(std::make_unique<FFillStyleBitmap>(0, bitmapID, BitmapMatrix(20 * at.left, 20 * at.top)));
+  shape->FinishStyleArrays();
+  shape->AddShapeRec(std::make_unique<FShapeRecChange>(0, 0, 1, 0, 1, 20 * at.left, 20 * at.top, 0, 2, 0, nullptr,
+                                                       nullptr));
+  shape->AddShapeRec(std::make_unique<FShapeRecEdgeStraight>(20 * at.width, 0));
+  shape->AddShapeRec(std::make_unique<FShapeRecEdgeStraight>(0, 20 * at.height));
+  shape->AddShapeRec(std::make_unique<FShapeRecEdgeStraight>(-20 * at.width, 0));
+  shape->AddShapeRec(std::make_unique<FShapeRecEdgeStraight>(0, -20 * at.height));
+  shape->AddShapeRec(std::make_unique<FShapeRecEnd>());
+  return shape;
+}
+
+void AddPictureTags(ConversionRun& run, JpegBytes bytes, const Placement& at, bool removeOld) {
+  auto bitmap = std::make_unique<FDTDefineBitsJPEG2>(bytes.data.get(), bytes.size);
+  run.jpegBuffers.push_back(std::move(bytes.data));
+  const std::uint16_t bitmapID = bitmap->GetCharacterID();
+  run.movie.AddObject(std::move(bitmap));
+  auto shape = MakeRegionShape(bitmapID, at, run.fileInfo.width, run.fileInfo.height);
+  const std::uint16_t shapeID = shape->GetCharacterID();
+  run.movie.AddObject(std::move(shape));
+  run.charactersMade += 2;
+  if (removeOld) {
+    for (std::int32_t depth = run.firstDepth; depth <= run.placeDepth; ++depth)
+      run.movie.AddObject(std::make_unique<FCTRemoveObject2>(static_cast<std::uint16_t>(depth)));
+    run.firstDepth = run.placeDepth + 1;
+  }
+  run.placeDepth += 1;
+  run.movie.AddObject(std::make_unique<FCTPlaceObject2>(0, 0, 1, 0, static_cast<std::uint16_t>(run.placeDepth), shapeID,
+                                                        std::make_unique<FMatrix>(0, 0, 0, 0, 0, 0, 0, 0), nullptr, 0,
+                                                        nullptr, 0));
+}
+
+// Told once a run; the next picture is then stored whole.
+void ReportTempTrouble(ConversionRun& run, const std::string& path) {
+  run.forceFull = true;
+  if (run.tempTroubleShown) return;
+  run.tempTroubleShown = true;
+  run.window.ShowStatusLine(path.empty() ? std::string("Der temporäre Ordner kann nicht benutzt werden.")
+                                         : "Die temporäre Bilddatei " + path + " kann nicht geschrieben werden.");
+}
+
+// The JPEG goes through a temporary file: the imaging module only saves files.
+void StoreRegion(ConversionRun& run, PictureHolder& current, const ChangedRegion& region, bool removeOld) {
+  const int cw = region.maxX - region.minX + 1;
+  const int ch = region.maxR - region.minR + 1;
+  PictureHolder regionPicture(run.imaging);
+  regionPicture.Make(cw, ch);
+  for (int r = 0; r < ch; ++r)
+    std::memcpy(regionPicture.Row(r), current.Row(region.minR + r) + 3 * region.minX, static_cast<std::size_t>(3 * cw));
+  const Placement at{region.minX, current.Height() - 1 - region.maxR, cw, ch};
+  run.forceFull = false;
+
+  const std::string path = MakeTempFileName("tempjpg", ".jpg");
+  bool stored = false;
+  if (!path.empty()) {
+    run.imaging.SaveDib(regionPicture.Dib(), path.c_str(), 7, run.window.OwnerWindowHandle());
+    if (auto bytes = ReadWholeFile(path)) {
+      AddPictureTags(run, std::move(*bytes), at, removeOld);
+      stored = true;
+    }
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
+  }
+  if (!stored) ReportTempTrouble(run, path);
+  regionPicture.Release();
+  run.previousPicture = std::move(current);
+}
+
+bool PictureWouldPassLimits(const ConversionRun& run) {
+  return run.charactersMade + 2 > kLargest16Bit || run.placeDepth + 1 > kLargest16Bit;
+}
+
+}  // namespace
+
+ChangedRegion FindChangedRegion(const PictureHolder& current, const PictureHolder& previous, int w, int h) {
+  ChangedRegion region{false, w + 10, -10, h + 10, -10};
+  const auto rowBytes = static_cast<std::size_t>(3 * w);
+  for (int r = 0; r < h; ++r) {
+    const unsigned char* a = current.Row(r);
+    const unsigned char* b = previous.Row(r);
+    if (std::memcmp(a, b, rowBytes) != 0) WidenByRow(a, b, w, r, region);
+  }
+  return region;
+}
+
+std::string MakeTempFileName(const std::string& prefix, const std::string& extension) {
+  std::error_code error;
+  const std::filesystem::path folder = std::filesystem::temp_directory_path(error);
+  if (error || folder.empty()) return {};
+  for (unsigned long n = 0;; ++n) {
+    const std::filesystem::path candidate = folder / (prefix + std::to_string(n) + extension);
+    if (!std::filesystem::exists(candidate, error)) return candidate.string();
+  }
+}
+
+void StorePicture(ConversionRun& run, std::int32_t frameIndex) {
+  const DecoderFunctions& mcl = run.decoder;
+  run.imageResult = mcl.MclReadImage(run.readHandle.get(), frameIndex, run.imageHandle.get());
+  const BitmapHandle bitmap(mcl.MclImgToDIB(run.imageHandle.get()), mcl.MclReleaseDIB);
+  PictureHolder current(run.imaging);
+  current.Make(run.fileInfo.width, run.fileInfo.height);
+  if (bitmap) mcl.MclGetDIBits(bitmap.get(), 0, run.fileInfo.height, current.Dib().rows, current.Dib().info);
+  const int w = current.Width();
+  const int h = current.Height();
+
+  bool removeOld = false;
+  if (run.soundFrameNumber % 10 == 0 || !run.settings.storeOnlyChanges) {
+    run.forceFull = true;
+    removeOld = true;
+  }
+  // A previous picture of another size (the placeholder) cannot be compared.
+  if (run.previousPicture.Width() != w || run.previousPicture.Height() != h) run.forceFull = true;
+  const ChangedRegion region =
+      run.forceFull ? ChangedRegion{true, 0, w - 1, 0, h - 1} : FindChangedRegion(current, run.previousPicture, w, h);
+  if (!region.changed || region.maxX < region.minX || region.maxR < region.minR) return;
+  if (PictureWouldPassLimits(run)) {
+    run.limitReached = true;
+    run.window.ShowStatusLine(kMovieLimitLine);
+    return;
+  }
+  StoreRegion(run, current, region, removeOld);
+}

@@ -1,0 +1,27 @@
+// The picture of one source frame: decoded, compared with the last one stored,
+// and its changed rectangle stored in the movie.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "convert/ConversionRun.h"
+
+// Bounds in stored-row coordinates (r = 0 is the bottom row).
+struct ChangedRegion {
+  bool changed = false;
+  int minX = 0;
+  int maxX = 0;
+  int minR = 0;
+  int maxR = 0;
+};
+
+// The smallest rectangle holding every pixel that differs. Unchanged: minX and
+// minR stay above, maxX and maxR below any pixel.
+ChangedRegion FindChangedRegion(const PictureHolder& current, const PictureHolder& previous, int w, int h);
+
+// A path in the temporary folder under which no file exists yet; empty when
+// the system has no usable temporary folder.
+std::string MakeTempFileName(const std::string& prefix, const std::string& extension);
+
+void StorePicture(ConversionRun& run, std::int32_t frameIndex);
