@@ -1,0 +1,56 @@
+// The module's C entry points, resolved by name by the loader. No exception
+// may leave them: the caller is C.
+#include <algorithm>
+#include <type_traits>
+
+#include "media/pictavo/DibAllocation.h"
+#include "media/pictavo/JpegSaver.h"
+#include "media/pictavo/PictavoApi.h"
+
+#define PICTAVO_EXPORT extern "C" __attribute__((visibility("default")))
+
+namespace {
+
+constexpr int kJpegFormat = 7;
+int jpegQuality = 75;
+
+}  // namespace
+
+// Reading pictures is not offered; the entry point only has to exist.
+PICTAVO_EXPORT int OpenDib(DibRecord*, const char*) { return 1; }
+
+PICTAVO_EXPORT int newdib(DibRecord* dib, int width, int height, int bitsPerPixel, int, int) {
+  if (dib == nullptr) return 1;
+  try {
+    return AllocateDib(*dib, width, height, bitsPerPixel);
+  } catch (...) {
+    *dib = DibRecord{};
+    return 1;
+  }
+}
+
+PICTAVO_EXPORT int deldib(DibRecord dib) {
+  FreeDib(dib);
+  return 0;
+}
+
+PICTAVO_EXPORT int SaveDib(DibRecord dib, const char* path, int format, void*) {
+  if (format != kJpegFormat) return 1;
+  try {
+    return SaveDibAsJpeg(dib, path, jpegQuality) ? 0 : 1;
+  } catch (...) {
+    return 1;
+  }
+}
+
+PICTAVO_EXPORT int SetJPEGQual(int quality) {
+  jpegQuality = std::clamp(quality, 0, 100);
+  return 0;
+}
+
+// The exported functions must match the loader's pointer types.
+static_assert(std::is_same_v<decltype(&OpenDib), PictavoOpenDibFn>);
+static_assert(std::is_same_v<decltype(&newdib), PictavoNewdibFn>);
+static_assert(std::is_same_v<decltype(&deldib), PictavoDeldibFn>);
+static_assert(std::is_same_v<decltype(&SaveDib), PictavoSaveDibFn>);
+static_assert(std::is_same_v<decltype(&SetJPEGQual), PictavoSetJPEGQualFn>);

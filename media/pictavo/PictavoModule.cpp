@@ -1,0 +1,47 @@
+#include "media/pictavo/PictavoModule.h"
+
+#include <dlfcn.h>
+
+#include <string>
+
+namespace {
+
+#ifdef _WIN32
+constexpr const char* kModuleFileName = "Pictavo.dll";
+#else
+constexpr const char* kModuleFileName = "libPictavo.so";
+#endif
+
+struct ModuleCloser {
+  void operator()(void* handle) const { dlclose(handle); }
+};
+using ModuleHandle = std::unique_ptr<void, ModuleCloser>;
+
+ModuleHandle OpenModule(const std::filesystem::path& programDir) {
+  const std::string besideProgram = (programDir / kModuleFileName).string();
+  if (void* handle = dlopen(besideProgram.c_str(), RTLD_NOW | RTLD_LOCAL)) return ModuleHandle(handle);
+  return ModuleHandle(dlopen(kModuleFileName, RTLD_NOW | RTLD_LOCAL));
+}
+
+template <typename Fn>
+bool Resolve(void* handle, const char* name, Fn& entry) {
+  entry = reinterpret_cast<Fn>(dlsym(handle, name));
+  return entry != nullptr;
+}
+
+}  // namespace
+
+std::unique_ptr<PictavoModule> PictavoModule::Load(const std::filesystem::path& programDir) {
+  ModuleHandle handle = OpenModule(programDir);
+  if (!handle) return nullptr;
+  PictavoApi api;
+  const bool complete = Resolve(handle.get(), "OpenDib", api.OpenDib) &&
+                        Resolve(handle.get(), "deldib", api.deldib) &&
+                        Resolve(handle.get(), "SaveDib", api.SaveDib) &&
+                        Resolve(handle.get(), "newdib", api.newdib) &&
+                        Resolve(handle.get(), "SetJPEGQual", api.SetJPEGQual);
+  if (!complete) return nullptr;
+  return std::unique_ptr<PictavoModule>(new PictavoModule(handle.release(), api));
+}
+
+PictavoModule::~PictavoModule() { dlclose(handle_); }
