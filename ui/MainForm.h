@@ -1,0 +1,100 @@
+// The main window: every setting of a conversion in its controls, the start
+// of a run, and the window side of the run (message list, code box).
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include <QWidget>
+
+#include "convert/ConversionSettings.h"
+#include "convert/ConversionWindow.h"
+#include "ui/DialogProvider.h"
+#include "ui/ImagingLoader.h"
+#include "ui/ShellOpener.h"
+
+class QComboBox;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QSpinBox;
+
+using ConversionRunner =
+    std::function<bool(ConversionSettings&, ConversionWindow&, const PictavoApi&)>;
+
+struct MainFormServices {
+  DialogProvider* dialogs;
+  ShellOpener* shell;
+  ImagingLoader loadImaging;
+  ConversionRunner runConversion;
+};
+
+class TMainForm final : public QWidget, public ConversionWindow {
+  Q_OBJECT
+ public:
+  explicit TMainForm(MainFormServices services, QWidget* parent = nullptr);
+  ~TMainForm() override;
+
+  // False when the imaging module is missing; the message has been shown.
+  bool FormCreate();
+  void SetAboutHandler(std::function<void()> showAbout) { showAbout_ = std::move(showAbout); }
+
+  const ConversionSettings& Settings() const { return settings_; }
+  bool RunGoing() const { return runGoing_; }
+  bool ueberbtnPressed = false;
+  bool EndeBtnPressed = false;
+
+  void ShowStatusLine(const std::string& line) override;
+  void ProcessPendingInput() override;
+  void ClearCodeLines() override;
+  void AppendCodeLine(const std::string& line) override;
+  void SaveCodeLines(const std::string& path) override;
+  void ShellOpen(const std::string& pathOrAddress) override;
+  void* OwnerWindowHandle() override { return static_cast<QWidget*>(this); }
+
+  void CompressEdChange();
+  void SelectVideoBtnClick();
+  void CreateFlashBtnClick();
+  void wwwBtnClick();
+  void BrowseClick();
+  void ueberbtnClick();
+  void EndeBtnClick();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildControls();
+  QWidget* BuildBottomPanel();
+  QWidget* BuildPictureSide(QWidget* sheet);
+  QWidget* BuildSettingsPanel(QWidget* parent);
+  void BuildSourceControls(QWidget* panel);
+  void BuildNumberControls(QWidget* panel);
+  void BuildAudioControls(QWidget* panel);
+  void BuildResultControls(QWidget* panel);
+  void BuildImageButtons(QWidget* panel);
+  void SetTabOrder();
+  void ConnectSettings();
+  void ConnectButtons();
+  void Guarded(const std::function<void()>& handler);
+  void RefreshSourcePath();
+  void PutPathIntoEdit(const QString& path);
+  void StartRun();
+  void CentreOnScreen();
+
+  MainFormServices services_;
+  ConversionSettings settings_;
+  std::optional<LoadedImaging> imaging_;
+  FileDialogSetup openDialog_;
+  FileDialogSetup saveDialog_;
+  std::function<void()> showAbout_;
+  bool runGoing_ = false;
+
+  QLineEdit* filenameEdit_ = nullptr;
+  QSpinBox* bpsEd_ = nullptr;
+  QSpinBox* compressEd_ = nullptr;
+  QComboBox* soundBox_ = nullptr;
+  QListWidget* listBox_ = nullptr;
+  QPlainTextEdit* memo_ = nullptr;
+};

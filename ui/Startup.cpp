@@ -1,0 +1,66 @@
+#include "ui/Startup.h"
+
+#include <memory>
+
+#include <QApplication>
+#include <QDir>
+
+#include "ui/AboutBox.h"
+#include "ui/ErrorReport.h"
+#include "ui/QtDialogProvider.h"
+
+namespace {
+
+struct Windows {
+  std::unique_ptr<TMainForm> main;
+  std::unique_ptr<TAboutBox> about;
+};
+
+// Steps 2 and 3 of the start; an empty main window means the program ends.
+Windows CreateWindows(const MainFormServices& services, QDate startDate) {
+  Windows windows;
+  windows.main = std::make_unique<TMainForm>(services);
+  if (!windows.main->FormCreate()) {
+    windows.main.reset();
+    return windows;
+  }
+  windows.about = std::make_unique<TAboutBox>(windows.main.get(), startDate, *services.shell);
+  TAboutBox* about = windows.about.get();
+  windows.main->SetAboutHandler([about] { about->exec(); });
+  return windows;
+}
+
+bool SaveScreenshots(Windows& windows, const QString& dir) {
+  QDir().mkpath(dir);
+  windows.main->show();
+  windows.about->show();
+  QApplication::processEvents();
+  const bool mainSaved = windows.main->grab().save(QDir(dir).filePath("mainwindow.png"));
+  const bool aboutSaved = windows.about->grab().save(QDir(dir).filePath("aboutbox.png"));
+  return mainSaved && aboutSaved;
+}
+
+}  // namespace
+
+StartupOptions ParseStartupOptions(const QStringList& arguments) {
+  StartupOptions options;
+  const qsizetype at = arguments.indexOf("--screenshot");
+  if (at >= 0 && at + 1 < arguments.size()) options.screenshotDir = arguments[at + 1];
+  return options;
+}
+
+int RunTessaline(MainFormServices services, const StartupOptions& options, QDate startDate) {
+  QApplication::setApplicationName("Tessaline");
+  Windows windows;
+  bool failed = false;
+  ReportErrors(*services.dialogs, nullptr, [&] {
+    failed = true;
+    windows = CreateWindows(services, startDate);
+    failed = false;
+  });
+  if (failed || !windows.main) return 1;
+  if (!options.screenshotDir.isEmpty()) return SaveScreenshots(windows, options.screenshotDir) ? 0 : 1;
+  if (AutotestRequested()) AutotestReport("window shown: " + windows.main->objectName());
+  windows.main->show();
+  return QApplication::exec();
+}
