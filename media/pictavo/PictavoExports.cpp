@@ -14,6 +14,15 @@ namespace {
 constexpr int kJpegFormat = 7;
 int jpegQuality = 75;
 
+template <typename Body>
+int Guarded(Body body) {
+  try {
+    return body();
+  } catch (...) {
+    return 1;
+  }
+}
+
 }  // namespace
 
 // Reading pictures is not offered; the entry point only has to exist.
@@ -21,31 +30,26 @@ PICTAVO_EXPORT int OpenDib(DibRecord*, const char*) { return 1; }
 
 PICTAVO_EXPORT int newdib(DibRecord* dib, int width, int height, int bitsPerPixel, int, int) {
   if (dib == nullptr) return 1;
-  try {
-    return AllocateDib(*dib, width, height, bitsPerPixel);
-  } catch (...) {
-    *dib = DibRecord{};
-    return 1;
-  }
+  return Guarded([&] { return AllocateDib(*dib, width, height, bitsPerPixel); });
 }
 
 PICTAVO_EXPORT int deldib(DibRecord dib) {
-  FreeDib(dib);
-  return 0;
+  return Guarded([&] {
+    FreeDib(dib);
+    return 0;
+  });
 }
 
 PICTAVO_EXPORT int SaveDib(DibRecord dib, const char* path, int format, void*) {
   if (format != kJpegFormat) return 1;
-  try {
-    return SaveDibAsJpeg(dib, path, jpegQuality) ? 0 : 1;
-  } catch (...) {
-    return 1;
-  }
+  return Guarded([&] { return SaveDibAsJpeg(dib, path, jpegQuality) ? 0 : 1; });
 }
 
 PICTAVO_EXPORT int SetJPEGQual(int quality) {
-  jpegQuality = std::clamp(quality, 0, 100);
-  return 0;
+  return Guarded([&] {
+    jpegQuality = std::clamp(quality, 0, 100);
+    return 0;
+  });
 }
 
 // The exported functions must match the loader's pointer types.
