@@ -1,0 +1,77 @@
+#include "media/mcl/DibWriter.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace mcl {
+namespace {
+
+SwsContext* PrepareScaler(ScalerCache& cache, const AVFrame& frame, int width, int height) {
+  SwsContext* context =
+      sws_getCachedContext(cache.context.release(), frame.width, frame.height,
+                           static_cast<AVPixelFormat>(frame.format), width, height, AV_PIX_FMT_BGR24,
+                           SWS_BICUBIC, nullptr, nullptr, nullptr);
+  cache.context.reset(context);
+  if (context == nullptr) {
+    cache.tunedFor = {};
+    return nullptr;
+  }
+  // High-definition sources are coded with other colour weights than SD ones.
+  const int matrix = frame.colorspace == AVCOL_SPC_BT709 ? SWS_CS_ITU709 : SWS_CS_ITU601;
+  const int fullRange = frame.color_range == AVCOL_RANGE_JPEG ? 1 : 0;
+  const std::array<int, 7> wanted{frame.width, frame.height, frame.format, width, height, matrix, fullRange};
+  if (cache.tunedFor == wanted) return context;
+  cache.tunedFor = wanted;
+  int* inverse = nullptr;
+  int* table = nullptr;
+  int srcRange = 0;
+  int dstRange = 0;
+  int brightness = 0;
+  int contrast = 0;
+  int saturation = 0;
+  if (sws_getColorspaceDetails(context, &inverse, &srcRange, &table, &dstRange, &brightness, &contrast,
+                               &saturation) >= 0) {
+    sws_setColorspaceDetails(context, sws_getCoefficients(matrix), fullRange || srcRange, table, dstRange,
+                             brightness, contrast, saturation);
+  }
+  return context;
+}
+
+void Scale(SwsContext* context, const AVFrame& frame, unsigned char* firstRow, int stride) {
+  sws_scale(context, frame.data, frame.linesize, 0, frame.height, &firstRow, &stride);
+}
+
+}  // namespace
+
+int WriteDibRows(ScalerCache& cache, const AVFrame& frame, int firstLine, int lineCount, unsigned char* rows,
+                 const DibInfoHeader& info) {
+  const int width = info.width;
+  const int height = std::abs(info.height);
+  if (frame.data[0] == nullptr || rows == nullptr || width <= 0 || height <= 0) return 0;
+  if (firstLine < 0 || firstLine >= height || lineCount <= 0) return 0;
+  lineCount = std::min(lineCount, height - firstLine);
+  SwsContext* context = PrepareScaler(cache, frame, width, height);
+  if (context == nullptr) return -1;
+  const int stride = (width * 3 + 3) / 4 * 4;
+  const bool bottomUp = info.height > 0;
+  if (firstLine == 0 && lineCount == height) {
+    // Bottom-up rows: start at the last stored row and step backwards.
+    Scale(context, frame, bottomUp ? rows + static_cast<std::ptrdiff_t>(height - 1) * stride : rows,
+          bottomUp ? -stride : stride);
+    return lineCount;
+  }
+  // Part of the picture only: swscale makes whole pictures, so go through one.
+  std::vector<unsigned char> picture(static_cast<std::size_t>(stride) * height);
+  Scale(context, frame, picture.data(), stride);
+  for (int k = 0; k < lineCount; ++k) {
+    const int line = firstLine + k;
+    const int topDownRow = bottomUp ? height - 1 - line : line;
+    std::memcpy(rows + static_cast<std::ptrdiff_t>(k) * stride,
+                picture.data() + static_cast<std::ptrdiff_t>(topDownRow) * stride, stride);
+  }
+  return lineCount;
+}
+
+}  // namespace mcl

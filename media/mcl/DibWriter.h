@@ -1,0 +1,25 @@
+// Decoded frames into the caller's 24-bit rows (B, G, R), converted and, when
+// the wanted size differs, scaled by libswscale straight into those rows.
+#pragma once
+
+#include <array>
+
+#include "media/mcl/FfmpegHandles.h"
+#include "media/pictavo/DibRecord.h"
+
+namespace mcl {
+
+// The conversion context, kept between frames of the same size and format.
+struct ScalerCache {
+  SwsPtr context;
+  // What the context's colour details were last set for: sizes, format, matrix, range.
+  std::array<int, 7> tunedFor{};
+};
+
+// Writes lineCount lines from firstLine (line 0 is the bottom row for a
+// positive info.height) at rows, row length width * 3 rounded up to 4 bytes.
+// Returns the lines written; -1 when the conversion cannot be set up.
+int WriteDibRows(ScalerCache& cache, const AVFrame& frame, int firstLine, int lineCount, unsigned char* rows,
+                 const DibInfoHeader& info);
+
+}  // namespace mcl

@@ -1,0 +1,28 @@
+// What MclGetFileInfo reports: exact frame count, real frame rate, the
+// delivered picture size and the sound's sample rate.
+#pragma once
+
+#include <string>
+
+#include "media/mcl/FfmpegHandles.h"
+#include "media/mcl/MclError.h"
+#include "media/mcl/mcl.h"
+
+namespace mcl {
+
+// Larger pictures would not fit a movie's stage; they are delivered scaled
+// down to fit inside this square, aspect kept.
+inline constexpr int kLargestDeliveredSide = 2880;
+
+struct PictureSize {
+  int width;
+  int height;
+};
+
+PictureSize DeliveredSize(PictureSize source);
+double FrameRateOf(const AVStream* stream);
+// Fills info; on a damaged file it is filled with what can be read and the
+// result says why.
+ErrorKind ReadFileInfo(const std::string& path, SourceFileInfo& info);
+
+}  // namespace mcl

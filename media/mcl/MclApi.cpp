@@ -1,0 +1,181 @@
+// The library's entry points: thin wrappers that check handles, keep the
+// last error and never let an exception out.
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "media/mcl/DibWriter.h"
+#include "media/mcl/FileInfo.h"
+#include "media/mcl/MclError.h"
+#include "media/mcl/SoundReader.h"
+#include "media/mcl/VideoReader.h"
+#include "media/mcl/mcl.h"
+
+struct MclReader {
+  std::unique_ptr<mcl::VideoReader> video;
+  std::unique_ptr<mcl::SoundReader> sound;  // opened at the first sound read
+};
+
+struct MclImage {
+  mcl::FramePtr frame{av_frame_alloc()};  // a reference to the decoder's picture
+  std::shared_ptr<mcl::ScalerCache> scaler = std::make_shared<mcl::ScalerCache>();
+  std::string path;
+};
+
+struct MclBitmap {
+  mcl::FramePtr frame{av_frame_alloc()};
+  std::shared_ptr<mcl::ScalerCache> scaler;
+  std::string path;
+};
+
+struct MclSound {
+  std::vector<std::uint8_t> data;
+  int channels = 1;
+  int bits = 16;
+};
+
+namespace {
+
+constexpr int kPastEnd = 1;
+constexpr int kBadHandle = -1;
+
+int Fail(mcl::ErrorKind kind, const std::string& path) {
+  mcl::SetError(kind, path);
+  return static_cast<int>(kind);
+}
+
+}  // namespace
+
+int MclGetFileInfo(const char* path, int /*flags*/, SourceFileInfo* info, int /*reserved1*/, int /*reserved2*/) {
+  mcl::ClearError();
+  const std::string name = path ? path : "";
+  if (info == nullptr) return Fail(mcl::ErrorKind::kInvalidArgument, name);
+  try {
+    const mcl::ErrorKind kind = mcl::ReadFileInfo(name, *info);
+    return kind == mcl::ErrorKind::kNone ? 0 : Fail(kind, name);
+  } catch (const std::bad_alloc&) {
+    return Fail(mcl::ErrorKind::kOutOfMemory, name);
+  }
+}
+
+MclReadHandle MclReadOpen(const char* path, int /*flags*/, int /*reserved1*/, int /*reserved2*/) {
+  mcl::ClearError();
+  const std::string name = path ? path : "";
+  try {
+    mcl::ErrorKind kind = mcl::ErrorKind::kNone;
+    auto reader = std::make_unique<MclReader>();
+    reader->video = mcl::VideoReader::Open(name, kind);
+    if (!reader->video) {
+      Fail(kind, name);
+      return nullptr;
+    }
+    return reader.release();
+  } catch (const std::bad_alloc&) {
+    Fail(mcl::ErrorKind::kOutOfMemory, name);
+    return nullptr;
+  }
+}
+
+MclSoundHandle MclSndCreate() { return new (std::nothrow) MclSound; }
+
+MclImageHandle MclImgCreate() {
+  try {
+    auto image = std::make_unique<MclImage>();
+    return image->frame ? image.release() : nullptr;
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
+int MclReadImage(MclReadHandle read, std::int32_t frameIndex, MclImageHandle image) {
+  if (read == nullptr || image == nullptr) return kBadHandle;
+  const std::string& path = read->video->Path();
+  try {
+    switch (read->video->ReadFrame(frameIndex)) {
+      case mcl::ReadStatus::kPastEnd: return kPastEnd;
+      case mcl::ReadStatus::kError: return Fail(mcl::ErrorKind::kCorrupt, path);
+      case mcl::ReadStatus::kOk: break;
+    }
+    av_frame_unref(image->frame.get());
+    if (av_frame_ref(image->frame.get(), read->video->Current()) < 0) {
+      return Fail(mcl::ErrorKind::kOutOfMemory, path);
+    }
+    image->path = path;
+    return 0;
+  } catch (const std::bad_alloc&) {
+    return Fail(mcl::ErrorKind::kOutOfMemory, path);
+  }
+}
+
+MclBitmapHandle MclImgToDIB(MclImageHandle image) {
+  if (image == nullptr) return nullptr;
+  try {
+    auto bitmap = std::make_unique<MclBitmap>();
+    if (!bitmap->frame) return nullptr;
+    if (image->frame->buf[0] != nullptr && av_frame_ref(bitmap->frame.get(), image->frame.get()) < 0) {
+      return nullptr;
+    }
+    bitmap->scaler = image->scaler;
+    bitmap->path = image->path;
+    return bitmap.release();
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
+int MclGetDIBits(MclBitmapHandle bitmap, int firstLine, int lineCount, unsigned char* rows,
+                 const DibInfoHeader* info) {
+  if (bitmap == nullptr || info == nullptr) return 0;
+  try {
+    const int lines = mcl::WriteDibRows(*bitmap->scaler, *bitmap->frame, firstLine, lineCount, rows, *info);
+    if (lines >= 0) return lines;
+  } catch (const std::bad_alloc&) {
+  }
+  Fail(mcl::ErrorKind::kConversionFailed, bitmap->path);
+  return 0;
+}
+
+void MclReleaseDIB(MclBitmapHandle bitmap) { delete bitmap; }
+
+int MclReadSound(MclReadHandle read, std::int64_t firstSample, std::int32_t count, MclSoundHandle sound) {
+  if (read == nullptr || sound == nullptr) return kBadHandle;
+  const std::string& path = read->video->Path();
+  try {
+    if (!read->sound) {
+      mcl::ErrorKind kind = mcl::ErrorKind::kNone;
+      read->sound = mcl::SoundReader::Open(path, kind);
+      if (!read->sound) return Fail(kind, path);
+    }
+    read->sound->Read(firstSample, count, sound->data);
+    sound->channels = read->sound->Channels();
+    sound->bits = read->sound->Bits();
+    return 0;
+  } catch (const std::bad_alloc&) {
+    return Fail(mcl::ErrorKind::kOutOfMemory, path);
+  }
+}
+
+int MclSndGetInfo(MclSoundHandle sound, std::int32_t* unused, std::int32_t* channels, std::int32_t* bits,
+                  std::int32_t* byteCount, const unsigned char** data) {
+  if (sound == nullptr) return kBadHandle;
+  // Never a null pointer, so that a caller that looks at the first sample of
+  // an empty read finds silence rather than a crash.
+  static const unsigned char kSilence[4] = {};
+  if (unused != nullptr) *unused = 0;
+  if (channels != nullptr) *channels = sound->channels;
+  if (bits != nullptr) *bits = sound->bits;
+  if (byteCount != nullptr) *byteCount = static_cast<std::int32_t>(sound->data.size());
+  if (data != nullptr) *data = sound->data.empty() ? kSilence : sound->data.data();
+  return 0;
+}
+
+void MclSndFree(MclSoundHandle sound) { delete sound; }
+
+void MclImgFree(MclImageHandle image) { delete image; }
+
+int MclGetError() { return mcl::LastErrorNumber(); }
+
+const char* MclGetErrorStr() { return mcl::LastErrorText(); }
+
+void MclReadClose(MclReadHandle read) { delete read; }

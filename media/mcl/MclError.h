@@ -1,0 +1,30 @@
+// The library's last error, process-wide, and the German texts for it.
+#pragma once
+
+#include <string>
+
+namespace mcl {
+
+enum class ErrorKind {
+  kNone = 0,
+  kFileNotFound,
+  kEmptyFile,
+  kNotAVideo,
+  kNoVideoStream,
+  kCorrupt,
+  kNoDecoder,
+  kAccessDenied,
+  kOutOfMemory,
+  kConversionFailed,
+  kInvalidArgument,
+};
+
+void ClearError();
+// Records the error for the file at path; the text names the file and the cause.
+void SetError(ErrorKind kind, const std::string& path);
+// Maps an FFmpeg result (AVERROR) to the nearest kind.
+ErrorKind KindOfAvError(int averror);
+int LastErrorNumber();
+const char* LastErrorText();
+
+}  // namespace mcl

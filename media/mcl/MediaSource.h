@@ -1,0 +1,26 @@
+// Opening a file with FFmpeg: the demuxer and the decoder of one stream.
+#pragma once
+
+#include <string>
+
+#include "media/mcl/FfmpegHandles.h"
+#include "media/mcl/MclError.h"
+
+namespace mcl {
+
+struct MediaSource {
+  FormatPtr format;
+  CodecPtr codec;  // null when the file has no stream of the wanted type
+  int stream = -1;
+
+  AVStream* Stream() const { return format->streams[stream]; }
+};
+
+// Opens the file and the decoder of its first stream of the given type.
+// A missing video stream is an error; a missing audio stream is not.
+ErrorKind OpenMediaSource(const std::string& path, AVMediaType type, MediaSource& source);
+
+// Index of the first stream of that type (cover pictures do not count), or -1.
+int FirstStreamOf(const AVFormatContext* format, AVMediaType type);
+
+}  // namespace mcl
