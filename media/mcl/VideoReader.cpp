@@ -84,7 +84,7 @@ int VideoReader::IndexOfCurrent(std::int64_t ts) {
 
 bool VideoReader::SeekBefore(int index) {
   if (firstTs_ == AV_NOPTS_VALUE) return false;
-  int back = 0;
+  int back = 3;  // key frames are filed by decoding time, which runs a few frames ahead
   for (int attempt = 0; attempt < kSeekAttempts; ++attempt) {
     const std::int64_t target = TimestampOf(std::max(0, index - back));
     if (av_seek_frame(source_.format.get(), source_.stream, target, AVSEEK_FLAG_BACKWARD) < 0) return false;
