@@ -1,0 +1,53 @@
+// A scripted source behind the decoding functions: pictures and samples the
+// test chooses, failures on request, and a log of every call.
+#pragma once
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "convert/DecoderFunctions.h"
+
+// One picture: rows bottom row first, 3 bytes a pixel (B, G, R), no padding.
+using Picture = std::vector<std::uint8_t>;
+
+Picture SolidPicture(int w, int h, std::uint8_t value);
+// (x, y) in picture coordinates: y = 0 is the top row.
+void SetPixel(Picture& picture, int w, int h, int x, int y, std::uint8_t value);
+
+struct FakeSource {
+  std::int32_t frameCount = 0;
+  double frameRate = 25;
+  int width = 2;
+  int height = 2;
+  double audioSampleRate = 0;
+  std::vector<Picture> frames;  // a read past the last one fails
+
+  int channels = 1;
+  int bits = 8;
+  std::vector<std::uint8_t> samples;  // interleaved, at the source's rate
+
+  bool failInfo = false;
+  bool failOpen = false;
+  int failImageFrom = -1;  // frame index from which reads fail
+  std::set<int> failSoundReads;  // 0-based numbers of the sound reads that fail
+  bool setErrorOnFailure = false;
+  std::string errorText = "Fehler in der Quelle";
+
+  std::vector<std::int32_t> imageReads;
+  std::vector<std::pair<std::int64_t, std::int32_t>> soundReads;
+  int opened = 0, closed = 0, imagesMade = 0, imagesFreed = 0;
+  int soundsMade = 0, soundsFreed = 0, bitmapsMade = 0, bitmapsReleased = 0;
+
+  // state of the fake library
+  int currentFrame = -1;
+  bool errorSet = false;
+  std::vector<std::uint8_t> soundBuffer;
+};
+
+// The one source the fake functions serve; reset by every test fixture.
+FakeSource& Fake();
+void ResetFake();
+const DecoderFunctions& FakeDecoder();

@@ -1,0 +1,139 @@
+// The embedding code, the page beside the movie and what gets opened.
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+#include "convert/HandOffMovie.h"
+#include "tests/convert/ConversionFixture.h"
+
+namespace {
+
+const std::vector<std::string> kUrlaubLines = {
+    R"(<object classid="clsid:D27CDB6E-AE6D-11cf-96B8-444553540000" codebase=)",
+    R"("http://download.macromedia.com/pub/shockwave/cabs/flash/swflash.cab#version=4,0,2,0")",
+    R"(width="320" height="240">)",
+    R"(<param name="movie" value="urlaub.swf">)",
+    R"(<param name="quality" value="high">)",
+    R"(<embed src="urlaub.swf" quality="high" pluginspage=)",
+    R"("http://www.macromedia.com/shockwave/download/index.cgi?P1_Prod_Version=ShockwaveFlash")",
+    R"(type="application/x-shockwave-flash" width="320" height="240">)",
+    R"(</embed>)",
+    R"(</object>)",
+};
+
+std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+TEST(EmbeddingCode, TenLinesExactly) { EXPECT_EQ(EmbeddingCode("urlaub.swf", 320, 240), kUrlaubLines); }
+
+TEST(EmbeddingCode, MovieNameIsEscapedInLinesFourAndSixOnly) {
+  const std::vector<std::string> lines = EmbeddingCode(R"(a&b<c>"d".swf)", 7, 12);
+  EXPECT_EQ(lines[3], R"(<param name="movie" value="a&amp;b&lt;c&gt;&quot;d&quot;.swf">)");
+  EXPECT_EQ(lines[5], R"(<embed src="a&amp;b&lt;c&gt;&quot;d&quot;.swf" quality="high" pluginspage=)");
+  EXPECT_EQ(lines[2], R"(width="7" height="12">)");
+  EXPECT_EQ(lines[7], R"(type="application/x-shockwave-flash" width="7" height="12">)");
+}
+
+TEST(PagePaths, NamesAndExtensions) {
+  struct Case {
+    const char* target;
+    const char* movieName;
+    const char* page;
+  };
+  const Case cases[] = {
+      {"/filme/urlaub.swf", "urlaub.swf", "/filme/urlaub.htm"},
+      {"FILM.SWF", "FILM.SWF", "FILM.htm"},
+      {"/x/a.b.swf", "a.b.swf", "/x/a.b.htm"},
+      {"/filme.alt/film", "film", "/filme.alt/film.htm"},
+      {"film", "film", "film.htm"},
+      {"/filme/.swf", ".swf", "/filme/.htm"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(MovieName(c.target), c.movieName) << c.target;
+    EXPECT_EQ(PagePath(c.target), c.page) << c.target;
+  }
+}
+
+TEST(CodeFile, LinesEndInCrLfIncludingTheLast) {
+  const auto path = std::filesystem::temp_directory_path() / ("tessaline-code-" + std::to_string(getpid()) + ".htm");
+  WriteLinesWithCrLf(path.string(), {"eins", "", "drei"});
+  EXPECT_EQ(ReadFile(path), "eins\r\n\r\ndrei\r\n");
+  std::filesystem::remove(path);
+}
+
+TEST(CodeFile, UncreatableFileThrowsTheGermanMessage) {
+  const std::string path = "/nonexistent-folder-of-tessaline/film.htm";
+  try {
+    WriteLinesWithCrLf(path, {"x"});
+    FAIL() << "no error";
+  } catch (const std::runtime_error& error) {
+    EXPECT_STREQ(error.what(), "Datei /nonexistent-folder-of-tessaline/film.htm kann nicht erstellt werden");
+  }
+}
+
+using HandOff = ConversionFixture;
+
+TEST_F(HandOff, FillsCodeBoxAndWritesPageBesideMovie) {
+  const std::string target = (folder / "urlaub.swf").string();
+  HandOffMovie(window, target, 320, 240, true, false);
+  EXPECT_EQ(window.codeLines, kUrlaubLines);
+  std::string expected;
+  for (const std::string& line : kUrlaubLines) expected += line + "\r\n";
+  EXPECT_EQ(ReadFile(folder / "urlaub.htm"), expected);
+  EXPECT_TRUE(window.opened.empty());
+}
+
+TEST_F(HandOff, FlagsDecideWhatIsWrittenAndOpened) {
+  struct Case {
+    bool page, open;
+    std::vector<std::string> opened;
+  };
+  const std::string target = (folder / "film.swf").string();
+  const std::string page = (folder / "film.htm").string();
+  const Case cases[] = {{true, true, {page}}, {true, false, {}}, {false, true, {target}}, {false, false, {}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "page " << c.page << " open " << c.open);
+    std::filesystem::remove(page);
+    window.opened.clear();
+    HandOffMovie(window, target, 4, 3, c.page, c.open);
+    EXPECT_EQ(window.opened, c.opened);
+    EXPECT_EQ(std::filesystem::exists(page), c.page);
+    EXPECT_EQ(window.codeLines.size(), 10u);
+  }
+}
+
+TEST_F(HandOff, SecondRunReplacesCodeBoxAndPage) {
+  const std::string target = (folder / "film.swf").string();
+  std::ofstream(folder / "film.htm") << "older page, much longer than the new one would be if it were appended";
+  HandOffMovie(window, (folder / "erster.swf").string(), 1, 1, false, false);
+  HandOffMovie(window, target, 320, 240, true, false);
+  ASSERT_EQ(window.codeLines.size(), 10u);
+  EXPECT_EQ(window.codeLines[3], R"(<param name="movie" value="film.swf">)");
+  EXPECT_EQ(ReadFile(folder / "film.htm").substr(0, 16), "<object classid=");
+  EXPECT_EQ(ReadFile(folder / "film.htm").size(), [] {
+    std::size_t size = 0;
+    for (const std::string& line : EmbeddingCode("film.swf", 320, 240)) size += line.size() + 2;
+    return size;
+  }());
+}
+
+TEST_F(HandOff, PageThatCannotBeCreatedOpensNothing) {
+  const std::string target = (folder / "fehlt" / "film.swf").string();
+  EXPECT_THROW(HandOffMovie(window, target, 4, 3, true, true), std::runtime_error);
+  EXPECT_TRUE(window.opened.empty());
+  EXPECT_EQ(window.codeLines.size(), 10u);
+}
+
+TEST_F(HandOff, RunEndsWithHandOffOfTheWrittenMovie) {
+  UseSource(6, 5, 4, {SolidPicture(6, 5, 1)});
+  settings.createHtmlPage = true;
+  settings.openResult = true;
+  ASSERT_TRUE(Run());
+  EXPECT_EQ(window.codeLines[2], R"(width="6" height="5">)");
+  EXPECT_EQ(window.opened, std::vector<std::string>{(folder / "film.htm").string()});
+  EXPECT_TRUE(std::filesystem::exists(folder / "film.htm"));
+}
+
+}  // namespace

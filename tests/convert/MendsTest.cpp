@@ -1,0 +1,133 @@
+// What a run does where the plain steps would go wrong: a movie that cannot
+// be written, a source that cannot be read, a temporary file that cannot be
+// written, and a movie that reaches the format's largest length.
+#include <cmath>
+#include <limits>
+
+#include "convert/ConversionRun.h"
+#include "tests/convert/ConversionFixture.h"
+
+namespace {
+
+using Mends = ConversionFixture;
+
+TEST_F(Mends, UnwritableMovieIsReportedAndSkipsHandOff) {
+  UseSource(2, 2, 4, {SolidPicture(2, 2, 1)});
+  settings.targetPath = (folder / "fehlt" / "film.swf").string();
+  settings.createHtmlPage = true;
+  settings.openResult = true;
+  window.codeLines = {"von vorher"};
+  EXPECT_FALSE(Run());
+  const std::vector<std::string> tail(window.lines.end() - 3, window.lines.end());
+  EXPECT_EQ(tail, (std::vector<std::string>{"Frame 1 von 1", "Konvertiertung beendet.",
+                                            "Datei " + settings.targetPath + " kann nicht erstellt werden"}));
+  EXPECT_EQ(window.codeLines, std::vector<std::string>{"von vorher"});
+  EXPECT_TRUE(window.opened.empty());
+  EXPECT_FALSE(std::filesystem::exists(folder / "fehlt"));
+}
+
+TEST_F(Mends, UnreadableSourceShowsLibraryTextOnlyAndWritesNothing) {
+  for (const bool failInfo : {true, false}) {
+    SCOPED_TRACE(failInfo);
+    ResetFake();
+    window.lines.clear();
+    UseSource(2, 2, 4, {SolidPicture(2, 2, 1)});
+    Fake().failInfo = failInfo;
+    Fake().failOpen = !failInfo;
+    Fake().setErrorOnFailure = true;
+    settings.createHtmlPage = true;
+    settings.openResult = true;
+    EXPECT_FALSE(Run());
+    EXPECT_EQ(window.lines, std::vector<std::string>{"Fehler in der Quelle"});
+    EXPECT_FALSE(std::filesystem::exists(settings.targetPath));
+    EXPECT_TRUE(window.codeLines.empty());
+    EXPECT_TRUE(window.opened.empty());
+    EXPECT_TRUE(Fake().imageReads.empty());
+  }
+}
+
+TEST_F(Mends, SourceWithoutUsableFrameRateCountsAsUnreadable) {
+  for (const double rate : {0.0, -25.0, std::numeric_limits<double>::quiet_NaN()}) {
+    SCOPED_TRACE(rate);
+    ResetFake();
+    window.lines.clear();
+    UseSource(2, 2, rate, {SolidPicture(2, 2, 1)});
+    EXPECT_FALSE(Run());
+    EXPECT_EQ(window.lines, std::vector<std::string>{"Die Datei clip.avi kann nicht gelesen werden."});
+    EXPECT_FALSE(std::filesystem::exists(settings.targetPath));
+  }
+}
+
+std::vector<Picture> OnePixelSteps(int count) {
+  std::vector<Picture> frames;
+  for (int i = 0; i < count; ++i) {
+    Picture picture = SolidPicture(3, 2, 40);
+    SetPixel(picture, 3, 2, 2, 1, static_cast<std::uint8_t>(i));
+    frames.push_back(picture);
+  }
+  return frames;
+}
+
+TEST_F(Mends, UnwrittenTemporaryFileIsToldOnceAndNextPictureIsWhole) {
+  const std::vector<Picture> frames = OnePixelSteps(4);
+  UseSource(3, 2, 4, frames);
+  settings.framesPerSecond = 4;
+  Imaging().failSaves = 2;
+  ASSERT_TRUE(Run());
+  const std::string line =
+      "Die temporäre Bilddatei " + (tempFolder / "tempjpg0.jpg").string() + " kann nicht geschrieben werden.";
+  EXPECT_EQ(std::count(window.lines.begin(), window.lines.end(), line), 1);
+  const SwfMovie movie = Movie();
+  const auto bitmaps = TagsWithCode(movie, tags::kDefineBitsJPEG2);
+  ASSERT_EQ(bitmaps.size(), 2u);
+  EXPECT_EQ(ParseBitmap(*bitmaps[0])->second.width, 3);  // frame 2, whole
+  EXPECT_EQ(ParseBitmap(*bitmaps[1])->second.width, 1);  // frame 3, its change only
+  const Replay replay = ReplayMovie(movie, 3, 2);
+  ASSERT_EQ(replay.error, "");
+  EXPECT_EQ(replay.frames[2], frames[2]);
+  EXPECT_EQ(replay.frames[3], frames[3]);
+}
+
+TEST_F(Mends, MissingTemporaryFolderIsToldOnceAndRunGoesOn) {
+  UseSource(3, 2, 4, OnePixelSteps(3));
+  settings.framesPerSecond = 4;
+  setenv("TMPDIR", (folder / "gibt-es-nicht").c_str(), 1);
+  ASSERT_TRUE(Run());
+  EXPECT_EQ(std::count(window.lines.begin(), window.lines.end(),
+                       std::string("Der temporäre Ordner kann nicht benutzt werden.")),
+            1);
+  const SwfMovie movie = Movie();
+  EXPECT_TRUE(TagsWithCode(movie, tags::kDefineBitsJPEG2).empty());
+  EXPECT_EQ(movie.frameCount, 3);
+}
+
+TEST_F(Mends, WalkEndsBeforeFrameCountPassesSixteenBits) {
+  UseSource(1, 1, 1, std::vector<Picture>(600, SolidPicture(1, 1, 5)));
+  settings.framesPerSecond = 120;
+  ASSERT_TRUE(Run());
+  const SwfMovie movie = Movie();
+  EXPECT_EQ(movie.frameCount, 65535);
+  EXPECT_EQ(TagsWithCode(movie, tags::kShowFrame).size(), 65535u);
+  EXPECT_EQ(movie.tags.at(movie.tags.size() - 2).code, tags::kShowFrame);
+  ASSERT_GE(window.lines.size(), 3u);
+  EXPECT_EQ(window.lines[window.lines.size() - 3], kMovieLimitLine);
+  EXPECT_EQ(window.lines.back(), "Konvertiertung beendet.");
+  EXPECT_LT(Fake().imageReads.size(), 600u);
+}
+
+TEST_F(Mends, WalkEndsBeforeCharacterIdsPassSixteenBits) {
+  // Every picture changes and takes two ids: 32767 pictures use ids 1 to 65534.
+  std::vector<Picture> frames;
+  for (int i = 0; i < 32800; ++i) frames.push_back(SolidPicture(1, 1, static_cast<std::uint8_t>(i % 2)));
+  UseSource(1, 1, 128, frames);
+  settings.framesPerSecond = 128;
+  ASSERT_TRUE(Run());
+  const SwfMovie movie = Movie();
+  EXPECT_EQ(TagsWithCode(movie, tags::kDefineBitsJPEG2).size(), 32767u);
+  EXPECT_EQ(movie.frameCount, 32767);
+  EXPECT_EQ(ParsePlacement(*TagsWithCode(movie, tags::kPlaceObject2).back())->characterID, 65534);
+  EXPECT_EQ(window.lines[window.lines.size() - 3], kMovieLimitLine);
+  EXPECT_EQ(Fake().imageReads.size(), 32768u);
+}
+
+}  // namespace
