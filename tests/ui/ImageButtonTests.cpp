@@ -78,12 +78,4 @@ TEST_F(ImageButtons, ExitPictureClosesTheWindow) {
   EXPECT_EQ(ui.aboutShown, 0);
 }
 
-TEST_F(ImageButtons, ExitPictureReleasedOutsideKeepsTheWindow) {
-  SendMouse(ui.Find("EndeBtn"), kPress, {5, 5}, Qt::LeftButton);
-  SendMouse(ui.Find("EndeBtn"), kRelease, {5, 40}, Qt::LeftButton);
-  EXPECT_TRUE(ui.form->isVisible());
-  EXPECT_TRUE(ui.Find("EndeBtn")->isVisible());
-  EXPECT_FALSE(ui.Find("EndeBtn2")->isVisible());
-}
-
 }  // namespace

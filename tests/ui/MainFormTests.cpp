@@ -109,14 +109,6 @@ TEST_F(MainFormBehaviour, QuotedSourcePathReachesTheConversionWithoutQuotes) {
   EXPECT_TRUE(ui.dialogs.messages.empty());
 }
 
-TEST_F(MainFormBehaviour, EmptySourceChosenInTheOpenDialogThenRuns) {
-  ui.dialogs.openAnswers.push_back("/videos/a.avi");
-  ui.dialogs.saveAnswers.push_back("/filme/a.swf");
-  Click("CreateFlashBtn");
-  ASSERT_EQ(ui.runs.size(), 1u);
-  EXPECT_EQ(ui.runs[0].sourcePath, "/videos/a.avi");
-}
-
 TEST_F(MainFormBehaviour, CancelledSaveDialogStartsNothingAndSaysNothing) {
   ui.Find<QLineEdit>("FilenameEdit1")->setText("/videos/a.avi");
   Click("CreateFlashBtn");
@@ -212,17 +204,6 @@ TEST_F(MainFormBehaviour, CodeLinesAreSavedWithCrLfAndReplacedOnClear) {
   ui.form->ClearCodeLines();
   ui.form->AppendCodeLine("neu");
   EXPECT_EQ(ui.Find<QPlainTextEdit>("Memo1")->toPlainText(), "neu");
-}
-
-TEST_F(MainFormBehaviour, CodeLinesToAMissingFolderFailWithTheGermanText) {
-  const std::string page = "/nicht/vorhanden/seite.htm";
-  ui.form->AppendCodeLine("x");
-  try {
-    ui.form->SaveCodeLines(page);
-    FAIL() << "no error";
-  } catch (const std::runtime_error& error) {
-    EXPECT_EQ(std::string(error.what()), "Datei " + page + " kann nicht erstellt werden");
-  }
 }
 
 TEST_F(MainFormBehaviour, WebButtonAndShellOpenGoThroughTheOpener) {

@@ -40,14 +40,6 @@ TEST(Pictures, ButtonFacesHaveBlueOrYellowLettersAndTheirSize) {
   }
 }
 
-TEST(Pictures, GlobeHasAGreyTwin) {
-  const QPixmap colour = Globe(false);
-  const QPixmap grey = Globe(true);
-  EXPECT_EQ(colour.size(), QSize(16, 16));
-  EXPECT_GT(CountPixels(colour, [](QColor c) { return c.saturation() > 80; }), 20);
-  EXPECT_EQ(CountPixels(grey, [](QColor c) { return c.alpha() == 255 && c.saturation() > 10; }), 0);
-}
-
 TEST(Pictures, WindowsShowThePicturesInTheirSizes) {
   FormUnderTest ui;
   auto* www = ui.Find<QToolButton>("wwwBtn");
