@@ -69,6 +69,16 @@ TEST_F(FrameLoop, NtscSourceAtFiveFramesDecodesOnlyTheFramesShown) {
   EXPECT_EQ(ShowFrames(Movie()), 7);
 }
 
+TEST_F(FrameLoop, MovieFrameOnTheEndOfASourceFrameTakesThatFrame) {
+  // Eighths and quarters add up exactly: movie frame 1 at 0.25 is the end of
+  // source frame 1, movie frame 2 at 0.5 the end of source frame 3.
+  UseSource(1, 1, 8, SameFrames(6, 1, 1));
+  settings.framesPerSecond = 4;
+  ASSERT_TRUE(Run());
+  EXPECT_EQ(Fake().imageReads, (std::vector<std::int32_t>{0, 1, 3, 5}));
+  EXPECT_EQ(ShowFrames(Movie()), 4);
+}
+
 TEST_F(FrameLoop, FasterMovieRepeatsSourcePictures) {
   const std::vector<Picture> frames = DistinctFrames(3, 2, 1);
   UseSource(2, 1, 25, frames);

@@ -1,0 +1,136 @@
+// Whole conversions through the real decoding library and imaging module, on
+// small clips made with ffmpeg, read back by our reader and by ffmpeg's own.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+#include "convert/HandOffMovie.h"
+#include "convert/RunConversion.h"
+#include "media/pictavo/PictavoModule.h"
+#include "tests/convert/MovieReplay.h"
+#include "tests/convert/RecordingWindow.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Clip {
+  const char* name;
+  const char* codecs;
+};
+
+const Clip kClips[] = {
+    {"clip.avi", "-c:v mpeg4 -c:a pcm_s16le"},
+    {"clip.mpg", "-c:v mpeg1video -c:a mp2 -f mpeg"},
+    {"clip.vob", "-c:v mpeg2video -c:a mp2 -f vob"},
+};
+
+std::string ReadText(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+int Shell(const std::string& command) { return std::system(command.c_str()); }
+
+class RealConversion : public ::testing::TestWithParam<Clip> {
+ protected:
+  static void SetUpTestSuite() {
+    const char* moduleDir = std::getenv("TESSALINE_MODULE_DIR");
+    module = PictavoModule::Load(moduleDir ? moduleDir : ".").release();
+  }
+  static void TearDownTestSuite() { delete module; }
+
+  void SetUp() override {
+    ASSERT_NE(module, nullptr) << "imaging module not found";
+    module->Api().SetJPEGQual(50);
+    char pattern[] = "/tmp/tessaline-real-XXXXXX";
+    folder = mkdtemp(pattern);
+    source = folder / GetParam().name;
+    // Two seconds of a moving test picture with a tone, 25 frames a second.
+    ASSERT_EQ(Shell(std::string("ffmpeg -v error -y -f lavfi -i testsrc2=size=96x64:rate=25:duration=2 ") +
+                    "-f lavfi -i sine=frequency=440:sample_rate=44100:duration=2 -shortest " + GetParam().codecs +
+                    " " + source.string()),
+              0);
+  }
+  void TearDown() override { fs::remove_all(folder); }
+
+  bool Convert(bool audio) {
+    settings.sourcePath = source.string();
+    settings.targetPath = (folder / "film.swf").string();
+    settings.convertAudio = audio;
+    settings.audio16Bit = true;
+    settings.openResult = false;
+    return RunConversion(settings, window, module->Api());
+  }
+
+  static PictavoModule* module;
+  fs::path folder;
+  fs::path source;
+  ConversionSettings settings;
+  RecordingWindow window;
+};
+
+PictavoModule* RealConversion::module = nullptr;
+
+TEST_P(RealConversion, MovieWithSoundReadsBackInFfmpeg) {
+  ASSERT_TRUE(Convert(true));
+  const SwfMovie movie = LoadCheckedMovie(settings.targetPath);
+  EXPECT_EQ(movie.xMax, 96 * 20);
+  EXPECT_EQ(movie.yMax, 64 * 20);
+  EXPECT_NEAR(movie.frameCount, 10, 1);  // two seconds at 5 frames a second
+  std::string sound;
+  for (const SwfTag* block : TagsWithCode(movie, tags::kSoundStreamBlock)) sound.append(block->body.begin(), block->body.end());
+  // 11000 samples a second, 16-bit mono: 2200 samples, 4400 bytes a frame
+  EXPECT_EQ(sound.size(), static_cast<std::size_t>(movie.frameCount) * 4400);
+  EXPECT_TRUE(fs::exists(folder / "film.htm"));
+  EXPECT_EQ(window.codeLines.size(), 10u);
+
+  const fs::path raw = folder / "sound.raw", log = folder / "ffmpeg.log";
+  ASSERT_EQ(Shell("ffmpeg -v error -y -i " + settings.targetPath + " -map 0:a -c:a copy -f data " + raw.string() +
+                  " 2>" + log.string()),
+            0);
+  EXPECT_EQ(ReadText(raw), sound) << ReadText(log);
+
+  const fs::path count = folder / "count.txt";
+  ASSERT_EQ(Shell("ffprobe -v error -count_frames -select_streams v -show_entries stream=nb_read_frames -of csv=p=0 " +
+                  settings.targetPath + " >" + count.string() + " 2>" + log.string()),
+            0);
+  EXPECT_EQ(std::atoi(ReadText(count).c_str()), static_cast<int>(TagsWithCode(movie, tags::kDefineBitsJPEG2).size()))
+      << ReadText(log);
+  EXPECT_EQ(ReadText(log), "");
+}
+
+TEST_P(RealConversion, MovieWithoutSoundHoldsPicturesOnly) {
+  ASSERT_TRUE(Convert(false));
+  const SwfMovie movie = LoadCheckedMovie(settings.targetPath);
+  EXPECT_TRUE(TagsWithCode(movie, tags::kSoundStreamHead2).empty());
+  EXPECT_TRUE(TagsWithCode(movie, tags::kSoundStreamBlock).empty());
+  EXPECT_GE(TagsWithCode(movie, tags::kDefineBitsJPEG2).size(), 2u);
+  for (const SwfTag* bitmap : TagsWithCode(movie, tags::kDefineBitsJPEG2)) {
+    // FF D9 FF D8, then the JPEG file from its own FF D8 on, then FF D9
+    ASSERT_GE(bitmap->body.size(), 10u);
+    EXPECT_EQ(bitmap->body[6], 0xFF);
+    EXPECT_EQ(bitmap->body[7], 0xD8);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Containers, RealConversion, ::testing::ValuesIn(kClips),
+                         [](const auto& info) { return std::string(info.param.name).substr(5); });
+
+TEST(RealSource, MissingFileShowsTheLibraryText) {
+  ConversionSettings settings;
+  settings.sourcePath = "/nonexistent/clip.avi";
+  settings.targetPath = "/tmp/tessaline-never-written.swf";
+  RecordingWindow window;
+  const char* moduleDir = std::getenv("TESSALINE_MODULE_DIR");
+  const auto module = PictavoModule::Load(moduleDir ? moduleDir : ".");
+  ASSERT_NE(module, nullptr);
+  EXPECT_FALSE(RunConversion(settings, window, module->Api()));
+  ASSERT_EQ(window.lines.size(), 1u);
+  EXPECT_NE(window.lines[0].find("clip.avi"), std::string::npos) << window.lines[0];
+  EXPECT_FALSE(fs::exists(settings.targetPath));
+}
+
+}  // namespace
