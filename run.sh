@@ -8,10 +8,9 @@ if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -x build/bin/tessaline ]; then
   exec build/bin/tessaline "$@"
 fi
 if [ -x build/bin/tessaline-cli ]; then
+  # Prints where the movie and its page were written; opens nothing unless --open is given.
   out=$(mktemp -d)
-  build/bin/tessaline-cli --no-open -o "$out/sample.swf" samples/sample.avi
-  echo "Film: $out/sample.swf"
-  echo "Webseite: $out/sample.htm"
+  build/bin/tessaline-cli "$@" -o "$out/sample.swf" samples/sample.avi
 else
   echo "Gebaut: $(ls build/bin)"
 fi

@@ -1,0 +1,66 @@
+#include "cli/CliApp.h"
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+#include "cli/BatchConversion.h"
+#include "cli/CliOptions.h"
+#include "cli/ConsoleWindow.h"
+#include "cli/ShellOpen.h"
+#include "cli/TargetPlan.h"
+#include "convert/HandOffMovie.h"
+#include "convert/RunConversion.h"
+#include "media/pictavo/PictavoModule.h"
+
+namespace {
+
+std::filesystem::path ProgramFolder() {
+  std::error_code error;
+  std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::filesystem::path() : self.parent_path();
+}
+
+int RefuseCommandLine(const std::string& error, std::ostream& err) {
+  err << "tessaline-cli: " << error << "\n"
+      << "Aufruf: tessaline-cli [Optionen] QUELLE… [-o ZIEL]; mehr mit --help" << std::endl;
+  return kExitBadCommandLine;
+}
+
+int ConvertWithModule(const CliOptions& options, const TargetPlan& plan, std::ostream& out, std::ostream& err,
+                      bool errIsTerminal) {
+  std::unique_ptr<PictavoModule> module = PictavoModule::Load(ProgramFolder());
+  if (!module) {
+    err << kPictavoLoadFailure << std::endl;
+    return kExitSomeFailed;
+  }
+  const PictavoApi& imaging = module->Api();
+  imaging.SetJPEGQual(JpegQualityFor(options.settings.compression));
+
+  std::optional<ProgressBar> progress;
+  if (errIsTerminal) progress.emplace(err);
+  ConsoleWindow window(out, progress ? &*progress : nullptr, WriteLinesWithCrLf, OpenWithDesktop,
+                       options.settings.openResult);
+  auto runner = [&imaging](ConversionSettings& settings, ConversionWindow& target) {
+    return RunConversion(settings, target, imaging);
+  };
+  return ConvertAll(plan, options.settings, window, runner, out, err);
+}
+
+}  // namespace
+
+int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool errIsTerminal) {
+  CliParseResult parsed = ParseCommandLine(args);
+  if (!parsed.error.empty()) return RefuseCommandLine(parsed.error, err);
+  if (parsed.options.showHelp) {
+    out << CliUsageText();
+    return kExitAllWritten;
+  }
+  if (parsed.options.showVersion) {
+    out << kCliVersionText << std::endl;
+    return kExitAllWritten;
+  }
+  TargetPlan plan = PlanTargets(parsed.options.sources, parsed.options.target);
+  if (!plan.error.empty()) return RefuseCommandLine(plan.error, err);
+  return ConvertWithModule(parsed.options, plan, out, err, errIsTerminal);
+}

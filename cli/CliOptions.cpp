@@ -1,0 +1,179 @@
+#include "cli/CliOptions.h"
+
+#include <array>
+#include <charconv>
+#include <functional>
+#include <string_view>
+
+namespace {
+
+// Whole decimal numbers only: "5.0", "+5", " 5" and "5x" are refused.
+std::optional<int> ParseWholeNumber(std::string_view text) {
+  int value = 0;
+  const char* end = text.data() + text.size();
+  auto [next, error] = std::from_chars(text.data(), end, value);
+  if (text.empty() || error != std::errc() || next != end) return std::nullopt;
+  return value;
+}
+
+std::string BadValue(std::string_view option, std::string_view value, std::string_view allowed) {
+  return "Ungültiger Wert für " + std::string(option) + ": \"" + std::string(value) + "\" (erlaubt: " +
+         std::string(allowed) + ")";
+}
+
+std::string ApplyRangedNumber(std::string_view option, std::string_view value, int low, int high, int& field) {
+  std::optional<int> number = ParseWholeNumber(value);
+  if (!number || *number < low || *number > high) {
+    return BadValue(option, value,
+                    "eine ganze Zahl von " + std::to_string(low) + " bis " + std::to_string(high));
+  }
+  field = *number;
+  return {};
+}
+
+std::string ApplyFps(std::string_view value, ConversionSettings& settings) {
+  int fps = 0;
+  std::string error = ApplyRangedNumber("--fps", value, 1, 120, fps);
+  if (error.empty()) settings.framesPerSecond = fps;
+  return error;
+}
+
+std::string ApplyRate(std::string_view value, ConversionSettings& settings) {
+  static constexpr std::array<int, 4> kRates = {5500, 11000, 22000, 44000};
+  std::optional<int> rate = ParseWholeNumber(value);
+  for (std::size_t choice = 0; rate && choice < kRates.size(); ++choice) {
+    if (kRates[choice] == *rate) {
+      settings.sampleRateChoice = static_cast<int>(choice);
+      return {};
+    }
+  }
+  return BadValue("--rate", value, "5500, 11000, 22000 oder 44000");
+}
+
+using ValueSetter = std::function<std::string(std::string_view, CliOptions&)>;
+using FlagSetter = std::function<void(CliOptions&)>;
+
+const ValueSetter* FindValueOption(std::string_view name) {
+  static const std::array<std::pair<std::string_view, ValueSetter>, 4> kOptions = {{
+      {"--fps", [](std::string_view v, CliOptions& o) { return ApplyFps(v, o.settings); }},
+      {"--compression",
+       [](std::string_view v, CliOptions& o) {
+         return ApplyRangedNumber("--compression", v, 0, 100, o.settings.compression);
+       }},
+      {"--rate", [](std::string_view v, CliOptions& o) { return ApplyRate(v, o.settings); }},
+      {"-o",
+       [](std::string_view v, CliOptions& o) -> std::string {
+         if (o.target) return "Das Ziel (-o) darf nur einmal angegeben werden";
+         if (v.empty()) return "Das Ziel (-o) darf nicht leer sein";
+         o.target = std::string(v);
+         return {};
+       }},
+  }};
+  for (const auto& [optionName, setter] : kOptions) {
+    if (optionName == name) return &setter;
+  }
+  return nullptr;
+}
+
+const FlagSetter* FindFlagOption(std::string_view name) {
+  static const std::array<std::pair<std::string_view, FlagSetter>, 9> kFlags = {{
+      {"--no-audio", [](CliOptions& o) { o.settings.convertAudio = false; }},
+      {"--16bit", [](CliOptions& o) { o.settings.audio16Bit = true; }},
+      {"--stereo", [](CliOptions& o) { o.settings.stereo = true; }},
+      {"--all-pictures", [](CliOptions& o) { o.settings.storeOnlyChanges = false; }},
+      {"--no-html", [](CliOptions& o) { o.settings.createHtmlPage = false; }},
+      {"--open", [](CliOptions& o) { o.settings.openResult = true; }},
+      {"--help", [](CliOptions& o) { o.showHelp = true; }},
+      {"-h", [](CliOptions& o) { o.showHelp = true; }},
+      {"--version", [](CliOptions& o) { o.showVersion = true; }},
+  }};
+  for (const auto& [flagName, setter] : kFlags) {
+    if (flagName == name) return &setter;
+  }
+  return nullptr;
+}
+
+class Parser {
+ public:
+  explicit Parser(const std::vector<std::string>& args) : args_(args) {}
+
+  CliParseResult Run() {
+    while (error_.empty() && next_ < args_.size()) Step(args_[next_++]);
+    if (error_.empty() && !result_.showHelp && !result_.showVersion && result_.sources.empty()) {
+      error_ = "Keine Quelldatei angegeben";
+    }
+    return {result_, error_};
+  }
+
+ private:
+  void Step(const std::string& arg) {
+    if (optionsEnded_ || arg == "-" || !arg.starts_with('-')) {
+      result_.sources.push_back(arg);
+    } else if (arg == "--") {
+      optionsEnded_ = true;
+    } else {
+      StepOption(arg);
+    }
+  }
+
+  void StepOption(std::string_view arg) {
+    std::size_t equals = arg.find('=');
+    std::string_view name = arg.substr(0, equals);
+    if (const FlagSetter* flag = FindFlagOption(name)) {
+      if (equals != std::string_view::npos) {
+        error_ = "Die Option " + std::string(name) + " nimmt keinen Wert";
+      } else {
+        (*flag)(result_);
+      }
+    } else if (const ValueSetter* option = FindValueOption(name)) {
+      StepValueOption(name, equals == std::string_view::npos ? nullptr : arg.data() + equals + 1, *option);
+    } else {
+      error_ = "Unbekannte Option: " + std::string(arg);
+    }
+  }
+
+  void StepValueOption(std::string_view name, const char* inlineValue, const ValueSetter& setter) {
+    if (inlineValue) {
+      error_ = setter(inlineValue, result_);
+    } else if (next_ < args_.size()) {
+      error_ = setter(args_[next_++], result_);
+    } else {
+      error_ = "Für " + std::string(name) + " fehlt der Wert";
+    }
+  }
+
+  const std::vector<std::string>& args_;
+  std::size_t next_ = 0;
+  bool optionsEnded_ = false;
+  CliOptions result_;
+  std::string error_;
+};
+
+}  // namespace
+
+CliParseResult ParseCommandLine(const std::vector<std::string>& args) { return Parser(args).Run(); }
+
+std::string CliUsageText() {
+  return "Aufruf: tessaline-cli [Optionen] QUELLE… [-o ZIEL]\n"
+         "\n"
+         "Wandelt Videodateien (AVI, MPEG, MPG, VOB) in Flash-Filme (SWF, Version 4) um.\n"
+         "Eine Quelle: ZIEL ist die Filmdatei (ohne -o: der Name der Quelle mit .swf daneben).\n"
+         "Mehrere Quellen: ZIEL ist ein Ordner (wird angelegt), jede Quelle wird dort zu <Name>.swf.\n"
+         "\n"
+         "Optionen:\n"
+         "  --fps N            Bilder pro Sekunde im Film, 1 bis 120 (Vorgabe 5)\n"
+         "  --compression N    Kompression der Bilder, 0 bis 100 (Vorgabe 50)\n"
+         "  --no-audio         den Ton nicht übernehmen\n"
+         "  --rate HZ          Abtastrate des Tons: 5500, 11000, 22000 oder 44000 (Vorgabe 11000)\n"
+         "  --16bit            Ton mit 16 Bit statt 8 Bit\n"
+         "  --stereo           Ton in Stereo statt Mono\n"
+         "  --all-pictures     jedes Bild ganz speichern, nicht nur die Änderungen\n"
+         "  --no-html          keine HTML-Seite neben den Film schreiben\n"
+         "  --open             das Ergebnis danach öffnen (Seite, sonst Film)\n"
+         "  -o ZIEL            Zieldatei bzw. Zielordner\n"
+         "  --help             diese Hilfe zeigen\n"
+         "  --version          die Version zeigen\n"
+         "\n"
+         "Rückgabewert: 0 wenn jeder Film geschrieben wurde, 1 wenn eine Umwandlung scheiterte,\n"
+         "2 bei falschen Optionen.\n";
+}

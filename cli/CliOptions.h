@@ -1,0 +1,40 @@
+// The command line of tessaline-cli: its options map one to one onto the
+// fields of ConversionSettings, with the desktop window's defaults.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "convert/ConversionSettings.h"
+
+inline constexpr const char* kCliVersionText = "tessaline-cli 1.0";
+
+struct CliOptions {
+  ConversionSettings settings = DefaultCliSettings();
+  std::vector<std::string> sources;
+  std::optional<std::string> target;  // -o: the movie file, or the folder for several sources
+  bool showHelp = false;
+  bool showVersion = false;
+
+  // Scripts must not open windows, so the command line opens nothing unless asked.
+  static ConversionSettings DefaultCliSettings() {
+    ConversionSettings settings;
+    settings.openResult = false;
+    return settings;
+  }
+};
+
+struct CliParseResult {
+  CliOptions options;
+  std::string error;  // German; empty when the command line is usable
+};
+
+// args excludes the program name.
+CliParseResult ParseCommandLine(const std::vector<std::string>& args);
+
+// German usage text for --help, ending in a newline.
+std::string CliUsageText();
+
+// The JPEG quality the imaging module gets for a compression setting.
+inline int JpegQualityFor(int compression) { return 100 - compression; }

@@ -1,0 +1,41 @@
+#include "cli/TargetPlan.h"
+
+#include <filesystem>
+#include <set>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string MovieBeside(const std::string& source) { return fs::path(source).replace_extension(".swf").string(); }
+
+std::string MovieInFolder(const std::string& folder, const std::string& source) {
+  fs::path name = fs::path(source).filename();
+  return (fs::path(folder) / name.replace_extension(".swf")).string();
+}
+
+std::string FindClash(const std::vector<PlannedMovie>& movies) {
+  std::set<fs::path> seen;
+  for (const PlannedMovie& movie : movies) {
+    if (!seen.insert(fs::path(movie.target).lexically_normal()).second) {
+      return "Mehrere Quellen ergäben denselben Film " + movie.target;
+    }
+  }
+  return {};
+}
+
+}  // namespace
+
+TargetPlan PlanTargets(const std::vector<std::string>& sources, const std::optional<std::string>& target) {
+  TargetPlan plan;
+  if (sources.size() == 1) {
+    plan.movies.push_back({sources.front(), target ? *target : MovieBeside(sources.front())});
+    return plan;
+  }
+  for (const std::string& source : sources) {
+    plan.movies.push_back({source, target ? MovieInFolder(*target, source) : MovieBeside(source)});
+  }
+  if (target) plan.folderToCreate = *target;
+  plan.error = FindClash(plan.movies);
+  return plan;
+}

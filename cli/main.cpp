@@ -1,0 +1,12 @@
+#include <unistd.h>
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/CliApp.h"
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  return RunCommandLine(args, std::cout, std::cerr, isatty(STDERR_FILENO) == 1);
+}

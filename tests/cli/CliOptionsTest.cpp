@@ -1,0 +1,138 @@
+#include "cli/CliOptions.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+CliParseResult Parse(std::vector<std::string> args) { return ParseCommandLine(args); }
+
+TEST(CliOptions, DefaultsAreTheWindowsExceptThatNothingIsOpened) {
+  CliParseResult result = Parse({"clip.avi"});
+  ASSERT_EQ(result.error, "");
+  const ConversionSettings& s = result.options.settings;
+  EXPECT_EQ(s.framesPerSecond, 5);
+  EXPECT_EQ(s.compression, 50);
+  EXPECT_TRUE(s.convertAudio);
+  EXPECT_EQ(s.sampleRateChoice, 1);
+  EXPECT_FALSE(s.audio16Bit);
+  EXPECT_FALSE(s.stereo);
+  EXPECT_TRUE(s.storeOnlyChanges);
+  EXPECT_TRUE(s.createHtmlPage);
+  EXPECT_FALSE(s.openResult);
+  EXPECT_EQ(result.options.sources, std::vector<std::string>{"clip.avi"});
+  EXPECT_FALSE(result.options.target.has_value());
+}
+
+struct SettingCase {
+  const char* name;
+  std::vector<std::string> args;
+  std::function<bool(const ConversionSettings&)> holds;
+};
+
+class CliOptionSetting : public testing::TestWithParam<SettingCase> {};
+
+TEST_P(CliOptionSetting, SetsItsField) {
+  CliParseResult result = Parse(GetParam().args);
+  ASSERT_EQ(result.error, "");
+  EXPECT_TRUE(GetParam().holds(result.options.settings));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EachOption, CliOptionSetting,
+    testing::Values(
+        SettingCase{"FpsLow", {"--fps", "1", "a.avi"}, [](auto& s) { return s.framesPerSecond == 1; }},
+        SettingCase{"FpsHigh", {"--fps", "120", "a.avi"}, [](auto& s) { return s.framesPerSecond == 120; }},
+        SettingCase{"FpsJoined", {"--fps=25", "a.avi"}, [](auto& s) { return s.framesPerSecond == 25; }},
+        SettingCase{"CompressionZero", {"--compression", "0", "a.avi"}, [](auto& s) { return s.compression == 0; }},
+        SettingCase{"CompressionFull", {"--compression=100", "a.avi"}, [](auto& s) { return s.compression == 100; }},
+        SettingCase{"NoAudio", {"--no-audio", "a.avi"}, [](auto& s) { return !s.convertAudio; }},
+        SettingCase{"Rate5500", {"--rate", "5500", "a.avi"}, [](auto& s) { return s.sampleRateChoice == 0; }},
+        SettingCase{"Rate11000", {"--rate", "11000", "a.avi"}, [](auto& s) { return s.sampleRateChoice == 1; }},
+        SettingCase{"Rate22000", {"--rate", "22000", "a.avi"}, [](auto& s) { return s.sampleRateChoice == 2; }},
+        SettingCase{"Rate44000", {"--rate=44000", "a.avi"}, [](auto& s) { return s.sampleRateChoice == 3; }},
+        SettingCase{"SixteenBit", {"--16bit", "a.avi"}, [](auto& s) { return s.audio16Bit; }},
+        SettingCase{"Stereo", {"--stereo", "a.avi"}, [](auto& s) { return s.stereo; }},
+        SettingCase{"AllPictures", {"--all-pictures", "a.avi"}, [](auto& s) { return !s.storeOnlyChanges; }},
+        SettingCase{"NoHtml", {"--no-html", "a.avi"}, [](auto& s) { return !s.createHtmlPage; }},
+        SettingCase{"Open", {"a.avi", "--open"}, [](auto& s) { return s.openResult; }},
+        SettingCase{"FlagsLeaveOthersAlone", {"--stereo", "a.avi"},
+                    [](auto& s) { return !s.audio16Bit && s.convertAudio && s.storeOnlyChanges; }}),
+    [](const testing::TestParamInfo<SettingCase>& info) { return std::string(info.param.name); });
+
+struct RefusedCase {
+  const char* name;
+  std::vector<std::string> args;
+  const char* messagePart;  // German, names what is wrong
+};
+
+class CliOptionRefused : public testing::TestWithParam<RefusedCase> {};
+
+TEST_P(CliOptionRefused, GivesAGermanReason) {
+  CliParseResult result = Parse(GetParam().args);
+  EXPECT_NE(result.error.find(GetParam().messagePart), std::string::npos) << result.error;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BadCommandLines, CliOptionRefused,
+    testing::Values(
+        RefusedCase{"FpsZero", {"--fps", "0", "a.avi"}, "Ungültiger Wert für --fps: \"0\""},
+        RefusedCase{"FpsAboveRange", {"--fps", "121", "a.avi"}, "von 1 bis 120"},
+        RefusedCase{"FpsFraction", {"--fps", "5.5", "a.avi"}, "--fps: \"5.5\""},
+        RefusedCase{"FpsText", {"--fps=fünf", "a.avi"}, "--fps"},
+        RefusedCase{"FpsSign", {"--fps", "+5", "a.avi"}, "--fps"},
+        RefusedCase{"FpsEmpty", {"--fps=", "a.avi"}, "--fps: \"\""},
+        RefusedCase{"FpsHuge", {"--fps", "99999999999", "a.avi"}, "--fps"},
+        RefusedCase{"CompressionNegative", {"--compression", "-1", "a.avi"}, "von 0 bis 100"},
+        RefusedCase{"CompressionAbove", {"--compression", "101", "a.avi"}, "--compression: \"101\""},
+        RefusedCase{"RateNotInList", {"--rate", "44100", "a.avi"}, "5500, 11000, 22000 oder 44000"},
+        RefusedCase{"UnknownOption", {"--fast", "a.avi"}, "Unbekannte Option: --fast"},
+        RefusedCase{"UnknownShortOption", {"-x", "a.avi"}, "Unbekannte Option: -x"},
+        RefusedCase{"MissingValue", {"a.avi", "--fps"}, "Für --fps fehlt der Wert"},
+        RefusedCase{"MissingTarget", {"a.avi", "-o"}, "Für -o fehlt der Wert"},
+        RefusedCase{"FlagWithValue", {"--stereo=1", "a.avi"}, "--stereo nimmt keinen Wert"},
+        RefusedCase{"NoSource", {"--fps", "5"}, "Keine Quelldatei angegeben"},
+        RefusedCase{"NothingAtAll", {}, "Keine Quelldatei angegeben"},
+        RefusedCase{"TwoTargets", {"a.avi", "-o", "x.swf", "-o", "y.swf"}, "nur einmal"}),
+    [](const testing::TestParamInfo<RefusedCase>& info) { return std::string(info.param.name); });
+
+TEST(CliOptions, CollectsSourcesInOrderAndTheTargetAnywhere) {
+  CliParseResult result = Parse({"a.avi", "-o", "out", "b.mpg", "--no-html", "c.vob"});
+  ASSERT_EQ(result.error, "");
+  EXPECT_EQ(result.options.sources, (std::vector<std::string>{"a.avi", "b.mpg", "c.vob"}));
+  EXPECT_EQ(result.options.target, "out");
+}
+
+TEST(CliOptions, DoubleDashMakesEverythingAfterItASource) {
+  CliParseResult result = Parse({"--stereo", "--", "--fps", "-clip.avi"});
+  ASSERT_EQ(result.error, "");
+  EXPECT_EQ(result.options.sources, (std::vector<std::string>{"--fps", "-clip.avi"}));
+  EXPECT_EQ(result.options.settings.framesPerSecond, 5);
+}
+
+TEST(CliOptions, HelpAndVersionNeedNoSource) {
+  CliParseResult help = Parse({"--help"});
+  EXPECT_EQ(help.error, "");
+  EXPECT_TRUE(help.options.showHelp);
+  CliParseResult version = Parse({"--version"});
+  EXPECT_EQ(version.error, "");
+  EXPECT_TRUE(version.options.showVersion);
+}
+
+TEST(CliOptions, UsageNamesEveryOption) {
+  std::string usage = CliUsageText();
+  for (const char* option : {"--fps", "--compression", "--no-audio", "--rate", "--16bit", "--stereo",
+                             "--all-pictures", "--no-html", "--open", "-o ZIEL", "--help", "--version"}) {
+    EXPECT_NE(usage.find(option), std::string::npos) << option;
+  }
+  EXPECT_TRUE(usage.starts_with("Aufruf: tessaline-cli"));
+}
+
+TEST(CliOptions, CompressionBecomesTheComplementaryJpegQuality) {
+  EXPECT_EQ(JpegQualityFor(0), 100);
+  EXPECT_EQ(JpegQualityFor(35), 65);
+  EXPECT_EQ(JpegQualityFor(100), 0);
+}
+
+}  // namespace

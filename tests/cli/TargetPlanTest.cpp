@@ -1,0 +1,49 @@
+#include "cli/TargetPlan.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(TargetPlan, OneSourceWithoutTargetLiesBesideTheSource) {
+  TargetPlan plan = PlanTargets({"/videos/urlaub.mpg"}, std::nullopt);
+  ASSERT_EQ(plan.movies.size(), 1u);
+  EXPECT_EQ(plan.movies[0].source, "/videos/urlaub.mpg");
+  EXPECT_EQ(plan.movies[0].target, "/videos/urlaub.swf");
+  EXPECT_FALSE(plan.folderToCreate);
+  EXPECT_EQ(plan.error, "");
+}
+
+TEST(TargetPlan, OneSourceWithoutExtensionGainsSwf) {
+  EXPECT_EQ(PlanTargets({"dir.v2/clip"}, std::nullopt).movies[0].target, "dir.v2/clip.swf");
+}
+
+TEST(TargetPlan, OneSourceWithTargetUsesItAsTheMovieFile) {
+  TargetPlan plan = PlanTargets({"a.avi"}, std::string("out/film.swf"));
+  EXPECT_EQ(plan.movies[0].target, "out/film.swf");
+  EXPECT_FALSE(plan.folderToCreate);
+}
+
+TEST(TargetPlan, SeveralSourcesGoIntoTheTargetFolderByName) {
+  TargetPlan plan = PlanTargets({"x/a.avi", "y/b.mpg", "c.vob"}, std::string("movies"));
+  ASSERT_EQ(plan.movies.size(), 3u);
+  EXPECT_EQ(plan.movies[0].target, "movies/a.swf");
+  EXPECT_EQ(plan.movies[1].target, "movies/b.swf");
+  EXPECT_EQ(plan.movies[2].target, "movies/c.swf");
+  EXPECT_EQ(plan.folderToCreate, "movies");
+  EXPECT_EQ(plan.error, "");
+}
+
+TEST(TargetPlan, SeveralSourcesWithoutTargetEachLieBesideTheirSource) {
+  TargetPlan plan = PlanTargets({"x/a.avi", "y/a.avi"}, std::nullopt);
+  EXPECT_EQ(plan.movies[0].target, "x/a.swf");
+  EXPECT_EQ(plan.movies[1].target, "y/a.swf");
+  EXPECT_EQ(plan.error, "");
+}
+
+TEST(TargetPlan, SourcesThatWouldOverwriteEachOtherAreRefused) {
+  TargetPlan plan = PlanTargets({"x/a.avi", "y/a.mpg"}, std::string("movies"));
+  EXPECT_NE(plan.error.find("movies/a.swf"), std::string::npos) << plan.error;
+  EXPECT_NE(PlanTargets({"a.avi", "./a.vob"}, std::nullopt).error, "");
+}
+
+}  // namespace

@@ -1,0 +1,59 @@
+#include "TestClips.h"
+
+#include <unistd.h>
+
+#include <stdexcept>
+#include <vector>
+
+#include "ProgramRunner.h"
+
+namespace {
+
+std::string VideoSource() {
+  return "testsrc2=size=" + std::to_string(kClipWidth) + "x" + std::to_string(kClipHeight) +
+         ":rate=" + std::to_string(kClipFrameRate) + ":duration=1";
+}
+
+std::string ToneSource(int rate) { return "sine=frequency=440:sample_rate=" + std::to_string(rate) + ":duration=1"; }
+
+std::vector<std::string> EncoderArguments(ClipKind kind) {
+  switch (kind) {
+    case ClipKind::AviMpeg4Pcm:
+      return {"-f", "lavfi", "-i", ToneSource(22050), "-c:v", "mpeg4", "-c:a", "pcm_s16le", "-ac", "1", "-f", "avi"};
+    case ClipKind::MpgMpeg1Mp2:
+      return {"-f", "lavfi", "-i", ToneSource(44100), "-c:v", "mpeg1video", "-c:a", "mp2", "-ac", "2", "-f", "mpeg"};
+    case ClipKind::VobMpeg2Ac3:
+      return {"-f", "lavfi", "-i", ToneSource(48000), "-c:v", "mpeg2video", "-c:a", "ac3", "-ac", "2", "-f", "dvd"};
+    case ClipKind::AviSilentNoSound:
+      return {"-c:v", "mpeg4", "-f", "avi"};
+  }
+  return {};
+}
+
+}  // namespace
+
+std::string ClipName(ClipKind kind) {
+  switch (kind) {
+    case ClipKind::AviMpeg4Pcm: return "mpeg4.avi";
+    case ClipKind::MpgMpeg1Mp2: return "mpeg1.mpg";
+    case ClipKind::VobMpeg2Ac3: return "mpeg2.vob";
+    case ClipKind::AviSilentNoSound: return "stumm.avi";
+  }
+  return {};
+}
+
+std::filesystem::path TestClip(ClipKind kind) {
+  std::filesystem::path folder = TESSALINE_CLIP_CACHE;
+  std::filesystem::path clip = folder / ClipName(kind);
+  if (std::filesystem::exists(clip)) return clip;
+  std::filesystem::create_directories(folder);
+  // Made under a name of its own, then renamed, so a parallel test never reads half a clip.
+  std::filesystem::path partial = folder / (std::to_string(getpid()) + "-" + ClipName(kind));
+  std::vector<std::string> argv = {"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", VideoSource()};
+  for (std::string& argument : EncoderArguments(kind)) argv.push_back(std::move(argument));
+  argv.push_back(partial.string());
+  ProgramResult made = RunProgram({argv, folder});
+  if (made.exitCode != 0) throw std::runtime_error("ffmpeg could not make " + clip.string() + ": " + made.err);
+  std::filesystem::rename(partial, clip);
+  return clip;
+}
