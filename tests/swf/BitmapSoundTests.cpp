@@ -1,5 +1,6 @@
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 
 #include "swf/swf.h"
@@ -41,6 +42,8 @@ struct HeaderCase {
     Bytes header;
 };
 
+void PrintTo(const HeaderCase& c, std::ostream* os) { *os << c.dataSize; }
+
 class JpegHeaders : public ::testing::TestWithParam<HeaderCase> {};
 
 TEST_P(JpegHeaders, BodyIsDataSizePlusEight)
@@ -81,6 +84,8 @@ struct HeadCase {
     Bytes expected;
 };
 
+void PrintTo(const HeadCase& c, std::ostream* os) { *os << c.name; }
+
 class SoundHeads : public ::testing::TestWithParam<HeadCase> {};
 
 TEST_P(SoundHeads, WriteExactBytes)
@@ -118,6 +123,8 @@ struct BlockCase {
     std::uint32_t dataSize;
     Bytes header;
 };
+
+void PrintTo(const BlockCase& c, std::ostream* os) { *os << c.dataSize; }
 
 class SoundBlocks : public ::testing::TestWithParam<BlockCase> {};
 

@@ -1,5 +1,6 @@
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 
 #include "swf/swf.h"
@@ -37,6 +38,8 @@ struct TagCase {
     std::function<std::unique_ptr<FObj>()> make;
     Bytes expected;
 };
+
+void PrintTo(const TagCase& c, std::ostream* os) { *os << c.name; }
 
 class ControlTags : public ::testing::TestWithParam<TagCase> {};
 

@@ -1,3 +1,4 @@
+#include <ostream>
 #include <string>
 
 #include "tests/swf/ByteMatch.h"
@@ -62,6 +63,8 @@ struct CheckCase {
     Bytes bytes;
     std::string problem;  // a part of the expected message
 };
+
+void PrintTo(const CheckCase& c, std::ostream* os) { *os << c.name; }
 
 class MovieChecks : public ::testing::TestWithParam<CheckCase> {};
 

@@ -1,4 +1,5 @@
 #include <functional>
+#include <ostream>
 #include <string>
 
 #include "swf/swf.h"
@@ -11,6 +12,8 @@ struct RecordCase {
     std::function<void(FSWFStream&)> write;
     Bytes expected;
 };
+
+void PrintTo(const RecordCase& c, std::ostream* os) { *os << c.name; }
 
 class Records : public ::testing::TestWithParam<RecordCase> {};
 

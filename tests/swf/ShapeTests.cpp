@@ -1,5 +1,6 @@
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 
 #include "swf/swf.h"
@@ -36,6 +37,8 @@ struct RecordCase {
     std::uint32_t lineBits;
     Bytes expected;  // the record, then zero bits up to the boundary
 };
+
+void PrintTo(const RecordCase& c, std::ostream* os) { *os << c.name; }
 
 class ShapeRecords : public ::testing::TestWithParam<RecordCase> {};
 
@@ -117,6 +120,8 @@ struct ArrayCase {
     Bytes countBytes;
 };
 
+void PrintTo(const ArrayCase& c, std::ostream* os) { *os << c.count; }
+
 class FillStyleArrays : public ::testing::TestWithParam<ArrayCase> {};
 
 TEST_P(FillStyleArrays, WriteCountThenStyles)
@@ -152,6 +157,8 @@ struct IndexBitsCase {
     std::uint32_t fillStyles;
     std::uint32_t bits;
 };
+
+void PrintTo(const IndexBitsCase& c, std::ostream* os) { *os << c.fillStyles; }
 
 class IndexBits : public ::testing::TestWithParam<IndexBitsCase> {};
 

@@ -1,5 +1,6 @@
 #include <climits>
 #include <functional>
+#include <ostream>
 #include <string>
 
 #include "swf/swf.h"
@@ -12,6 +13,8 @@ struct StreamCase {
     std::function<void(FSWFStream&)> write;
     Bytes expected;
 };
+
+void PrintTo(const StreamCase& c, std::ostream* os) { *os << c.name; }
 
 class StreamWrites : public ::testing::TestWithParam<StreamCase> {};
 
@@ -70,6 +73,8 @@ struct HeaderCase {
     std::uint32_t bodySize;
     Bytes header;
 };
+
+void PrintTo(const HeaderCase& c, std::ostream* os) { *os << c.name; }
 
 class TagHeaders : public ::testing::TestWithParam<HeaderCase> {};
 
@@ -145,6 +150,8 @@ struct BitsCase {
     std::uint16_t extra;
     std::uint32_t bits;
 };
+
+void PrintTo(const BitsCase& c, std::ostream* os) { *os << c.magnitude << " " << c.extra; }
 
 class BitsNeededTable : public ::testing::TestWithParam<BitsCase> {};
 
