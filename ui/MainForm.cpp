@@ -1,9 +1,7 @@
 #include "ui/MainForm.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>

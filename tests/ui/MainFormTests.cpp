@@ -81,6 +81,7 @@ TEST_F(MainFormBehaviour, MessageListKeepsTheLastFiveLines) {
   ui.form->ShowStatusLine("6");
   EXPECT_EQ(ListLines(), (QStringList{"2", "3", "4", "5", "6"}));
   EXPECT_EQ(ui.Find<QListWidget>("ListBox1")->currentRow(), -1);
+  EXPECT_EQ(ui.Find<QListWidget>("ListBox1")->item(0)->sizeHint().height(), 13);
 }
 
 TEST_F(MainFormBehaviour, StartWithEmptySourceAndCancelledDialogOnlyTellsTheUser) {
