@@ -45,12 +45,13 @@ FCTPlaceObject2::FCTPlaceObject2(std::uint16_t hasClipDepth, std::uint16_t hasRa
 
 void FCTPlaceObject2::WriteFlags(FSWFStream& body) const
 {
+    // One bit each, most significant first.
     body.WriteBits(0, 1);  // reserved
     body.WriteBits(hasClipDepth, 1);
-    body.WriteBits(name ? 1 : 0, 1);
+    body.WriteBits(name ? 1 : 0, 1);  // has name
     body.WriteBits(hasRatio, 1);
-    body.WriteBits(colorTransform ? 1 : 0, 1);
-    body.WriteBits(matrix ? 1 : 0, 1);
+    body.WriteBits(colorTransform ? 1 : 0, 1);  // has colour transform
+    body.WriteBits(matrix ? 1 : 0, 1);  // has matrix
     body.WriteBits(hasCharacter, 1);
     body.WriteBits(move, 1);
 }

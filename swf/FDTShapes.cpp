@@ -155,7 +155,7 @@ void FShapeRecEdgeStraight::WriteTo(FSWFStream& stream) const
 {
     stream.WriteBits(1, 1);  // edge
     stream.WriteBits(1, 1);  // straight
-    stream.WriteBits(nBits - 2, edgeBitsWidth);
+    stream.WriteBits(nBits - 2, edgeBitsWidth);  // NumBits is stored less 2
     stream.WriteBits(generalLineFlag, 1);
     if (generalLineFlag != 0) {
         WriteSigned(stream, generalDeltaX, nBits);

@@ -57,7 +57,9 @@ void FObjCollection::AddObject(std::unique_ptr<FObj> object)
 void FObjCollection::WriteObjects(FSWFStream& stream) const
 {
     for (const std::unique_ptr<FObj>& object : objects) {
-        object->WriteTo(stream);
+        if (object) {
+            object->WriteTo(stream);
+        }
     }
 }
 

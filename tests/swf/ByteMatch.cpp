@@ -1,5 +1,6 @@
 #include "tests/swf/ByteMatch.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <sstream>
@@ -26,8 +27,9 @@ std::string Dump(const Bytes& bytes, std::size_t from, std::size_t to)
 
 ::testing::AssertionResult SameBytes(const Bytes& actual, const Bytes& expected)
 {
+    const std::size_t common = std::min(actual.size(), expected.size());
     std::size_t offset = 0;
-    while (offset < actual.size() && offset < expected.size() && actual[offset] == expected[offset]) {
+    while (offset < common && actual[offset] == expected[offset]) {
         ++offset;
     }
     if (offset == actual.size() && offset == expected.size()) {

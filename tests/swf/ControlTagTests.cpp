@@ -138,13 +138,4 @@ TEST(ControlTagPlacement, LongNameTakesLongHeader)
     EXPECT_TRUE(SameBytes(TagBytes(place), expected));
 }
 
-TEST(ControlTagPlacement, OnlyShowFrameIsAFrame)
-{
-    EXPECT_TRUE(FCTShowFrame().IsShowFrame());
-    EXPECT_FALSE(FCTRemoveObject2(1).IsShowFrame());
-    EXPECT_FALSE(FCTSetBackgroundColor(std::make_unique<FColor>(0, 0, 0)).IsShowFrame());
-    EXPECT_FALSE(
-        FCTPlaceObject2(0, 0, 0, 0, 1, 0, nullptr, nullptr, 0, nullptr, 0).IsShowFrame());
-}
-
 }  // namespace

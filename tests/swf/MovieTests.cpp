@@ -133,14 +133,4 @@ TEST(CharacterIDs, WrapAfter65535)
     EXPECT_EQ(NextCharacterID(), 1);
 }
 
-TEST(CharacterIDs, BaseDefinitionAndControlTagsWriteNothing)
-{
-    const FDT definition;
-    const FCT control;
-    EXPECT_EQ(definition.GetCharacterID(), 0);
-    EXPECT_FALSE(definition.IsShowFrame());
-    EXPECT_TRUE(TagBytes(definition).empty());
-    EXPECT_TRUE(TagBytes(control).empty());
-}
-
 }  // namespace

@@ -81,6 +81,36 @@ protected:
         movie.AddObject(std::make_unique<FCTShowFrame>());
     }
 
+    // Saves the movie, optionally changing every buffer after AddObject, and
+    // reads the file back; the movie must pass every structural check.
+    std::optional<SwfMovie> SaveAndRead(bool changeBuffers)
+    {
+        {
+            FObjCollection movie;
+            BuildMovie(movie);
+            if (changeBuffers) {
+                for (std::size_t i = 0; i < firstBlock.size(); ++i) {
+                    firstBlock[i] = static_cast<std::uint8_t>(i);
+                }
+                secondBlock.assign(secondBlock.size(), 0x7F);
+                jpeg[150] = 0x99;
+            }
+            if (!movie.SaveMovie(file, 40, 40, 5)) {
+                ADD_FAILURE() << "SaveMovie failed";
+                return std::nullopt;
+            }
+        }
+        std::ifstream in(file, std::ios::binary);
+        const Bytes bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        std::string error;
+        std::optional<SwfMovie> movie = ReadSwf(bytes, &error);
+        EXPECT_TRUE(movie) << error;
+        if (movie) {
+            EXPECT_EQ(CheckMovie(*movie, bytes.size()), "");
+        }
+        return movie;
+    }
+
     fs::path file;
     Bytes jpeg = FakeJpeg(300);
     Bytes firstBlock = Bytes(100, 0x80);
@@ -89,44 +119,34 @@ protected:
 
 TEST_F(WholeMovie, ReadsBackAsASoundMovie)
 {
-    {
-        FObjCollection movie;
-        BuildMovie(movie);
-        // The file must get what the buffers hold when the movie is saved.
-        for (std::size_t i = 0; i < firstBlock.size(); ++i) {
-            firstBlock[i] = static_cast<std::uint8_t>(i);
-        }
-        secondBlock.assign(secondBlock.size(), 0x7F);
-        jpeg[150] = 0x99;
-        ASSERT_TRUE(movie.SaveMovie(file, 40, 40, 5));
-    }
-    std::ifstream in(file, std::ios::binary);
-    const Bytes bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    std::string error;
-    const std::optional<SwfMovie> movie = ReadSwf(bytes, &error);
-    ASSERT_TRUE(movie) << error;
-    EXPECT_EQ(CheckMovie(*movie, bytes.size()), "");
+    const std::optional<SwfMovie> movie = SaveAndRead(false);
+    ASSERT_TRUE(movie);
     EXPECT_EQ(movie->version, 4);
     EXPECT_EQ(movie->xMax, 40);
     EXPECT_EQ(movie->yMax, 40);
     EXPECT_EQ(movie->frameRate, 0x0500);  // 5.0
     EXPECT_EQ(movie->frameCount, 2);
-
     std::vector<std::uint16_t> codes;
     for (const SwfTag& tag : movie->tags) {
         codes.push_back(tag.code);
     }
     EXPECT_EQ(codes, (std::vector<std::uint16_t>{9, 45, 21, 2, 26, 19, 1, 28, 19, 1, 0}));
-
-    const SwfTag& bitmap = movie->tags[2];
-    EXPECT_TRUE(bitmap.longHeader);
-    EXPECT_TRUE(SameBytes(bitmap.body, Join({{0x01, 0x00, 0xFF, 0xD9, 0xFF, 0xD8}, jpeg,
-                                             {0xFF, 0xD9}})));
     EXPECT_TRUE(SameBytes(movie->tags[3].body,
                           {0x02, 0x00, 0x38, 0x05, 0x00, 0x14, 0x00, 0x02, 0x41, 0xFF, 0xFF, 0xD9,
                            0x40, 0x00, 0x05, 0x00, 0x00, 0x01, 0x00, 0x41, 0x01, 0x00, 0xD9, 0x40,
                            0x00, 0x05, 0x00, 0x00, 0x01, 0x00, 0x00, 0x20, 0x14, 0x25, 0xA0, 0xA6,
                            0x8A, 0x9A, 0x16, 0x68, 0xD8, 0x00}));
+}
+
+TEST_F(WholeMovie, BlocksCarryTheBytesHeldAtSaveTime)
+{
+    const std::optional<SwfMovie> movie = SaveAndRead(true);
+    ASSERT_TRUE(movie);
+    ASSERT_EQ(movie->tags.size(), 11u);
+    const SwfTag& bitmap = movie->tags[2];
+    EXPECT_TRUE(bitmap.longHeader);
+    EXPECT_TRUE(SameBytes(bitmap.body, Join({{0x01, 0x00, 0xFF, 0xD9, 0xFF, 0xD8}, jpeg,
+                                             {0xFF, 0xD9}})));
     EXPECT_TRUE(movie->tags[5].longHeader);
     EXPECT_TRUE(SameBytes(movie->tags[5].body, firstBlock));
     EXPECT_FALSE(movie->tags[8].longHeader);
