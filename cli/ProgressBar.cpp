@@ -5,12 +5,16 @@
 
 namespace {
 
-constexpr int kBarWidth = 20;
+constexpr std::size_t kBarWidth = 20;
 constexpr const char* kEraseToLineEnd = "\033[K";
 
 std::string Bar(int walked, int total) {
-  int filled = static_cast<int>(static_cast<long long>(std::clamp(walked, 0, total)) * kBarWidth / total);
-  return "[" + std::string(filled, '#') + std::string(kBarWidth - filled, '-') + "]";
+  auto filled = static_cast<std::size_t>(static_cast<long long>(std::clamp(walked, 0, total)) * kBarWidth / total);
+  std::string bar(kBarWidth + 2, '-');
+  bar.front() = '[';
+  bar.back() = ']';
+  bar.replace(1, filled, filled, '#');
+  return bar;
 }
 
 }  // namespace
