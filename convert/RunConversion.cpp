@@ -89,7 +89,10 @@ void WalkSource(ConversionRun& run) {
 bool Finish(ConversionRun& run) {
   run.soundHandle.reset();
   run.imageHandle.reset();
-  if (run.decoder.MclGetError() != 0) run.window.ShowStatusLine(run.decoder.MclGetErrorStr());
+  if (run.decoder.MclGetError() != 0) {
+    const char* text = run.decoder.MclGetErrorStr();
+    run.window.ShowStatusLine(text != nullptr ? text : "");
+  }
   run.window.ShowStatusLine(FrameLine(run.frameIndex, run.frameTotal));
   run.window.ShowStatusLine("Konvertiertung beendet.");
   run.previousPicture.Release();

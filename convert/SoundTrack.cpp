@@ -104,7 +104,8 @@ void ConvertSoundBlock(ConversionRun& run) {
 
   const std::int64_t product = static_cast<std::int64_t>(run.soundFrameNumber) * run.sampleRate;
   const double quotient = std::trunc(static_cast<double>(product) / run.fps - static_cast<double>(run.samplesWritten));
-  const std::int64_t n = quotient > 0 ? static_cast<std::int64_t>(quotient) : 0;
+  // Bounded so a frame rate of 0 cannot make the cast undefined.
+  const std::int64_t n = quotient > 0 && quotient < 1e12 ? static_cast<std::int64_t>(quotient) : 0;
   const std::int64_t blockBytes = n * run.outputBytesPerSampleFrame;
 
   SourceSamples source{data, 0, channels, bits};

@@ -56,13 +56,6 @@ TEST(PagePaths, NamesAndExtensions) {
   }
 }
 
-TEST(CodeFile, LinesEndInCrLfIncludingTheLast) {
-  const auto path = std::filesystem::temp_directory_path() / ("tessaline-code-" + std::to_string(getpid()) + ".htm");
-  WriteLinesWithCrLf(path.string(), {"eins", "", "drei"});
-  EXPECT_EQ(ReadFile(path), "eins\r\n\r\ndrei\r\n");
-  std::filesystem::remove(path);
-}
-
 TEST(CodeFile, UncreatableFileThrowsTheGermanMessage) {
   const std::string path = "/nonexistent-folder-of-tessaline/film.htm";
   try {

@@ -139,17 +139,6 @@ TEST_F(Pictures, IdenticalFramesStoreNothingButStillShowFrames) {
   EXPECT_EQ(movie.frameCount, 3);
 }
 
-TEST_F(Pictures, FirstPictureIsWholeAtDepthTwo) {
-  UseSource(5, 3, 4, {SolidPicture(5, 3, 1)});
-  settings.framesPerSecond = 4;
-  ASSERT_TRUE(Run());
-  const SwfMovie movie = Movie();
-  EXPECT_EQ(StoredPictures(movie).at(0).width, 5);
-  EXPECT_EQ(StoredPictures(movie).at(0).height, 3);
-  EXPECT_EQ(Depths(movie, tags::kPlaceObject2), std::vector<int>{2});
-  EXPECT_TRUE(Depths(movie, tags::kRemoveObject2).empty());
-}
-
 TEST_F(Pictures, WithoutStoreOnlyChangesEveryPictureIsWholeAndClearsTheOldOnes) {
   UseSource(2, 2, 4, std::vector<Picture>(2, SolidPicture(2, 2, 9)));
   settings.framesPerSecond = 4;

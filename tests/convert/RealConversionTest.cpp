@@ -21,6 +21,8 @@ struct Clip {
   const char* codecs;
 };
 
+void PrintTo(const Clip& clip, std::ostream* out) { *out << clip.name; }
+
 const Clip kClips[] = {
     {"clip.avi", "-c:v mpeg4 -c:a pcm_s16le"},
     {"clip.mpg", "-c:v mpeg1video -c:a mp2 -f mpeg"},
