@@ -24,13 +24,15 @@ class PictureHolder {
   PictureHolder(const PictureHolder&) = delete;
   PictureHolder& operator=(const PictureHolder&) = delete;
 
-  // Replaces the held picture by a new 24-bit one of width by height pixels.
-  void Make(int width, int height) {
+  // Replaces the held picture by a new 24-bit one of width by height pixels;
+  // false, holding nothing, when the module could not make it.
+  bool Make(int width, int height) {
     Release();
     dib_ = DibRecord{};
-    imaging_->newdib(&dib_, width, height, 24, 0, 0);
-    held_ = true;
+    held_ = imaging_->newdib(&dib_, width, height, 24, 0, 0) == 0 && dib_.info != nullptr && dib_.rows != nullptr;
+    return held_;
   }
+  bool Held() const { return held_; }
   void Release() {
     if (held_) imaging_->deldib(dib_);
     held_ = false;

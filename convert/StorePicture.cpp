@@ -113,7 +113,7 @@ void StoreRegion(ConversionRun& run, PictureHolder& current, const ChangedRegion
   const int cw = region.maxX - region.minX + 1;
   const int ch = region.maxR - region.minR + 1;
   PictureHolder regionPicture(run.imaging);
-  regionPicture.Make(cw, ch);
+  if (!regionPicture.Make(cw, ch)) return;
   for (int r = 0; r < ch; ++r)
     std::memcpy(regionPicture.Row(r), current.Row(region.minR + r) + 3 * region.minX, static_cast<std::size_t>(3 * cw));
   const Placement at{region.minX, current.Height() - 1 - region.maxR, cw, ch};
@@ -167,7 +167,7 @@ void StorePicture(ConversionRun& run, std::int32_t frameIndex) {
   run.imageResult = mcl.MclReadImage(run.readHandle.get(), frameIndex, run.imageHandle.get());
   const BitmapHandle bitmap(mcl.MclImgToDIB(run.imageHandle.get()), mcl.MclReleaseDIB);
   PictureHolder current(run.imaging);
-  current.Make(run.fileInfo.width, run.fileInfo.height);
+  if (!current.Make(run.fileInfo.width, run.fileInfo.height)) return;
   if (bitmap) mcl.MclGetDIBits(bitmap.get(), 0, run.fileInfo.height, current.Dib().rows, current.Dib().info);
   const int w = current.Width();
   const int h = current.Height();
