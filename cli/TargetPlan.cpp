@@ -29,7 +29,11 @@ std::string FindClash(const std::vector<PlannedMovie>& movies) {
 TargetPlan PlanTargets(const std::vector<std::string>& sources, const std::optional<std::string>& target) {
   TargetPlan plan;
   if (sources.size() == 1) {
-    plan.movies.push_back({sources.front(), target ? *target : MovieBeside(sources.front())});
+    // An existing folder as target takes the movie by the source's name.
+    bool intoFolder = target && fs::is_directory(*target);
+    plan.movies.push_back({sources.front(), !target      ? MovieBeside(sources.front())
+                                            : intoFolder ? MovieInFolder(*target, sources.front())
+                                                         : *target});
     return plan;
   }
   for (const std::string& source : sources) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 
 namespace {
 
@@ -30,6 +31,8 @@ struct SettingCase {
   std::vector<std::string> args;
   std::function<bool(const ConversionSettings&)> holds;
 };
+
+void PrintTo(const SettingCase& c, std::ostream* os) { *os << c.name; }
 
 class CliOptionSetting : public testing::TestWithParam<SettingCase> {};
 
@@ -66,6 +69,8 @@ struct RefusedCase {
   std::vector<std::string> args;
   const char* messagePart;  // German, names what is wrong
 };
+
+void PrintTo(const RefusedCase& c, std::ostream* os) { *os << c.name; }
 
 class CliOptionRefused : public testing::TestWithParam<RefusedCase> {};
 

@@ -1,6 +1,6 @@
 // The real program on real clips of each container, read back by our own
 // reader and by FFmpeg's SWF demuxer as an independent check.
-#include <cmath>
+#include <ostream>
 
 #include "CliFixture.h"
 
@@ -13,6 +13,8 @@ struct ContainerCase {
   ClipKind kind;
   bool sound;
 };
+
+void PrintTo(const ContainerCase& c, std::ostream* os) { *os << c.name; }
 
 class ContainerConversion : public CliFixture, public testing::WithParamInterface<ContainerCase> {};
 
@@ -111,6 +113,8 @@ struct FfmpegCase {
   std::vector<std::string> options;
   const char* rawFormat;  // FFmpeg's name of the movie's sample format
 };
+
+void PrintTo(const FfmpegCase& c, std::ostream* os) { *os << c.name; }
 
 class FfmpegReadsOurMovie : public CliFixture, public testing::WithParamInterface<FfmpegCase> {};
 

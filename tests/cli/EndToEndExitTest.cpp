@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <ostream>
 #include <thread>
 
 #include "CliFixture.h"
@@ -67,6 +68,8 @@ struct BadOptionCase {
   std::vector<std::string> args;
   const char* reason;
 };
+
+void PrintTo(const BadOptionCase& c, std::ostream* os) { *os << c.name; }
 
 class BadOptions : public CliFixture, public testing::WithParamInterface<BadOptionCase> {};
 

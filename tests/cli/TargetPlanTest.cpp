@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace {
 
 TEST(TargetPlan, OneSourceWithoutTargetLiesBesideTheSource) {
@@ -20,6 +22,13 @@ TEST(TargetPlan, OneSourceWithoutExtensionGainsSwf) {
 TEST(TargetPlan, OneSourceWithTargetUsesItAsTheMovieFile) {
   TargetPlan plan = PlanTargets({"a.avi"}, std::string("out/film.swf"));
   EXPECT_EQ(plan.movies[0].target, "out/film.swf");
+  EXPECT_FALSE(plan.folderToCreate);
+}
+
+TEST(TargetPlan, OneSourceIntoAnExistingFolderKeepsItsName) {
+  std::filesystem::path folder = std::filesystem::temp_directory_path();
+  TargetPlan plan = PlanTargets({"x/urlaub.vob"}, folder.string());
+  EXPECT_EQ(plan.movies[0].target, (folder / "urlaub.swf").string());
   EXPECT_FALSE(plan.folderToCreate);
 }
 
