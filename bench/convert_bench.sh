@@ -5,6 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 work=$(realpath -m "${1:-build/bench}")
+[ -x /usr/bin/time ] || { echo "GNU time is missing (package time; scripts/setup.sh installs it)" >&2; exit 1; }
 mkdir -p "$work"
 
 # A normal Release build of the command line and the imaging module.

@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 packages=(
   build-essential cmake pkg-config libgtest-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
-  libturbojpeg0-dev ffmpeg
+  libturbojpeg0-dev ffmpeg time
   qt6-base-dev fonts-dejavu-core fonts-liberation
 )
 
