@@ -25,7 +25,13 @@ inline constexpr std::int32_t kLargest16Bit = 65535;
 struct ConversionRun {
   ConversionRun(ConversionSettings& settings, ConversionWindow& window, const PictavoApi& imaging,
                 const DecoderFunctions& decoder)
-      : settings(settings), window(window), imaging(imaging), decoder(decoder), previousPicture(imaging) {}
+      : settings(settings),
+        window(window),
+        imaging(imaging),
+        decoder(decoder),
+        previousPicture(imaging),
+        sparePicture(imaging),
+        spareRegion(imaging) {}
 
   ConversionSettings& settings;
   ConversionWindow& window;
@@ -62,6 +68,9 @@ struct ConversionRun {
   std::int64_t soundReadPosition = 0;
 
   PictureHolder previousPicture;
+  // Free pictures kept for the next frame, which mostly needs the same sizes.
+  PictureHolder sparePicture;
+  PictureHolder spareRegion;
   bool forceFull = true;
   std::int32_t placeDepth = 1;
   std::int32_t firstDepth = 1;

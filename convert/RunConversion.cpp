@@ -96,6 +96,8 @@ bool Finish(ConversionRun& run) {
   run.window.ShowStatusLine(FrameLine(run.frameIndex, run.frameTotal));
   run.window.ShowStatusLine("Konvertiertung beendet.");
   run.previousPicture.Release();
+  run.sparePicture.Release();
+  run.spareRegion.Release();
   run.readHandle.reset();
   const std::string targetPath = run.settings.targetPath;
   const bool saved = run.movie.SaveMovie(targetPath, run.fileInfo.width * 20, run.fileInfo.height * 20,

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <optional>
 #include <system_error>
+#include <utility>
 
 namespace {
 
@@ -54,7 +55,7 @@ std::optional<JpegBytes> ReadWholeFile(const std::string& path) {
   if (std::fseek(file.get(), 0, SEEK_END) != 0) return std::nullopt;
   const long size = std::ftell(file.get());
   if (size < 0 || std::fseek(file.get(), 0, SEEK_SET) != 0) return std::nullopt;
-  JpegBytes bytes{std::make_unique<unsigned char[]>(static_cast<std::size_t>(size)),
+  JpegBytes bytes{std::make_unique_for_overwrite<unsigned char[]>(static_cast<std::size_t>(size)),
                   static_cast<std::uint32_t>(size)};
   if (std::fread(bytes.data.get(), 1, bytes.size, file.get()) != bytes.size) return std::nullopt;
   return bytes;
@@ -99,6 +100,14 @@ void AddPictureTags(ConversionRun& run, JpegBytes bytes, const Placement& at, bo
                                                         nullptr, 0));
 }
 
+// The spare when it has the size, so the rows are neither allocated nor
+// first touched again for every picture.
+PictureHolder TakePicture(PictureHolder& spare, int width, int height) {
+  PictureHolder picture = std::move(spare);
+  if (!picture.Held() || picture.Width() != width || picture.Height() != height) picture.Make(width, height);
+  return picture;
+}
+
 // Told once a run; the next picture is then stored whole.
 void ReportTempTrouble(ConversionRun& run, const std::string& path) {
   run.forceFull = true;
@@ -112,8 +121,8 @@ void ReportTempTrouble(ConversionRun& run, const std::string& path) {
 void StoreRegion(ConversionRun& run, PictureHolder& current, const ChangedRegion& region, bool removeOld) {
   const int cw = region.maxX - region.minX + 1;
   const int ch = region.maxR - region.minR + 1;
-  PictureHolder regionPicture(run.imaging);
-  if (!regionPicture.Make(cw, ch)) return;
+  PictureHolder regionPicture = TakePicture(run.spareRegion, cw, ch);
+  if (!regionPicture.Held()) return;
   for (int r = 0; r < ch; ++r)
     std::memcpy(regionPicture.Row(r), current.Row(region.minR + r) + 3 * region.minX, static_cast<std::size_t>(3 * cw));
   const Placement at{region.minX, current.Height() - 1 - region.maxR, cw, ch};
@@ -131,8 +140,15 @@ void StoreRegion(ConversionRun& run, PictureHolder& current, const ChangedRegion
     std::filesystem::remove(path, ignored);
   }
   if (!stored) ReportTempTrouble(run, path);
-  regionPicture.Release();
-  run.previousPicture = std::move(current);
+  run.spareRegion = std::move(regionPicture);
+  run.sparePicture = std::exchange(run.previousPicture, std::move(current));
+}
+
+// Rows the decoder does not deliver are black, whatever the picture held before.
+void FetchPixels(const DecoderFunctions& mcl, MclBitmap* bitmap, PictureHolder& picture) {
+  const int height = picture.Height();
+  if (bitmap != nullptr && mcl.MclGetDIBits(bitmap, 0, height, picture.Dib().rows, picture.Dib().info) == height) return;
+  std::memset(picture.Dib().rows, 0, picture.Dib().imageBytes);
 }
 
 bool PictureWouldPassLimits(const ConversionRun& run) {
@@ -166,9 +182,9 @@ void StorePicture(ConversionRun& run, std::int32_t frameIndex) {
   const DecoderFunctions& mcl = run.decoder;
   run.imageResult = mcl.MclReadImage(run.readHandle.get(), frameIndex, run.imageHandle.get());
   const BitmapHandle bitmap(mcl.MclImgToDIB(run.imageHandle.get()), mcl.MclReleaseDIB);
-  PictureHolder current(run.imaging);
-  if (!current.Make(run.fileInfo.width, run.fileInfo.height)) return;
-  if (bitmap) mcl.MclGetDIBits(bitmap.get(), 0, run.fileInfo.height, current.Dib().rows, current.Dib().info);
+  PictureHolder current = TakePicture(run.sparePicture, run.fileInfo.width, run.fileInfo.height);
+  if (!current.Held()) return;
+  FetchPixels(mcl, bitmap.get(), current);
   const int w = current.Width();
   const int h = current.Height();
 
@@ -181,7 +197,10 @@ void StorePicture(ConversionRun& run, std::int32_t frameIndex) {
   if (run.previousPicture.Width() != w || run.previousPicture.Height() != h) run.forceFull = true;
   const ChangedRegion region =
       run.forceFull ? ChangedRegion{true, 0, w - 1, 0, h - 1} : FindChangedRegion(current, run.previousPicture, w, h);
-  if (!region.changed || region.maxX < region.minX || region.maxR < region.minR) return;
+  if (!region.changed || region.maxX < region.minX || region.maxR < region.minR) {
+    run.sparePicture = std::move(current);
+    return;
+  }
   if (PictureWouldPassLimits(run)) {
     run.limitReached = true;
     run.window.ShowStatusLine(kMovieLimitLine);

@@ -56,6 +56,7 @@ MclBitmapHandle ImgToDIB(MclImageHandle) {
 }
 
 int GetDIBits(MclBitmapHandle, int firstLine, int lineCount, unsigned char* rows, const DibInfoHeader* info) {
+  if (source.framesWithoutRows.count(source.currentFrame) != 0) return 0;
   const int rowBytes = info->width * 3;
   const int rowLength = (rowBytes + 3) & ~3;
   for (int r = 0; r < lineCount; ++r) {

@@ -204,6 +204,20 @@ TEST_F(Pictures, StageShowsTheSourcePictureAtEveryFrame) {
   }
 }
 
+TEST_F(Pictures, FrameWithoutRowsIsBlackEvenInAReusedPicture) {
+  // Frames 0 and 1 are stored, so frame 0's rows are free for frame 2.
+  const std::vector<Picture> frames{SolidPicture(3, 2, 200), SolidPicture(3, 2, 100), SolidPicture(3, 2, 100)};
+  UseSource(3, 2, 4, frames);
+  settings.framesPerSecond = 4;
+  Fake().framesWithoutRows = {2};
+  ASSERT_TRUE(Run());
+  const Replay replay = ReplayMovie(Movie(), 3, 2);
+  ASSERT_EQ(replay.error, "");
+  ASSERT_EQ(replay.frames.size(), 3u);
+  EXPECT_EQ(replay.frames[1], frames[1]);
+  EXPECT_EQ(replay.frames[2], SolidPicture(3, 2, 0));
+}
+
 // ---- the temporary file ----
 
 TEST_F(Pictures, TemporaryNameSkipsExistingFiles) {

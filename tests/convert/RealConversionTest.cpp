@@ -50,13 +50,19 @@ class RealConversion : public ::testing::TestWithParam<Clip> {
     char pattern[] = "/tmp/tessaline-real-XXXXXX";
     folder = mkdtemp(pattern);
     source = folder / GetParam().name;
+    // Conversions running side by side would share tempjpg0.jpg in one folder.
+    if (const char* old = std::getenv("TMPDIR")) oldTmpdir = old;
+    setenv("TMPDIR", folder.c_str(), 1);
     // Two seconds of a moving test picture with a tone, 25 frames a second.
     ASSERT_EQ(Shell(std::string("ffmpeg -v error -y -f lavfi -i testsrc2=size=96x64:rate=25:duration=2 ") +
                     "-f lavfi -i sine=frequency=440:sample_rate=44100:duration=2 -shortest " + GetParam().codecs +
                     " " + source.string()),
               0);
   }
-  void TearDown() override { fs::remove_all(folder); }
+  void TearDown() override {
+    if (oldTmpdir.empty()) unsetenv("TMPDIR"); else setenv("TMPDIR", oldTmpdir.c_str(), 1);
+    fs::remove_all(folder);
+  }
 
   bool Convert(bool audio) {
     settings.sourcePath = source.string();
@@ -70,6 +76,7 @@ class RealConversion : public ::testing::TestWithParam<Clip> {
   static PictavoModule* module;
   fs::path folder;
   fs::path source;
+  std::string oldTmpdir;
   ConversionSettings settings;
   RecordingWindow window;
 };
