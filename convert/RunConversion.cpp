@@ -50,6 +50,7 @@ bool SetUp(ConversionRun& run) {
 
 bool FrameLimitReached(ConversionRun& run) {
   if (run.framesEmitted < kLargest16Bit) return false;
+  FinishPendingPicture(run);
   run.limitReached = true;
   run.window.ShowStatusLine(kMovieLimitLine);
   return true;
@@ -59,7 +60,7 @@ void EmitMovieFrames(ConversionRun& run) {
   do {
     run.soundResult = 0;
     if (run.settings.convertAudio) ConvertSoundBlock(run);
-    run.movie.AddObject(std::make_unique<FCTShowFrame>());
+    AddTurnObject(run, std::make_unique<FCTShowFrame>());
     run.framesEmitted += 1;
     run.movieTime = run.movieTime + 1 / run.fps;
   } while (run.movieTime < run.sourceTime && !FrameLimitReached(run));
@@ -68,6 +69,7 @@ void EmitMovieFrames(ConversionRun& run) {
 // One source frame: its picture and the movie frames that fall before its end.
 void WalkFrame(ConversionRun& run) {
   if (run.frameIndex % 100 == 0) {
+    FinishPendingPicture(run);
     run.window.ShowStatusLine(FrameLine(run.frameIndex + 1, run.frameTotal));
     run.window.ProcessPendingInput();
   }
@@ -87,6 +89,7 @@ void WalkSource(ConversionRun& run) {
 }
 
 bool Finish(ConversionRun& run) {
+  FinishPendingPicture(run);
   run.soundHandle.reset();
   run.imageHandle.reset();
   if (run.decoder.MclGetError() != 0) {

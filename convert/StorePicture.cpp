@@ -1,31 +1,14 @@
 #include "convert/StorePicture.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <optional>
 #include <system_error>
 #include <utility>
 
 namespace {
 
 using BitmapHandle = std::unique_ptr<MclBitmap, void (*)(MclBitmap*)>;
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
-
-struct JpegBytes {
-  std::unique_ptr<unsigned char[]> data;
-  std::uint32_t size = 0;
-};
-
-// The region's place in picture coordinates (y = 0 is the top row), pixels.
-struct Placement {
-  int left, top, width, height;
-};
 
 bool SamePixel(const unsigned char* a, const unsigned char* b) { return std::memcmp(a, b, 3) == 0; }
 
@@ -49,23 +32,11 @@ void WidenByRow(const unsigned char* a, const unsigned char* b, int w, int r, Ch
   region.maxR = std::max(region.maxR, r);
 }
 
-std::optional<JpegBytes> ReadWholeFile(const std::string& path) {
-  FileHandle file(std::fopen(path.c_str(), "rb"));
-  if (!file) return std::nullopt;
-  if (std::fseek(file.get(), 0, SEEK_END) != 0) return std::nullopt;
-  const long size = std::ftell(file.get());
-  if (size < 0 || std::fseek(file.get(), 0, SEEK_SET) != 0) return std::nullopt;
-  JpegBytes bytes{std::make_unique_for_overwrite<unsigned char[]>(static_cast<std::size_t>(size)),
-                  static_cast<std::uint32_t>(size)};
-  if (std::fread(bytes.data.get(), 1, bytes.size, file.get()) != bytes.size) return std::nullopt;
-  return bytes;
-}
-
 std::unique_ptr<FMatrix> BitmapMatrix(std::int32_t translateX, std::int32_t translateY) {
   return std::make_unique<FMatrix>(1, 0x140000, 0x140000, 0, 0, 0, translateX, translateY);  // 20.0: one pixel, 20 twips
 }
 
-std::unique_ptr<FDTDefineShape> MakeRegionShape(std::uint16_t bitmapID, const Placement& at, int w, int h) {
+std::unique_ptr<FDTDefineShape> MakeRegionShape(std::uint16_t bitmapID, const PicturePlace& at, int w, int h) {
   auto shape = std::make_unique<FDTDefineShape>(std::make_unique<FRect>(0, 0, 40 * w, 40 * h));
   shape->AddFillStyle(std::make_unique<FFillStyleBitmap>(0, 0xFFFF, BitmapMatrix(0, 0)));
   shape->AddFillStyle(std::make_unique<FFillStyleBitmap>(0, bitmapID, BitmapMatrix(20 * at.left, 20 * at.top)));
@@ -80,7 +51,7 @@ std::unique_ptr<FDTDefineShape> MakeRegionShape(std::uint16_t bitmapID, const Pl
   return shape;
 }
 
-void AddPictureTags(ConversionRun& run, JpegBytes bytes, const Placement& at, bool removeOld) {
+void AddPictureTags(ConversionRun& run, JpegBytes bytes, const PicturePlace& at, bool removeOld) {
   auto bitmap = std::make_unique<FDTDefineBitsJPEG2>(bytes.data.get(), bytes.size);
   run.jpegBuffers.push_back(std::move(bytes.data));
   const std::uint16_t bitmapID = bitmap->GetCharacterID();
@@ -118,36 +89,40 @@ void ReportTempTrouble(ConversionRun& run, const std::string& path) {
 }
 
 // The JPEG goes through a temporary file: the imaging module only saves files.
+// A worker makes it; the tags follow when FinishPendingPicture has waited.
+// A whole picture is saved as it is: it becomes the previous picture, which
+// is only read until the job is done.
 void StoreRegion(ConversionRun& run, PictureHolder& current, const ChangedRegion& region, bool removeOld) {
   const int cw = region.maxX - region.minX + 1;
   const int ch = region.maxR - region.minR + 1;
-  PictureHolder regionPicture = TakePicture(run.spareRegion, cw, ch);
-  if (!regionPicture.Held()) return;
-  for (int r = 0; r < ch; ++r)
-    std::memcpy(regionPicture.Row(r), current.Row(region.minR + r) + 3 * region.minX, static_cast<std::size_t>(3 * cw));
-  const Placement at{region.minX, current.Height() - 1 - region.maxR, cw, ch};
+  PictureHolder regionPicture(run.imaging);
+  if (cw != current.Width() || ch != current.Height()) {
+    regionPicture = TakePicture(run.spareRegion, cw, ch);
+    if (!regionPicture.Held()) return;
+    for (int r = 0; r < ch; ++r)
+      std::memcpy(regionPicture.Row(r), current.Row(region.minR + r) + 3 * region.minX,
+                  static_cast<std::size_t>(3 * cw));
+  }
+  const PicturePlace at{region.minX, current.Height() - 1 - region.maxR, cw, ch};
   run.forceFull = false;
 
   const std::string path = MakeTempFileName("tempjpg", ".jpg");
-  bool stored = false;
-  if (!path.empty()) {
-    run.imaging.SaveDib(regionPicture.Dib(), path.c_str(), 7, run.window.OwnerWindowHandle());
-    if (auto bytes = ReadWholeFile(path)) {
-      AddPictureTags(run, std::move(*bytes), at, removeOld);
-      stored = true;
-    }
-    std::error_code ignored;
-    std::filesystem::remove(path, ignored);
+  if (path.empty()) {
+    ReportTempTrouble(run, path);
+    if (regionPicture.Held()) run.spareRegion = std::move(regionPicture);
+  } else {
+    const DibRecord picture = regionPicture.Held() ? regionPicture.Dib() : current.Dib();
+    run.pendingPicture = std::make_unique<PendingPicture>(run.jpegWorker, run.imaging, picture, std::move(regionPicture),
+                                                          path, run.window.OwnerWindowHandle(), at, removeOld);
   }
-  if (!stored) ReportTempTrouble(run, path);
-  run.spareRegion = std::move(regionPicture);
   run.sparePicture = std::exchange(run.previousPicture, std::move(current));
 }
 
 // Rows the decoder does not deliver are black, whatever the picture held before.
 void FetchPixels(const DecoderFunctions& mcl, MclBitmap* bitmap, PictureHolder& picture) {
   const int height = picture.Height();
-  if (bitmap != nullptr && mcl.MclGetDIBits(bitmap, 0, height, picture.Dib().rows, picture.Dib().info) == height) return;
+  const DibRecord& dib = picture.Dib();
+  if (bitmap != nullptr && mcl.MclGetDIBits(bitmap, 0, height, dib.rows, dib.info) == height) return;
   std::memset(picture.Dib().rows, 0, picture.Dib().imageBytes);
 }
 
@@ -178,6 +153,19 @@ std::string MakeTempFileName(const std::string& prefix, const std::string& exten
   }
 }
 
+void FinishPendingPicture(ConversionRun& run) {
+  if (!run.pendingPicture) return;
+  const std::unique_ptr<PendingPicture> pending = std::move(run.pendingPicture);
+  JpegResult result = pending->job.Wait();
+  if (result.bytes)
+    AddPictureTags(run, std::move(*result.bytes), pending->at, pending->removeOld);
+  else
+    ReportTempTrouble(run, pending->file.Path());
+  if (result.region.Held()) run.spareRegion = std::move(result.region);
+  for (std::unique_ptr<FObj>& tag : run.laterTags) run.movie.AddObject(std::move(tag));
+  run.laterTags.clear();
+}
+
 void StorePicture(ConversionRun& run, std::int32_t frameIndex) {
   const DecoderFunctions& mcl = run.decoder;
   run.imageResult = mcl.MclReadImage(run.readHandle.get(), frameIndex, run.imageHandle.get());
@@ -195,8 +183,12 @@ void StorePicture(ConversionRun& run, std::int32_t frameIndex) {
   }
   // A previous picture of another size (the placeholder) cannot be compared.
   if (run.previousPicture.Width() != w || run.previousPicture.Height() != h) run.forceFull = true;
-  const ChangedRegion region =
-      run.forceFull ? ChangedRegion{true, 0, w - 1, 0, h - 1} : FindChangedRegion(current, run.previousPicture, w, h);
+  const ChangedRegion whole{true, 0, w - 1, 0, h - 1};
+  // Compared while the pending JPEG is still being made; if that fails, this
+  // picture is stored whole after all.
+  ChangedRegion region = run.forceFull ? whole : FindChangedRegion(current, run.previousPicture, w, h);
+  FinishPendingPicture(run);
+  if (run.forceFull) region = whole;
   if (!region.changed || region.maxX < region.minX || region.maxR < region.minR) {
     run.sparePicture = std::move(current);
     return;

@@ -24,4 +24,10 @@ ChangedRegion FindChangedRegion(const PictureHolder& current, const PictureHolde
 // the system has no usable temporary folder.
 std::string MakeTempFileName(const std::string& prefix, const std::string& extension);
 
+// Decodes the frame, and starts the JPEG of its changed region on a worker.
 void StorePicture(ConversionRun& run, std::int32_t frameIndex);
+
+// Waits for the pending picture's JPEG and adds its tags, then the tags of
+// the turns that came after it. Lines of the run and the window's input wait
+// for this too, so they come in the order of the pictures.
+void FinishPendingPicture(ConversionRun& run);

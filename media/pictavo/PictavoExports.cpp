@@ -1,6 +1,7 @@
 // The module's C entry points, resolved by name by the loader. No exception
 // may leave them: the caller is C.
 #include <algorithm>
+#include <atomic>
 #include <type_traits>
 
 #include "media/pictavo/DibAllocation.h"
@@ -12,7 +13,8 @@
 namespace {
 
 constexpr int kJpegFormat = 7;
-int jpegQuality = 75;
+// Set from the window's thread while a conversion's worker may be saving.
+std::atomic<int> jpegQuality{75};
 
 template <typename Body>
 int Guarded(Body body) {
@@ -42,7 +44,7 @@ PICTAVO_EXPORT int deldib(DibRecord dib) {
 
 PICTAVO_EXPORT int SaveDib(DibRecord dib, const char* path, int format, void*) {
   if (format != kJpegFormat) return 1;
-  return Guarded([&] { return SaveDibAsJpeg(dib, path, jpegQuality) ? 0 : 1; });
+  return Guarded([&] { return SaveDibAsJpeg(dib, path, jpegQuality.load()) ? 0 : 1; });
 }
 
 PICTAVO_EXPORT int SetJPEGQual(int quality) {

@@ -1,8 +1,11 @@
 #include "tests/convert/StandInImaging.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <stdexcept>
+#include <thread>
 
 namespace {
 
@@ -40,9 +43,14 @@ void PutInt(std::FILE* file, std::int32_t value) {
 }
 
 int SaveDib(DibRecord dib, const char* path, int format, void* owner) {
+  const int number = static_cast<int>(state.savedPaths.size());
+  if (number == state.slowSave) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  if (number == state.throwAtSave) throw std::runtime_error("stand-in save failed");
   state.savedPaths.emplace_back(path);
   state.formats.push_back(format);
   state.owners.push_back(owner);
+  state.qualities.push_back(state.quality);
+  if (state.failSaveNumbers.count(number) != 0) return 1;
   if (state.failSaves > 0) {
     --state.failSaves;
     return 1;
@@ -59,7 +67,10 @@ int SaveDib(DibRecord dib, const char* path, int format, void* owner) {
 }
 
 int OpenDib(DibRecord*, const char*) { return 1; }
-int SetQuality(int) { return 0; }
+int SetQuality(int quality) {
+  state.quality = quality;
+  return 0;
+}
 
 std::int32_t GetInt(const std::uint8_t* p) {
   return static_cast<std::int32_t>(p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24));
@@ -69,7 +80,18 @@ std::int32_t GetInt(const std::uint8_t* p) {
 
 StandInImaging& Imaging() { return state; }
 
-void ResetImaging() { state = StandInImaging{}; }
+void ResetImaging() {
+  state.livePictures = 0;
+  state.failSaves = 0;
+  state.failSaveNumbers.clear();
+  state.throwAtSave = -1;
+  state.slowSave = -1;
+  state.quality = 75;
+  state.savedPaths.clear();
+  state.formats.clear();
+  state.owners.clear();
+  state.qualities.clear();
+}
 
 const PictavoApi& StandInApi() {
   static const PictavoApi api{OpenDib, DelDib, SaveDib, NewDib, SetQuality};

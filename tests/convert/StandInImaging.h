@@ -2,18 +2,27 @@
 // "JPEG" files holding the width, the height and the rows as they are.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "media/pictavo/PictavoApi.h"
 
+// Saves run on the conversion's worker thread; the test reads what they
+// recorded only after the run.
 struct StandInImaging {
-  int livePictures = 0;
-  int failSaves = 0;  // the next this many saves write no file
+  std::atomic<int> livePictures = 0;  // pictures are made and freed on two threads
+  int failSaves = 0;                  // the next this many saves write no file
+  std::set<int> failSaveNumbers;      // 0-based numbers of saves that write no file
+  int throwAtSave = -1;               // this save throws std::runtime_error
+  int slowSave = -1;                  // this save takes a while
+  std::atomic<int> quality = 75;      // as the module's quality setting
   std::vector<std::string> savedPaths;
   std::vector<int> formats;
   std::vector<void*> owners;
+  std::vector<int> qualities;  // the quality each save used
 };
 
 StandInImaging& Imaging();
