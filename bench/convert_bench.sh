@@ -33,7 +33,7 @@ make_clip dvd.vob -f lavfi -i testsrc2=size=720x576:rate=25:duration=60 \
 
 # measure command...: runs it under GNU time, best wall time of $repeat runs
 # (other work on the machine only ever slows a run); sets wall, cpu, peak (MB).
-repeat=${REPEAT:-2}
+repeat=${REPEAT:-3}
 measure() {
   local stats="$work/time.txt" best=""
   for ((run = 0; run < repeat; run++)); do
