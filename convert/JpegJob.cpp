@@ -16,7 +16,8 @@ constexpr int kJpegFormat = 7;
 
 std::optional<JpegBytes> SaveAndReadBack(const PictavoApi& imaging, const DibRecord& picture, const std::string& path,
                                          void* ownerWindow) {
-  imaging.SaveDib(picture, path.c_str(), kJpegFormat, ownerWindow);
+  // The reserved file exists empty until the save succeeds.
+  if (imaging.SaveDib(picture, path.c_str(), kJpegFormat, ownerWindow) != 0) return std::nullopt;
   return ReadWholeFile(path);
 }
 

@@ -1,6 +1,7 @@
 #include "convert/StorePicture.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -143,13 +144,19 @@ ChangedRegion FindChangedRegion(const PictureHolder& current, const PictureHolde
   return region;
 }
 
+// The name is reserved by creating the file exclusively: two conversions
+// running side by side would otherwise write into the same picture file.
 std::string MakeTempFileName(const std::string& prefix, const std::string& extension) {
   std::error_code error;
   const std::filesystem::path folder = std::filesystem::temp_directory_path(error);
   if (error || folder.empty()) return {};
   for (unsigned long n = 0;; ++n) {
     const std::filesystem::path candidate = folder / (prefix + std::to_string(n) + extension);
-    if (!std::filesystem::exists(candidate, error)) return candidate.string();
+    if (std::FILE* reserved = std::fopen(candidate.c_str(), "wbx")) {
+      std::fclose(reserved);
+      return candidate.string();
+    }
+    if (!std::filesystem::exists(candidate, error)) return {};  // the folder takes no files
   }
 }
 
