@@ -17,15 +17,14 @@ std::optional<int> ParseWholeNumber(std::string_view text) {
 }
 
 std::string BadValue(std::string_view option, std::string_view value, std::string_view allowed) {
-  return "Ungültiger Wert für " + std::string(option) + ": \"" + std::string(value) + "\" (erlaubt: " +
-         std::string(allowed) + ")";
+  return "Ungültiger Wert für " + std::string(option) + ": \"" + std::string(value) +
+         "\" (erlaubt: " + std::string(allowed) + ")";
 }
 
 std::string ApplyRangedNumber(std::string_view option, std::string_view value, int low, int high, int& field) {
   std::optional<int> number = ParseWholeNumber(value);
   if (!number || *number < low || *number > high) {
-    return BadValue(option, value,
-                    "eine ganze Zahl von " + std::to_string(low) + " bis " + std::to_string(high));
+    return BadValue(option, value, "eine ganze Zahl von " + std::to_string(low) + " bis " + std::to_string(high));
   }
   field = *number;
   return {};

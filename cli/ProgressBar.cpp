@@ -38,8 +38,8 @@ std::string FormatProgress(int walked, int total, std::chrono::milliseconds elap
   std::string walkedText = std::to_string(walked);
   if (walkedText.size() < totalText.size()) walkedText.insert(0, totalText.size() - walkedText.size(), ' ');
   long long percent = std::clamp(static_cast<long long>(walked) * 100 / total, 0LL, 100LL);
-  std::string line = Bar(walked, total) + " " + walkedText + "/" + totalText + " Frames  " +
-                     std::to_string(percent) + " %  " + elapsedText;
+  std::string line = Bar(walked, total) + " " + walkedText + "/" + totalText + " Frames  " + std::to_string(percent) +
+                     " %  " + elapsedText;
   if (walked > 0 && walked < total) {
     auto remaining = elapsed * (static_cast<long long>(total) - walked) / walked;
     line += ", noch " + FormatDuration(remaining);

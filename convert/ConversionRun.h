@@ -19,8 +19,7 @@ template <typename T>
 using DecoderHandle = std::unique_ptr<T, void (*)(T*)>;
 
 // Shown when ids, depths or the frame count would leave their 16-bit fields.
-inline constexpr const char* kMovieLimitLine =
-    "Der Film hat die größte Länge erreicht, die das Flash-Format erlaubt.";
+inline constexpr const char* kMovieLimitLine = "Der Film hat die größte Länge erreicht, die das Flash-Format erlaubt.";
 inline constexpr std::int32_t kLargest16Bit = 65535;
 
 // A stored region's place in picture coordinates (y = 0 is the top row), pixels.
@@ -33,10 +32,7 @@ struct PicturePlace {
 struct PendingPicture {
   PendingPicture(JpegWorker& worker, const PictavoApi& imaging, const DibRecord& picture, PictureHolder region,
                  const std::string& path, void* ownerWindow, PicturePlace at, bool removeOld)
-      : file(path),
-        job(worker, imaging, picture, std::move(region), path, ownerWindow),
-        at(at),
-        removeOld(removeOld) {}
+      : file(path), job(worker, imaging, picture, std::move(region), path, ownerWindow), at(at), removeOld(removeOld) {}
 
   TempFile file;  // declared first: removed only after the worker is done
   JpegJob job;
@@ -105,8 +101,8 @@ struct ConversionRun {
 
   std::int32_t charactersMade = 0;  // ids handed out in this movie
   std::int32_t framesEmitted = 0;
-  bool limitReached = false;       // the movie is as long as the format allows
-  bool tempTroubleShown = false;   // the temporary file's trouble is told once
+  bool limitReached = false;      // the movie is as long as the format allows
+  bool tempTroubleShown = false;  // the temporary file's trouble is told once
 };
 
 // Adds a turn's sound block or frame end to the movie, after the pending picture.

@@ -10,7 +10,7 @@ struct ConversionSettings {
   double framesPerSecond = 5;  // a whole number from 1 to 120
   int compression = 50;        // 0 to 100; the window hands 100 - it to the JPEG quality
   bool convertAudio = true;
-  int sampleRateChoice = 1;    // 0..3 for 5500, 11000, 22000, 44000 Hz; anything else counts as 5500
+  int sampleRateChoice = 1;  // 0..3 for 5500, 11000, 22000, 44000 Hz; anything else counts as 5500
   bool audio16Bit = false;
   bool stereo = false;
   bool storeOnlyChanges = true;

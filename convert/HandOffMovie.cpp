@@ -32,11 +32,20 @@ std::string EscapeHtml(const std::string& text) {
   escaped.reserve(text.size());
   for (const char c : text) {
     switch (c) {
-      case '&': escaped += "&amp;"; break;
-      case '<': escaped += "&lt;"; break;
-      case '>': escaped += "&gt;"; break;
-      case '"': escaped += "&quot;"; break;
-      default: escaped += c;
+      case '&':
+        escaped += "&amp;";
+        break;
+      case '<':
+        escaped += "&lt;";
+        break;
+      case '>':
+        escaped += "&gt;";
+        break;
+      case '"':
+        escaped += "&quot;";
+        break;
+      default:
+        escaped += c;
     }
   }
   return escaped;
@@ -69,8 +78,8 @@ void WriteLinesWithCrLf(const std::string& path, const std::vector<std::string>&
   if (!file) throw std::runtime_error("Datei " + path + " kann nicht erstellt werden");
 }
 
-void HandOffMovie(ConversionWindow& window, const std::string& targetPath, int width, int height,
-                  bool createHtmlPage, bool openResult) {
+void HandOffMovie(ConversionWindow& window, const std::string& targetPath, int width, int height, bool createHtmlPage,
+                  bool openResult) {
   window.ClearCodeLines();
   for (const std::string& line : EmbeddingCode(MovieName(targetPath), width, height)) window.AppendCodeLine(line);
   if (createHtmlPage) {

@@ -24,5 +24,5 @@ std::vector<std::string> EmbeddingCode(const std::string& movieName, int width, 
 // std::runtime_error("Datei <path> kann nicht erstellt werden") on failure.
 void WriteLinesWithCrLf(const std::string& path, const std::vector<std::string>& lines);
 
-void HandOffMovie(ConversionWindow& window, const std::string& targetPath, int width, int height,
-                  bool createHtmlPage, bool openResult);
+void HandOffMovie(ConversionWindow& window, const std::string& targetPath, int width, int height, bool createHtmlPage,
+                  bool openResult);

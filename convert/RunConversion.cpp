@@ -18,8 +18,8 @@ std::string FrameLine(std::int32_t frame, std::int32_t total) {
 // store nothing; it is treated like one that cannot be opened.
 bool SourceReadable(const ConversionRun& run, int infoResult) {
   const SourceFileInfo& info = run.fileInfo;
-  return infoResult == 0 && run.readHandle && info.frameRate > 0 && std::isfinite(info.frameRate) &&
-         info.width > 0 && info.height > 0;
+  return infoResult == 0 && run.readHandle && info.frameRate > 0 && std::isfinite(info.frameRate) && info.width > 0 &&
+         info.height > 0;
 }
 
 void ReportUnreadable(const ConversionRun& run) {
@@ -103,8 +103,8 @@ bool Finish(ConversionRun& run) {
   run.spareRegion.Release();
   run.readHandle.reset();
   const std::string targetPath = run.settings.targetPath;
-  const bool saved = run.movie.SaveMovie(targetPath, run.fileInfo.width * 20, run.fileInfo.height * 20,
-                                         TruncateToInt32(run.fps));
+  const bool saved =
+      run.movie.SaveMovie(targetPath, run.fileInfo.width * 20, run.fileInfo.height * 20, TruncateToInt32(run.fps));
   if (!saved) {
     run.window.ShowStatusLine("Datei " + targetPath + " kann nicht erstellt werden");
     return false;

@@ -13,10 +13,14 @@ struct RateChoice {
 
 RateChoice RateOf(int choice) {
   switch (choice) {
-    case 1: return {11000, 1};
-    case 2: return {22000, 2};
-    case 3: return {44000, 3};
-    default: return {5500, 0};
+    case 1:
+      return {11000, 1};
+    case 2:
+      return {22000, 2};
+    case 3:
+      return {44000, 3};
+    default:
+      return {5500, 0};
   }
 }
 
@@ -96,8 +100,8 @@ void ConvertSamples(const SourceSamples& source, OutputFormat format, std::int64
 
 void ConvertSoundBlock(ConversionRun& run) {
   const DecoderFunctions& mcl = run.decoder;
-  run.soundResult = mcl.MclReadSound(run.readHandle.get(), run.soundReadPosition, run.sourceSamplesPerFrame,
-                                     run.soundHandle.get());
+  run.soundResult =
+      mcl.MclReadSound(run.readHandle.get(), run.soundReadPosition, run.sourceSamplesPerFrame, run.soundHandle.get());
   std::int32_t unused = 0, channels = 0, bits = 0, byteCount = 0;
   const unsigned char* data = nullptr;
   mcl.MclSndGetInfo(run.soundHandle.get(), &unused, &channels, &bits, &byteCount, &data);

@@ -34,7 +34,8 @@ void WidenByRow(const unsigned char* a, const unsigned char* b, int w, int r, Ch
 }
 
 std::unique_ptr<FMatrix> BitmapMatrix(std::int32_t translateX, std::int32_t translateY) {
-  return std::make_unique<FMatrix>(1, 0x140000, 0x140000, 0, 0, 0, translateX, translateY);  // 20.0: one pixel, 20 twips
+  return std::make_unique<FMatrix>(1, 0x140000, 0x140000, 0, 0, 0, translateX,
+                                   translateY);  // 20.0: one pixel, 20 twips
 }
 
 std::unique_ptr<FDTDefineShape> MakeRegionShape(std::uint16_t bitmapID, const PicturePlace& at, int w, int h) {
@@ -42,8 +43,8 @@ std::unique_ptr<FDTDefineShape> MakeRegionShape(std::uint16_t bitmapID, const Pi
   shape->AddFillStyle(std::make_unique<FFillStyleBitmap>(0, 0xFFFF, BitmapMatrix(0, 0)));
   shape->AddFillStyle(std::make_unique<FFillStyleBitmap>(0, bitmapID, BitmapMatrix(20 * at.left, 20 * at.top)));
   shape->FinishStyleArrays();
-  shape->AddShapeRec(std::make_unique<FShapeRecChange>(0, 0, 1, 0, 1, 20 * at.left, 20 * at.top, 0, 2, 0, nullptr,
-                                                       nullptr));
+  shape->AddShapeRec(
+      std::make_unique<FShapeRecChange>(0, 0, 1, 0, 1, 20 * at.left, 20 * at.top, 0, 2, 0, nullptr, nullptr));
   shape->AddShapeRec(std::make_unique<FShapeRecEdgeStraight>(20 * at.width, 0));
   shape->AddShapeRec(std::make_unique<FShapeRecEdgeStraight>(0, 20 * at.height));
   shape->AddShapeRec(std::make_unique<FShapeRecEdgeStraight>(-20 * at.width, 0));
@@ -113,8 +114,9 @@ void StoreRegion(ConversionRun& run, PictureHolder& current, const ChangedRegion
     if (regionPicture.Held()) run.spareRegion = std::move(regionPicture);
   } else {
     const DibRecord picture = regionPicture.Held() ? regionPicture.Dib() : current.Dib();
-    run.pendingPicture = std::make_unique<PendingPicture>(run.jpegWorker, run.imaging, picture, std::move(regionPicture),
-                                                          path, run.window.OwnerWindowHandle(), at, removeOld);
+    run.pendingPicture =
+        std::make_unique<PendingPicture>(run.jpegWorker, run.imaging, picture, std::move(regionPicture), path,
+                                         run.window.OwnerWindowHandle(), at, removeOld);
   }
   run.sparePicture = std::exchange(run.previousPicture, std::move(current));
 }

@@ -9,9 +9,6 @@ void FDT::WriteTo(FSWFStream&) const {}
 
 void FCT::WriteTo(FSWFStream&) const {}
 
-std::uint16_t NextCharacterID()
-{
-    return ++characterIDCounter;
-}
+std::uint16_t NextCharacterID() { return ++characterIDCounter; }
 
 void ResetCharacterIDs() { characterIDCounter = 0; }

@@ -11,27 +11,26 @@ class FSWFStream;
 
 // The movie: the tag objects in play order, owned, and the frame count.
 class FObjCollection {
-public:
-    FObjCollection() = default;
-    ~FObjCollection();
-    FObjCollection(const FObjCollection&) = delete;
-    FObjCollection& operator=(const FObjCollection&) = delete;
+ public:
+  FObjCollection() = default;
+  ~FObjCollection();
+  FObjCollection(const FObjCollection&) = delete;
+  FObjCollection& operator=(const FObjCollection&) = delete;
 
-    void AddObject(std::unique_ptr<FObj> object);
-    void WriteObjects(FSWFStream& stream) const;
-    void WriteEndTag(FSWFStream& stream) const;
-    // Header room, all tags, End; then patches the header and resets the IDs.
-    void WriteMovie(FSWFStream& stream, std::int32_t width, std::int32_t height, std::int32_t fps);
-    void WriteHeader(unsigned char* dest, std::uint32_t fileLength, std::int32_t width,
-                     std::int32_t height, std::int32_t fps) const;
-    // True only when the whole movie reached fileName. The file is written
-    // beside the target first and replaces it only on full success.
-    bool SaveMovie(const std::filesystem::path& fileName, std::int32_t width, std::int32_t height,
-                   std::int32_t fps);
+  void AddObject(std::unique_ptr<FObj> object);
+  void WriteObjects(FSWFStream& stream) const;
+  void WriteEndTag(FSWFStream& stream) const;
+  // Header room, all tags, End; then patches the header and resets the IDs.
+  void WriteMovie(FSWFStream& stream, std::int32_t width, std::int32_t height, std::int32_t fps);
+  void WriteHeader(unsigned char* dest, std::uint32_t fileLength, std::int32_t width, std::int32_t height,
+                   std::int32_t fps) const;
+  // True only when the whole movie reached fileName. The file is written
+  // beside the target first and replaces it only on full success.
+  bool SaveMovie(const std::filesystem::path& fileName, std::int32_t width, std::int32_t height, std::int32_t fps);
 
-    std::int32_t FrameCount() const { return frameCount; }
+  std::int32_t FrameCount() const { return frameCount; }
 
-private:
-    std::int32_t frameCount = 0;
-    std::list<std::unique_ptr<FObj>> objects;
+ private:
+  std::int32_t frameCount = 0;
+  std::list<std::unique_ptr<FObj>> objects;
 };

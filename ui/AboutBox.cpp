@@ -10,12 +10,11 @@
 #include "ui/ShellOpener.h"
 #include "ui/Widgets.h"
 
-const char* const kNoticeTemplate =
-    "© XXXX Orvane. Entwickelt und hergestellt von Orvane (info@orvane.example)";
+const char* const kNoticeTemplate = "© XXXX Orvane. Entwickelt und hergestellt von Orvane (info@orvane.example)";
 
 TAboutBox::TAboutBox(QWidget* parent, QDate startDate, ShellOpener& shell)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint),
       shell_(shell) {
   setObjectName("AboutBox");
   setWindowTitle("Info");
@@ -33,8 +32,8 @@ TAboutBox::TAboutBox(QWidget* parent, QDate startDate, ShellOpener& shell)
 }
 
 void TAboutBox::BuildTexts(QWidget* panel) {
-  auto* product = MakeWrappedLabel(panel, "ProductName", QRect(8, 8, 406, 27),
-                                   QString::fromUtf8("Orvane – Qualität mit Garantie"));
+  auto* product =
+      MakeWrappedLabel(panel, "ProductName", QRect(8, 8, 406, 27), QString::fromUtf8("Orvane – Qualität mit Garantie"));
   product->setWordWrap(false);
   product->setFont(NarrowBoldFont());
   QPalette black = product->palette();
@@ -43,8 +42,8 @@ void TAboutBox::BuildTexts(QWidget* panel) {
   MakeWrappedLabel(panel, "Comments", QRect(336, 56, 257, 33), QString::fromUtf8(kNoticeTemplate));
   QFont bold = font();
   bold.setBold(true);
-  QLabel* motto = MakeLabel(panel, "Label1", QPoint(336, 96),
-                            QString::fromUtf8("Orvane – Programme rund um Bild und Film"));
+  QLabel* motto =
+      MakeLabel(panel, "Label1", QPoint(336, 96), QString::fromUtf8("Orvane – Programme rund um Bild und Film"));
   motto->setFont(bold);
   motto->adjustSize();
   MakeLabel(panel, "Label2", QPoint(336, 112), QString::fromUtf8("Klein, schnell und einfach zu bedienen."));

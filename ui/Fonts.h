@@ -3,6 +3,6 @@
 
 #include <QFont>
 
-QFont WindowFont();    // MS Sans Serif 8 pt: 11 px
-QFont HeadlineFont();  // Arial Black: 19 px
+QFont WindowFont();      // MS Sans Serif 8 pt: 11 px
+QFont HeadlineFont();    // Arial Black: 19 px
 QFont NarrowBoldFont();  // Arial Narrow bold: 24 px

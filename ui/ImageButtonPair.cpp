@@ -3,8 +3,7 @@
 #include <QMouseEvent>
 #include <QWidget>
 
-ImageButtonPair::ImageButtonPair(QWidget* normal, QWidget* pressed, bool& pressedFlag,
-                                 std::function<void()> click)
+ImageButtonPair::ImageButtonPair(QWidget* normal, QWidget* pressed, bool& pressedFlag, std::function<void()> click)
     : QObject(normal),
       normal_(normal),
       pressed_(pressed),
@@ -57,6 +56,5 @@ void ImageButtonPair::ShowPressed(bool pressedLook) {
 }
 
 bool ImageButtonPair::Inside(QPointF position) const {
-  return position.x() >= 0 && position.y() >= 0 && position.x() < normal_->width() &&
-         position.y() < normal_->height();
+  return position.x() >= 0 && position.y() >= 0 && position.x() < normal_->width() && position.y() < normal_->height();
 }

@@ -25,8 +25,7 @@ std::string FileSystemText(const QString& path) { return QFile::encodeName(path)
 
 }  // namespace
 
-TMainForm::TMainForm(MainFormServices services, QWidget* parent)
-    : QWidget(parent), services_(std::move(services)) {
+TMainForm::TMainForm(MainFormServices services, QWidget* parent) : QWidget(parent), services_(std::move(services)) {
   openDialog_.title = QString::fromUtf8("Videodatei zum Konvertieren auswählen");
   openDialog_.filter = "Videodateien (*.AVI;*.MPEG;*.MPG;*.VOB)|*.AVI;*.MPEG;*.MPG;*.VOB";
   saveDialog_.filter = "Flash-Film (*.swf)|*.swf";
@@ -52,14 +51,12 @@ bool TMainForm::FormCreate() {
 
 void TMainForm::ConnectSettings() {
   connect(filenameEdit_, &QLineEdit::textChanged, this, [this] { RefreshSourcePath(); });
-  connect(bpsEd_, &QSpinBox::valueChanged, this,
-          [this](int value) { settings_.framesPerSecond = value; });
+  connect(bpsEd_, &QSpinBox::valueChanged, this, [this](int value) { settings_.framesPerSecond = value; });
   connect(compressEd_, &QSpinBox::valueChanged, this, [this](int value) {
     settings_.compression = value;
     Guarded([this] { CompressEdChange(); });
   });
-  connect(soundBox_, &QComboBox::currentIndexChanged, this,
-          [this](int index) { settings_.sampleRateChoice = index; });
+  connect(soundBox_, &QComboBox::currentIndexChanged, this, [this](int index) { settings_.sampleRateChoice = index; });
   const std::pair<const char*, bool ConversionSettings::*> checks[] = {
       {"convertaudio", &ConversionSettings::convertAudio},
       {"bit16check", &ConversionSettings::audio16Bit},
@@ -78,20 +75,17 @@ void TMainForm::ConnectButtons() {
           [this] { Guarded([this] { SelectVideoBtnClick(); }); });
   connect(findChild<QPushButton*>("CreateFlashBtn"), &QPushButton::clicked, this,
           [this] { Guarded([this] { CreateFlashBtnClick(); }); });
-  new ImageButtonPair(findChild<QWidget*>("ueberbtn"), findChild<QWidget*>("ueberBtn2"),
-                      ueberbtnPressed, [this] { Guarded([this] { ueberbtnClick(); }); });
-  new ImageButtonPair(findChild<QWidget*>("EndeBtn"), findChild<QWidget*>("EndeBtn2"),
-                      EndeBtnPressed, [this] { Guarded([this] { EndeBtnClick(); }); });
+  new ImageButtonPair(findChild<QWidget*>("ueberbtn"), findChild<QWidget*>("ueberBtn2"), ueberbtnPressed,
+                      [this] { Guarded([this] { ueberbtnClick(); }); });
+  new ImageButtonPair(findChild<QWidget*>("EndeBtn"), findChild<QWidget*>("EndeBtn2"), EndeBtnPressed,
+                      [this] { Guarded([this] { EndeBtnClick(); }); });
 }
 
-void TMainForm::Guarded(const std::function<void()>& handler) {
-  ReportErrors(*services_.dialogs, this, handler);
-}
+void TMainForm::Guarded(const std::function<void()>& handler) { ReportErrors(*services_.dialogs, this, handler); }
 
 void TMainForm::CentreOnScreen() {
   const QRect area = screen()->availableGeometry();
-  move(area.left() + (area.width() - kOuterWidth) / 2,
-       area.top() + (area.height() - kOuterHeight) / 2);
+  move(area.left() + (area.width() - kOuterWidth) / 2, area.top() + (area.height() - kOuterHeight) / 2);
 }
 
 void TMainForm::CompressEdChange() {
@@ -104,9 +98,7 @@ void TMainForm::RefreshSourcePath() {
   settings_.sourcePath = FileSystemText(ReadSourcePath(filenameEdit_->text(), IsExistingFile));
 }
 
-void TMainForm::PutPathIntoEdit(const QString& path) {
-  filenameEdit_->setText(EditTextForPath(path));
-}
+void TMainForm::PutPathIntoEdit(const QString& path) { filenameEdit_->setText(EditTextForPath(path)); }
 
 void TMainForm::SelectVideoBtnClick() {
   const std::optional<QString> chosen = services_.dialogs->OpenFile(this, openDialog_);

@@ -20,8 +20,7 @@ class QListWidget;
 class QPlainTextEdit;
 class QSpinBox;
 
-using ConversionRunner =
-    std::function<bool(ConversionSettings&, ConversionWindow&, const PictavoApi&)>;
+using ConversionRunner = std::function<bool(ConversionSettings&, ConversionWindow&, const PictavoApi&)>;
 
 struct MainFormServices {
   DialogProvider* dialogs;

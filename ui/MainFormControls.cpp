@@ -22,8 +22,7 @@ namespace {
 constexpr int kClientWidth = 734;
 constexpr int kClientHeight = 514;
 
-QLabel* MakePicture(QWidget* parent, const char* name, QRect geometry, const QPixmap& picture,
-                    const char* hint) {
+QLabel* MakePicture(QWidget* parent, const char* name, QRect geometry, const QPixmap& picture, const char* hint) {
   auto* label = Place<QLabel>(parent, name, geometry);
   label->setPixmap(picture);
   label->setCursor(Qt::PointingHandCursor);
@@ -31,16 +30,14 @@ QLabel* MakePicture(QWidget* parent, const char* name, QRect geometry, const QPi
   return label;
 }
 
-QCheckBox* MakeCheck(QWidget* parent, const char* name, QRect geometry, const char* text,
-                     bool checked) {
+QCheckBox* MakeCheck(QWidget* parent, const char* name, QRect geometry, const char* text, bool checked) {
   auto* check = Place<QCheckBox>(parent, name, geometry);
   check->setText(QString::fromUtf8(text));
   check->setChecked(checked);
   return check;
 }
 
-QSpinBox* MakeSpin(QWidget* parent, const char* name, QRect geometry, QPoint range, int step,
-                   int value) {
+QSpinBox* MakeSpin(QWidget* parent, const char* name, QRect geometry, QPoint range, int step, int value) {
   auto* spin = Place<QSpinBox>(parent, name, geometry);
   spin->setRange(range.x(), range.y());
   spin->setSingleStep(step);
@@ -100,8 +97,7 @@ void TMainForm::BuildImageButtons(QWidget* panel) {
   const char* infoHint = "Informationen über das Programm";
   const char* exitHint = "Hiermit verlassen Sie das Programm";
   MakePicture(panel, "ueberBtn2", QRect(1, 6, 101, 30), ButtonFace("Ueber", true), infoHint);
-  MakePicture(panel, "EndeBtn2", QRect(105, 6, 101, 30), ButtonFace("Ende", true), exitHint)
-      ->setVisible(false);
+  MakePicture(panel, "EndeBtn2", QRect(105, 6, 101, 30), ButtonFace("Ende", true), exitHint)->setVisible(false);
   MakePicture(panel, "EndeBtn", QRect(105, 6, 101, 30), ButtonFace("Ende", false), exitHint);
   MakePicture(panel, "ueberbtn", QRect(1, 6, 101, 30), ButtonFace("Ueber", false), infoHint);
 }
@@ -116,8 +112,8 @@ QWidget* TMainForm::BuildPictureSide(QWidget* sheet) {
   auto* title = MakePanel(frame, "Panel14", QRect(8, 8, 177, 73), Bevel::RaisedInLoweredOut);
   Colour(title, QColor(240, 202, 166));
   title->raise();
-  auto* label = MakeWrappedLabel(title, "RxLabel3", QRect(8, 8, 161, 57),
-                                 QString::fromUtf8("Video in Flash konvertieren"));
+  auto* label =
+      MakeWrappedLabel(title, "RxLabel3", QRect(8, 8, 161, 57), QString::fromUtf8("Video in Flash konvertieren"));
   label->setFont(HeadlineFont());
   QPalette palette = label->palette();
   palette.setColor(QPalette::WindowText, QColor(128, 0, 0));
@@ -151,8 +147,7 @@ void TMainForm::BuildNumberControls(QWidget* panel) {
   bpsEd_ = MakeSpin(panel, "BpSEd", QRect(192, 80, 65, 21), QPoint(1, 120), 1, 5);
   MakeLabel(panel, "Label1", QPoint(8, 104), QString::fromUtf8("Bild-Kompression:"));
   compressEd_ = MakeSpin(panel, "CompressEd", QRect(192, 104, 65, 21), QPoint(0, 100), 5, 50);
-  MakeLabel(panel, "Label2", QPoint(264, 104),
-            QString::fromUtf8("(0 = beste Qualität; 100 = kleinste Datei)"));
+  MakeLabel(panel, "Label2", QPoint(264, 104), QString::fromUtf8("(0 = beste Qualität; 100 = kleinste Datei)"));
 }
 
 void TMainForm::BuildAudioControls(QWidget* panel) {
@@ -164,13 +159,12 @@ void TMainForm::BuildAudioControls(QWidget* panel) {
   MakeCheck(panel, "stereocheck", QRect(8, 168, 97, 17), "Stereo", false);
   listBox_ = Place<QListWidget>(panel, "ListBox1", QRect(192, 160, 329, 73));
   listBox_->setSelectionMode(QAbstractItemView::NoSelection);
-  MakeCheck(panel, "SaveChangedCheck", QRect(8, 192, 217, 17), "Nur Bild-Änderungen speichern",
-            true);
+  MakeCheck(panel, "SaveChangedCheck", QRect(8, 192, 217, 17), "Nur Bild-Änderungen speichern", true);
 }
 
 void TMainForm::BuildResultControls(QWidget* panel) {
-  MakeCheck(panel, "AutoLoadFlashCheck", QRect(8, 240, 289, 17),
-            "Datei nach dem Erzeugen im  Flash-Player öffnen", true);
+  MakeCheck(panel, "AutoLoadFlashCheck", QRect(8, 240, 289, 17), "Datei nach dem Erzeugen im  Flash-Player öffnen",
+            true);
   MakeCheck(panel, "CreateHTMLCheck", QRect(304, 240, 201, 17), "HTML-Datei auch erzeugen", true);
   MakeLabel(panel, "Label22", QPoint(8, 264),
             QString::fromUtf8("Quelltext zum Einbinden  des Films in eine Webseite (kopieren und "
@@ -178,10 +172,20 @@ void TMainForm::BuildResultControls(QWidget* panel) {
 }
 
 void TMainForm::SetTabOrder() {
-  const char* order[] = {"AutoLoadFlashCheck", "CreateHTMLCheck", "BpSEd",       "CompressEd",
-                         "convertaudio",       "SoundBox",        "bit16check",  "stereocheck",
-                         "SaveChangedCheck",   "ListBox1",        "FilenameEdit1",
-                         "SelectVideoBtn",     "CreateFlashBtn",  "Memo1"};
+  const char* order[] = {"AutoLoadFlashCheck",
+                         "CreateHTMLCheck",
+                         "BpSEd",
+                         "CompressEd",
+                         "convertaudio",
+                         "SoundBox",
+                         "bit16check",
+                         "stereocheck",
+                         "SaveChangedCheck",
+                         "ListBox1",
+                         "FilenameEdit1",
+                         "SelectVideoBtn",
+                         "CreateFlashBtn",
+                         "Memo1"};
   QWidget* previous = nullptr;
   for (const char* name : order) {
     auto* current = findChild<QWidget*>(name);

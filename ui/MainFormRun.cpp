@@ -60,9 +60,7 @@ void TMainForm::ProcessPendingInput() { QCoreApplication::processEvents(); }
 
 void TMainForm::ClearCodeLines() { memo_->clear(); }
 
-void TMainForm::AppendCodeLine(const std::string& line) {
-  memo_->appendPlainText(QString::fromStdString(line));
-}
+void TMainForm::AppendCodeLine(const std::string& line) { memo_->appendPlainText(QString::fromStdString(line)); }
 
 void TMainForm::SaveCodeLines(const std::string& path) {
   std::vector<std::string> lines;

@@ -1,7 +1,6 @@
 #include "ui/PageControlStyle.h"
 
-QRect PageControlStyle::subElementRect(SubElement element, const QStyleOption* option,
-                                       const QWidget* widget) const {
+QRect PageControlStyle::subElementRect(SubElement element, const QStyleOption* option, const QWidget* widget) const {
   if (element == SE_TabWidgetTabPane) return pane_;
   if (element == SE_TabWidgetTabContents) return contents_;
   if (element == SE_TabWidgetTabBar) {

@@ -8,8 +8,7 @@ class PageControlStyle final : public QProxyStyle {
  public:
   PageControlStyle(QRect pane, QRect contents) : pane_(pane), contents_(contents) {}
 
-  QRect subElementRect(SubElement element, const QStyleOption* option,
-                       const QWidget* widget) const override;
+  QRect subElementRect(SubElement element, const QStyleOption* option, const QWidget* widget) const override;
 
  private:
   QRect pane_;

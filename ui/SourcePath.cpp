@@ -8,9 +8,7 @@ bool IsSeparator(QChar c) { return c.unicode() <= ' '; }
 
 }  // namespace
 
-QString EditTextForPath(const QString& path) {
-  return path.contains(' ') ? '"' + path + '"' : path;
-}
+QString EditTextForPath(const QString& path) { return path.contains(' ') ? '"' + path + '"' : path; }
 
 QString FirstArgument(const QString& text) {
   qsizetype i = 0;
@@ -27,8 +25,7 @@ QString FirstArgument(const QString& text) {
   return argument;
 }
 
-QString ReadSourcePath(const QString& editText,
-                       const std::function<bool(const QString&)>& fileExists) {
+QString ReadSourcePath(const QString& editText, const std::function<bool(const QString&)>& fileExists) {
   if (!editText.isEmpty() && fileExists(editText)) return editText;
   return FirstArgument(editText);
 }

@@ -14,6 +14,5 @@ QString FirstArgument(const QString& text);
 
 // The edit's text unchanged when it names an existing file, else its first
 // argument.
-QString ReadSourcePath(const QString& editText,
-                       const std::function<bool(const QString&)>& fileExists);
+QString ReadSourcePath(const QString& editText, const std::function<bool(const QString&)>& fileExists);
 bool IsExistingFile(const QString& path);

@@ -12,12 +12,9 @@ int main(int argc, char** argv) {
   QApplication::setFont(WindowFont());
   QtDialogProvider dialogs(AutotestRequested());
   DesktopShellOpener shell;
-  MainFormServices services{&dialogs, &shell,
-                            PictavoModuleLoader(QApplication::applicationDirPath().toStdString()),
-                            [](ConversionSettings& settings, ConversionWindow& window,
-                               const PictavoApi& imaging) {
+  MainFormServices services{&dialogs, &shell, PictavoModuleLoader(QApplication::applicationDirPath().toStdString()),
+                            [](ConversionSettings& settings, ConversionWindow& window, const PictavoApi& imaging) {
                               return RunConversion(settings, window, imaging);
                             }};
-  return RunTessaline(std::move(services), ParseStartupOptions(QApplication::arguments()),
-                      QDate::currentDate());
+  return RunTessaline(std::move(services), ParseStartupOptions(QApplication::arguments()), QDate::currentDate());
 }

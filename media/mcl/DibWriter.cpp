@@ -10,9 +10,8 @@ namespace {
 
 SwsContext* PrepareScaler(ScalerCache& cache, const AVFrame& frame, int width, int height) {
   SwsContext* context =
-      sws_getCachedContext(cache.context.release(), frame.width, frame.height,
-                           static_cast<AVPixelFormat>(frame.format), width, height, AV_PIX_FMT_BGR24,
-                           SWS_BICUBIC, nullptr, nullptr, nullptr);
+      sws_getCachedContext(cache.context.release(), frame.width, frame.height, static_cast<AVPixelFormat>(frame.format),
+                           width, height, AV_PIX_FMT_BGR24, SWS_BICUBIC, nullptr, nullptr, nullptr);
   cache.context.reset(context);
   if (context == nullptr) {
     cache.tunedFor = {};
@@ -31,10 +30,10 @@ SwsContext* PrepareScaler(ScalerCache& cache, const AVFrame& frame, int width, i
   int brightness = 0;
   int contrast = 0;
   int saturation = 0;
-  if (sws_getColorspaceDetails(context, &inverse, &srcRange, &table, &dstRange, &brightness, &contrast,
-                               &saturation) >= 0) {
-    sws_setColorspaceDetails(context, sws_getCoefficients(matrix), fullRange || srcRange, table, dstRange,
-                             brightness, contrast, saturation);
+  if (sws_getColorspaceDetails(context, &inverse, &srcRange, &table, &dstRange, &brightness, &contrast, &saturation) >=
+      0) {
+    sws_setColorspaceDetails(context, sws_getCoefficients(matrix), fullRange || srcRange, table, dstRange, brightness,
+                             contrast, saturation);
   }
   return context;
 }

@@ -93,9 +93,12 @@ int MclReadImage(MclReadHandle read, std::int32_t frameIndex, MclImageHandle ima
   const std::string& path = read->video->Path();
   try {
     switch (read->video->ReadFrame(frameIndex)) {
-      case mcl::ReadStatus::kPastEnd: return kPastEnd;
-      case mcl::ReadStatus::kError: return Fail(mcl::ErrorKind::kCorrupt, path);
-      case mcl::ReadStatus::kOk: break;
+      case mcl::ReadStatus::kPastEnd:
+        return kPastEnd;
+      case mcl::ReadStatus::kError:
+        return Fail(mcl::ErrorKind::kCorrupt, path);
+      case mcl::ReadStatus::kOk:
+        break;
     }
     av_frame_unref(image->frame.get());
     if (av_frame_ref(image->frame.get(), read->video->Current()) < 0) {
@@ -124,8 +127,7 @@ MclBitmapHandle MclImgToDIB(MclImageHandle image) {
   }
 }
 
-int MclGetDIBits(MclBitmapHandle bitmap, int firstLine, int lineCount, unsigned char* rows,
-                 const DibInfoHeader* info) {
+int MclGetDIBits(MclBitmapHandle bitmap, int firstLine, int lineCount, unsigned char* rows, const DibInfoHeader* info) {
   if (bitmap == nullptr || info == nullptr) return 0;
   try {
     const int lines = mcl::WriteDibRows(*bitmap->scaler, *bitmap->frame, firstLine, lineCount, rows, *info);

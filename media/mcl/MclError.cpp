@@ -15,17 +15,28 @@ std::string errorText;
 
 const char* CauseOf(ErrorKind kind) {
   switch (kind) {
-    case ErrorKind::kNone: return "";
-    case ErrorKind::kFileNotFound: return "Datei nicht gefunden.";
-    case ErrorKind::kEmptyFile: return "Die Datei ist leer.";
-    case ErrorKind::kNotAVideo: return "Die Datei ist keine Videodatei.";
-    case ErrorKind::kNoVideoStream: return "Die Datei enthält keine Videospur.";
-    case ErrorKind::kCorrupt: return "Die Datei ist unvollständig oder beschädigt.";
-    case ErrorKind::kNoDecoder: return "Für dieses Videoformat ist kein Decoder vorhanden.";
-    case ErrorKind::kAccessDenied: return "Zugriff verweigert.";
-    case ErrorKind::kOutOfMemory: return "Nicht genügend Arbeitsspeicher.";
-    case ErrorKind::kConversionFailed: return "Das Bild kann nicht umgewandelt werden.";
-    case ErrorKind::kInvalidArgument: return "Ungültiger Aufruf.";
+    case ErrorKind::kNone:
+      return "";
+    case ErrorKind::kFileNotFound:
+      return "Datei nicht gefunden.";
+    case ErrorKind::kEmptyFile:
+      return "Die Datei ist leer.";
+    case ErrorKind::kNotAVideo:
+      return "Die Datei ist keine Videodatei.";
+    case ErrorKind::kNoVideoStream:
+      return "Die Datei enthält keine Videospur.";
+    case ErrorKind::kCorrupt:
+      return "Die Datei ist unvollständig oder beschädigt.";
+    case ErrorKind::kNoDecoder:
+      return "Für dieses Videoformat ist kein Decoder vorhanden.";
+    case ErrorKind::kAccessDenied:
+      return "Zugriff verweigert.";
+    case ErrorKind::kOutOfMemory:
+      return "Nicht genügend Arbeitsspeicher.";
+    case ErrorKind::kConversionFailed:
+      return "Das Bild kann nicht umgewandelt werden.";
+    case ErrorKind::kInvalidArgument:
+      return "Ungültiger Aufruf.";
   }
   return "Unbekannter Fehler.";
 }

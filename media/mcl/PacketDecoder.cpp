@@ -40,8 +40,8 @@ bool PacketDecoder::FeedOnePacket() {
       avcodec_send_packet(codec_, nullptr);  // drain the pictures still held back
       return true;
     }
-    const bool wanted = packet_->stream_index == stream_ && packet_->size > 0 &&
-                        (!waitForKey_ || (packet_->flags & AV_PKT_FLAG_KEY));
+    const bool wanted =
+        packet_->stream_index == stream_ && packet_->size > 0 && (!waitForKey_ || (packet_->flags & AV_PKT_FLAG_KEY));
     if (!wanted) {
       av_packet_unref(packet_.get());
       continue;

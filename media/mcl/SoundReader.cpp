@@ -109,8 +109,8 @@ bool SoundReader::ConfigureResampler(const AVFrame& frame) {
   AVChannelLayout output{};
   av_channel_layout_default(&output, channels_);
   SwrContext* raw = nullptr;
-  const int made = swr_alloc_set_opts2(&raw, &output, format_, rate_, &input,
-                                       static_cast<AVSampleFormat>(frame.format), frame.sample_rate, 0, nullptr);
+  const int made = swr_alloc_set_opts2(&raw, &output, format_, rate_, &input, static_cast<AVSampleFormat>(frame.format),
+                                       frame.sample_rate, 0, nullptr);
   resampler_.reset(raw);
   return made >= 0 && swr_init(raw) >= 0;
 }

@@ -13,8 +13,8 @@ struct SourceFileInfo {
   unsigned char reserved0[540];
   std::int32_t frameCount;  // exact number of video frames
   unsigned char reserved1[16];
-  double frameRate;  // frames per second, e.g. 30000/1001
-  std::int32_t width;   // delivered picture size in pixels
+  double frameRate;    // frames per second, e.g. 30000/1001
+  std::int32_t width;  // delivered picture size in pixels
   std::int32_t height;
   unsigned char reserved2[168];
   double audioSampleRate;  // samples per second; 0 without sound
@@ -42,8 +42,7 @@ MclBitmapHandle MclImgToDIB(MclImageHandle image);
 // Stands in for GetDIBits: writes lineCount 24-bit BGR rows, bottom row first
 // (line 0 is the bottom row), into rows laid out as info describes
 // (row length = width * 3 rounded up to a multiple of 4). Returns the lines written.
-int MclGetDIBits(MclBitmapHandle bitmap, int firstLine, int lineCount, unsigned char* rows,
-                 const DibInfoHeader* info);
+int MclGetDIBits(MclBitmapHandle bitmap, int firstLine, int lineCount, unsigned char* rows, const DibInfoHeader* info);
 void MclReleaseDIB(MclBitmapHandle bitmap);
 // count sample frames from firstSample (0-based, at the source's own rate) into sound.
 // The end of the sound or no sound at all is not an error: 0, with what exists.

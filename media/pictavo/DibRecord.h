@@ -27,11 +27,11 @@ typedef struct DibInfoHeader {
 // Filled by newdib, passed by value to SaveDib and deldib. Rows are bottom-up,
 // 3 bytes a pixel in B, G, R order, each row padded to a multiple of 4 bytes.
 typedef struct DibRecord {
-  DibInfoHeader* info;   // the picture's header: width and height
-  void* block;           // the module's allocation behind info and rows
-  size_t imageBytes;     // rowLength * height
-  unsigned char* rows;   // first byte of the bottom row
-  int32_t rowLength;     // bytes per stored row
+  DibInfoHeader* info;  // the picture's header: width and height
+  void* block;          // the module's allocation behind info and rows
+  size_t imageBytes;    // rowLength * height
+  unsigned char* rows;  // first byte of the bottom row
+  int32_t rowLength;    // bytes per stored row
 } DibRecord;
 
 #ifdef __cplusplus

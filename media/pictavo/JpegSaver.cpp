@@ -29,9 +29,7 @@ bool WriteFile(const char* path, const unsigned char* data, unsigned long size) 
   {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out) return false;
-    if (out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size)) &&
-        out.flush())
-      return true;
+    if (out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size)) && out.flush()) return true;
   }
   std::error_code ignored;  // a cut-off JPEG is worse than none
   std::filesystem::remove(path, ignored);
@@ -49,9 +47,8 @@ bool SaveDibAsJpeg(const DibRecord& dib, const char* path, int quality) {
   // loses next to nothing and keeps the movie's pictures small.
   unsigned char* jpeg = nullptr;
   unsigned long jpegSize = 0;
-  const int result = tjCompress2(encoder.get(), dib.rows, dib.info->width, dib.rowLength,
-                                 dib.info->height, TJPF_BGR, &jpeg, &jpegSize, TJSAMP_420,
-                                 std::clamp(quality, 1, 100), TJFLAG_BOTTOMUP);
+  const int result = tjCompress2(encoder.get(), dib.rows, dib.info->width, dib.rowLength, dib.info->height, TJPF_BGR,
+                                 &jpeg, &jpegSize, TJSAMP_420, std::clamp(quality, 1, 100), TJFLAG_BOTTOMUP);
   TjBuffer owned(jpeg);
   if (result != 0) return false;
   return WriteFile(path, owned.get(), jpegSize);

@@ -11,8 +11,7 @@ typedef int (*PictavoOpenDibFn)(DibRecord* dib, const char* path);
 typedef int (*PictavoDeldibFn)(DibRecord dib);
 // format is always 7 (JPEG); ownerWindow is passed through, never used.
 typedef int (*PictavoSaveDibFn)(DibRecord dib, const char* path, int format, void* ownerWindow);
-typedef int (*PictavoNewdibFn)(DibRecord* dib, int width, int height, int bitsPerPixel, int reserved1,
-                               int reserved2);
+typedef int (*PictavoNewdibFn)(DibRecord* dib, int width, int height, int bitsPerPixel, int reserved1, int reserved2);
 typedef int (*PictavoSetJPEGQualFn)(int quality);
 
 #ifdef __cplusplus

@@ -35,10 +35,8 @@ std::unique_ptr<PictavoModule> PictavoModule::Load(const std::filesystem::path& 
   ModuleHandle handle = OpenModule(programDir);
   if (!handle) return nullptr;
   PictavoApi api;
-  const bool complete = Resolve(handle.get(), "OpenDib", api.OpenDib) &&
-                        Resolve(handle.get(), "deldib", api.deldib) &&
-                        Resolve(handle.get(), "SaveDib", api.SaveDib) &&
-                        Resolve(handle.get(), "newdib", api.newdib) &&
+  const bool complete = Resolve(handle.get(), "OpenDib", api.OpenDib) && Resolve(handle.get(), "deldib", api.deldib) &&
+                        Resolve(handle.get(), "SaveDib", api.SaveDib) && Resolve(handle.get(), "newdib", api.newdib) &&
                         Resolve(handle.get(), "SetJPEGQual", api.SetJPEGQual);
   if (!complete) return nullptr;
   return std::unique_ptr<PictavoModule>(new PictavoModule(handle.release(), api));

@@ -17,12 +17,13 @@ struct Batch {
 
   int Run(const TargetPlan& plan, const std::function<bool(const ConversionSettings&)>& outcome,
           const ConversionSettings& shared = {}) {
-    return ConvertAll(plan, shared, window,
-                      [&](ConversionSettings& settings, ConversionWindow&) {
-                        seen.push_back(settings);
-                        return outcome(settings);
-                      },
-                      out, err);
+    return ConvertAll(
+        plan, shared, window,
+        [&](ConversionSettings& settings, ConversionWindow&) {
+          seen.push_back(settings);
+          return outcome(settings);
+        },
+        out, err);
   }
 };
 
@@ -48,7 +49,8 @@ TEST(BatchConversion, EachRunGetsItsPathsAndTheSharedSettings) {
   shared.framesPerSecond = 12;
   shared.stereo = true;
   std::filesystem::path out = std::filesystem::temp_directory_path() / "tessaline-batch-paths";
-  batch.Run(PlanTargets({"x/a.avi", "y/b.vob"}, out.string()), [](auto&) { return true; }, shared);
+  batch.Run(
+      PlanTargets({"x/a.avi", "y/b.vob"}, out.string()), [](auto&) { return true; }, shared);
   ASSERT_EQ(batch.seen.size(), 2u);
   EXPECT_EQ(batch.seen[0].sourcePath, "x/a.avi");
   EXPECT_EQ(batch.seen[0].targetPath, (out / "a.swf").string());

@@ -60,7 +60,8 @@ INSTANTIATE_TEST_SUITE_P(
         SettingCase{"AllPictures", {"--all-pictures", "a.avi"}, [](auto& s) { return !s.storeOnlyChanges; }},
         SettingCase{"NoHtml", {"--no-html", "a.avi"}, [](auto& s) { return !s.createHtmlPage; }},
         SettingCase{"Open", {"a.avi", "--open"}, [](auto& s) { return s.openResult; }},
-        SettingCase{"FlagsLeaveOthersAlone", {"--stereo", "a.avi"},
+        SettingCase{"FlagsLeaveOthersAlone",
+                    {"--stereo", "a.avi"},
                     [](auto& s) { return !s.audio16Bit && s.convertAudio && s.storeOnlyChanges; }}),
     [](const testing::TestParamInfo<SettingCase>& info) { return std::string(info.param.name); });
 
@@ -81,25 +82,24 @@ TEST_P(CliOptionRefused, GivesAGermanReason) {
 
 INSTANTIATE_TEST_SUITE_P(
     BadCommandLines, CliOptionRefused,
-    testing::Values(
-        RefusedCase{"FpsZero", {"--fps", "0", "a.avi"}, "Ungültiger Wert für --fps: \"0\""},
-        RefusedCase{"FpsAboveRange", {"--fps", "121", "a.avi"}, "von 1 bis 120"},
-        RefusedCase{"FpsFraction", {"--fps", "5.5", "a.avi"}, "--fps: \"5.5\""},
-        RefusedCase{"FpsText", {"--fps=fünf", "a.avi"}, "--fps"},
-        RefusedCase{"FpsSign", {"--fps", "+5", "a.avi"}, "--fps"},
-        RefusedCase{"FpsEmpty", {"--fps=", "a.avi"}, "--fps: \"\""},
-        RefusedCase{"FpsHuge", {"--fps", "99999999999", "a.avi"}, "--fps"},
-        RefusedCase{"CompressionNegative", {"--compression", "-1", "a.avi"}, "von 0 bis 100"},
-        RefusedCase{"CompressionAbove", {"--compression", "101", "a.avi"}, "--compression: \"101\""},
-        RefusedCase{"RateNotInList", {"--rate", "44100", "a.avi"}, "5500, 11000, 22000 oder 44000"},
-        RefusedCase{"UnknownOption", {"--fast", "a.avi"}, "Unbekannte Option: --fast"},
-        RefusedCase{"UnknownShortOption", {"-x", "a.avi"}, "Unbekannte Option: -x"},
-        RefusedCase{"MissingValue", {"a.avi", "--fps"}, "Für --fps fehlt der Wert"},
-        RefusedCase{"MissingTarget", {"a.avi", "-o"}, "Für -o fehlt der Wert"},
-        RefusedCase{"FlagWithValue", {"--stereo=1", "a.avi"}, "--stereo nimmt keinen Wert"},
-        RefusedCase{"NoSource", {"--fps", "5"}, "Keine Quelldatei angegeben"},
-        RefusedCase{"NothingAtAll", {}, "Keine Quelldatei angegeben"},
-        RefusedCase{"TwoTargets", {"a.avi", "-o", "x.swf", "-o", "y.swf"}, "nur einmal"}),
+    testing::Values(RefusedCase{"FpsZero", {"--fps", "0", "a.avi"}, "Ungültiger Wert für --fps: \"0\""},
+                    RefusedCase{"FpsAboveRange", {"--fps", "121", "a.avi"}, "von 1 bis 120"},
+                    RefusedCase{"FpsFraction", {"--fps", "5.5", "a.avi"}, "--fps: \"5.5\""},
+                    RefusedCase{"FpsText", {"--fps=fünf", "a.avi"}, "--fps"},
+                    RefusedCase{"FpsSign", {"--fps", "+5", "a.avi"}, "--fps"},
+                    RefusedCase{"FpsEmpty", {"--fps=", "a.avi"}, "--fps: \"\""},
+                    RefusedCase{"FpsHuge", {"--fps", "99999999999", "a.avi"}, "--fps"},
+                    RefusedCase{"CompressionNegative", {"--compression", "-1", "a.avi"}, "von 0 bis 100"},
+                    RefusedCase{"CompressionAbove", {"--compression", "101", "a.avi"}, "--compression: \"101\""},
+                    RefusedCase{"RateNotInList", {"--rate", "44100", "a.avi"}, "5500, 11000, 22000 oder 44000"},
+                    RefusedCase{"UnknownOption", {"--fast", "a.avi"}, "Unbekannte Option: --fast"},
+                    RefusedCase{"UnknownShortOption", {"-x", "a.avi"}, "Unbekannte Option: -x"},
+                    RefusedCase{"MissingValue", {"a.avi", "--fps"}, "Für --fps fehlt der Wert"},
+                    RefusedCase{"MissingTarget", {"a.avi", "-o"}, "Für -o fehlt der Wert"},
+                    RefusedCase{"FlagWithValue", {"--stereo=1", "a.avi"}, "--stereo nimmt keinen Wert"},
+                    RefusedCase{"NoSource", {"--fps", "5"}, "Keine Quelldatei angegeben"},
+                    RefusedCase{"NothingAtAll", {}, "Keine Quelldatei angegeben"},
+                    RefusedCase{"TwoTargets", {"a.avi", "-o", "x.swf", "-o", "y.swf"}, "nur einmal"}),
     [](const testing::TestParamInfo<RefusedCase>& info) { return std::string(info.param.name); });
 
 TEST(CliOptions, CollectsSourcesInOrderAndTheTargetAnywhere) {
@@ -127,8 +127,8 @@ TEST(CliOptions, HelpAndVersionNeedNoSource) {
 
 TEST(CliOptions, UsageNamesEveryOption) {
   std::string usage = CliUsageText();
-  for (const char* option : {"--fps", "--compression", "--no-audio", "--rate", "--16bit", "--stereo",
-                             "--all-pictures", "--no-html", "--open", "-o ZIEL", "--help", "--version"}) {
+  for (const char* option : {"--fps", "--compression", "--no-audio", "--rate", "--16bit", "--stereo", "--all-pictures",
+                             "--no-html", "--open", "-o ZIEL", "--help", "--version"}) {
     EXPECT_NE(usage.find(option), std::string::npos) << option;
   }
   EXPECT_TRUE(usage.starts_with("Aufruf: tessaline-cli"));

@@ -56,16 +56,17 @@ TEST_P(ContainerConversion, WritesASoundMovieAndThePageBesideIt) {
   EXPECT_NE(run.out.find("Webseite geschrieben: " + (Dir() / "film.htm").string()), std::string::npos);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EachContainer, ContainerConversion,
-    testing::Values(ContainerCase{"AviWithSound", ClipKind::AviMpeg4Pcm, true},
-                    ContainerCase{"AviWithoutSound", ClipKind::AviMpeg4Pcm, false},
-                    ContainerCase{"MpgWithSound", ClipKind::MpgMpeg1Mp2, true},
-                    ContainerCase{"MpgWithoutSound", ClipKind::MpgMpeg1Mp2, false},
-                    ContainerCase{"VobWithSound", ClipKind::VobMpeg2Ac3, true},
-                    ContainerCase{"VobWithoutSound", ClipKind::VobMpeg2Ac3, false},
-                    ContainerCase{"SourceWithoutSoundTrack", ClipKind::AviSilentNoSound, true}),
-    [](const testing::TestParamInfo<ContainerCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(EachContainer, ContainerConversion,
+                         testing::Values(ContainerCase{"AviWithSound", ClipKind::AviMpeg4Pcm, true},
+                                         ContainerCase{"AviWithoutSound", ClipKind::AviMpeg4Pcm, false},
+                                         ContainerCase{"MpgWithSound", ClipKind::MpgMpeg1Mp2, true},
+                                         ContainerCase{"MpgWithoutSound", ClipKind::MpgMpeg1Mp2, false},
+                                         ContainerCase{"VobWithSound", ClipKind::VobMpeg2Ac3, true},
+                                         ContainerCase{"VobWithoutSound", ClipKind::VobMpeg2Ac3, false},
+                                         ContainerCase{"SourceWithoutSoundTrack", ClipKind::AviSilentNoSound, true}),
+                         [](const testing::TestParamInfo<ContainerCase>& info) {
+                           return std::string(info.param.name);
+                         });
 
 using SoundFormat = CliFixture;
 
@@ -129,13 +130,13 @@ TEST_P(FfmpegReadsOurMovie, EveryPictureDecodesAndTheSoundIsExactlyOurs) {
   ProgramResult decoded = RunTool({"ffmpeg", "-v", "error", "-i", "film.swf", "-map", "0:v", "-f", "null", "-"});
   EXPECT_EQ(decoded.exitCode, 0);
   EXPECT_EQ(decoded.err, "");
-  ProgramResult counted = RunTool({"ffprobe", "-v", "error", "-select_streams", "v:0", "-count_frames",
-                                   "-show_entries", "stream=nb_read_frames", "-of", "csv=p=0", "film.swf"});
+  ProgramResult counted = RunTool({"ffprobe", "-v", "error", "-select_streams", "v:0", "-count_frames", "-show_entries",
+                                   "stream=nb_read_frames", "-of", "csv=p=0", "film.swf"});
   EXPECT_EQ(counted.err, "");
   EXPECT_EQ(counted.out, std::to_string(TagsWithCode(movie, kDefineBitsJpeg2).size()) + "\n");
 
-  ProgramResult sound = RunTool({"ffmpeg", "-v", "error", "-i", "film.swf", "-map", "0:a", "-f",
-                                 GetParam().rawFormat, "sound.raw"});
+  ProgramResult sound =
+      RunTool({"ffmpeg", "-v", "error", "-i", "film.swf", "-map", "0:a", "-f", GetParam().rawFormat, "sound.raw"});
   ASSERT_EQ(sound.exitCode, 0) << sound.err;
   std::string theirs = ReadWholeFile(Dir() / "sound.raw");
   std::vector<std::uint8_t> ours = SoundBytes(movie);
@@ -145,12 +146,11 @@ TEST_P(FfmpegReadsOurMovie, EveryPictureDecodesAndTheSoundIsExactlyOurs) {
 
 INSTANTIATE_TEST_SUITE_P(
     SeveralFormats, FfmpegReadsOurMovie,
-    testing::Values(FfmpegCase{"AviDefaults", ClipKind::AviMpeg4Pcm, {}, "u8"},
-                    FfmpegCase{"MpgSixteenBitStereo", ClipKind::MpgMpeg1Mp2, {"--16bit", "--stereo", "--rate", "44000"},
-                               "s16le"},
-                    FfmpegCase{"VobAllPictures", ClipKind::VobMpeg2Ac3, {"--all-pictures", "--16bit", "--fps", "12"},
-                               "s16le"},
-                    FfmpegCase{"AviStereoEightBit", ClipKind::AviMpeg4Pcm, {"--stereo", "--rate", "5500"}, "u8"}),
+    testing::Values(
+        FfmpegCase{"AviDefaults", ClipKind::AviMpeg4Pcm, {}, "u8"},
+        FfmpegCase{"MpgSixteenBitStereo", ClipKind::MpgMpeg1Mp2, {"--16bit", "--stereo", "--rate", "44000"}, "s16le"},
+        FfmpegCase{"VobAllPictures", ClipKind::VobMpeg2Ac3, {"--all-pictures", "--16bit", "--fps", "12"}, "s16le"},
+        FfmpegCase{"AviStereoEightBit", ClipKind::AviMpeg4Pcm, {"--stereo", "--rate", "5500"}, "u8"}),
     [](const testing::TestParamInfo<FfmpegCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -36,7 +36,8 @@ TEST_F(CommandLine, MissingFileExitsWithOneAndWritesNothing) {
 TEST_F(CommandLine, CorruptFileExitsWithOne) {
   {
     std::ofstream corrupt(Dir() / "kaputt.avi", std::ios::binary);
-    corrupt << "RIFF\x10\x00\x00\x00" "AVI LIST";
+    corrupt << "RIFF\x10\x00\x00\x00"
+               "AVI LIST";
     for (int i = 0; i < 4000; ++i) corrupt.put(static_cast<char>(i * 37 % 251));
   }
   ProgramResult run = RunCli({"kaputt.avi"});
@@ -89,7 +90,8 @@ TEST_P(BadOptions, ExitWithTwoAndAGermanReasonBeforeAnyWork) {
 INSTANTIATE_TEST_SUITE_P(
     Refused, BadOptions,
     testing::Values(BadOptionCase{"FpsOutOfRange", {"--fps", "121", "-o", "x.swf", "CLIP"}, "--fps"},
-                    BadOptionCase{"CompressionOutOfRange", {"--compression=-5", "-o", "x.swf", "CLIP"}, "--compression"},
+                    BadOptionCase{
+                        "CompressionOutOfRange", {"--compression=-5", "-o", "x.swf", "CLIP"}, "--compression"},
                     BadOptionCase{"RateNotOffered", {"--rate", "48000", "-o", "x.swf", "CLIP"}, "--rate"},
                     BadOptionCase{"UnknownOption", {"--schnell", "-o", "x.swf", "CLIP"}, "Unbekannte Option"},
                     BadOptionCase{"NoSource", {"--fps", "10"}, "Keine Quelldatei"},
@@ -116,8 +118,7 @@ TEST_F(CommandLine, SeveralSourcesGoIntoANewFolder) {
 }
 
 TEST_F(CommandLine, OneFailedSourceFailsTheBatchButTheOthersAreWritten) {
-  ProgramResult run =
-      RunCli({"--no-audio", "-o", "filme", "fehlt.mpg", TestClip(ClipKind::MpgMpeg1Mp2).string()});
+  ProgramResult run = RunCli({"--no-audio", "-o", "filme", "fehlt.mpg", TestClip(ClipKind::MpgMpeg1Mp2).string()});
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_FALSE(fs::exists(Dir() / "filme/fehlt.swf"));
   ReadCheckedMovie(Dir() / "filme/mpeg1.swf");
@@ -134,8 +135,7 @@ TEST_F(CommandLine, ProgressBarOnlyOnATerminal) {
   std::string clip = TestClip(ClipKind::AviMpeg4Pcm).string();
   ProgramResult onTerminal = RunCli({"--no-audio", "--fps", "25", "-o", "a.swf", clip}, {}, true);
   EXPECT_EQ(onTerminal.exitCode, 0);
-  EXPECT_NE(onTerminal.err.find("\r[####################] 25/25 Frames  100 %"), std::string::npos)
-      << onTerminal.err;
+  EXPECT_NE(onTerminal.err.find("\r[####################] 25/25 Frames  100 %"), std::string::npos) << onTerminal.err;
   EXPECT_EQ(onTerminal.out.find('\r'), std::string::npos);
 
   ProgramResult piped = RunCli({"--no-audio", "--fps", "25", "-o", "b.swf", clip});

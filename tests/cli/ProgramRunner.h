@@ -12,8 +12,8 @@ struct ProgramResult {
 };
 
 struct ProgramCall {
-  std::vector<std::string> argv;  // argv[0] is looked up in PATH unless it holds a '/'
-  std::filesystem::path workDir;  // also holds the captured output files
+  std::vector<std::string> argv;                   // argv[0] is looked up in PATH unless it holds a '/'
+  std::filesystem::path workDir;                   // also holds the captured output files
   std::vector<std::string> extraEnvironment = {};  // "NAME=value", overriding ours
   bool errOnTerminal = false;                      // stderr on a pseudo terminal instead of a file
 };

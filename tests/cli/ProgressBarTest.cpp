@@ -20,8 +20,7 @@ TEST(ProgressFormat, PadsTheCountToTheWidthOfTheTotal) {
 
 TEST(ProgressFormat, StartHasNoEstimateAndEndIsFullWithoutRemainder) {
   EXPECT_EQ(FormatProgress(0, 10, milliseconds(500)), "[--------------------]  0/10 Frames  0 %  0:00 vergangen");
-  EXPECT_EQ(FormatProgress(10, 10, milliseconds(61000)),
-            "[####################] 10/10 Frames  100 %  1:01 vergangen");
+  EXPECT_EQ(FormatProgress(10, 10, milliseconds(61000)), "[####################] 10/10 Frames  100 %  1:01 vergangen");
 }
 
 TEST(ProgressFormat, WalkingPastAnUnderstatedTotalStaysAtAFullBar) {

@@ -34,10 +34,14 @@ std::vector<std::string> EncoderArguments(ClipKind kind) {
 
 std::string ClipName(ClipKind kind) {
   switch (kind) {
-    case ClipKind::AviMpeg4Pcm: return "mpeg4.avi";
-    case ClipKind::MpgMpeg1Mp2: return "mpeg1.mpg";
-    case ClipKind::VobMpeg2Ac3: return "mpeg2.vob";
-    case ClipKind::AviSilentNoSound: return "stumm.avi";
+    case ClipKind::AviMpeg4Pcm:
+      return "mpeg4.avi";
+    case ClipKind::MpgMpeg1Mp2:
+      return "mpeg1.mpg";
+    case ClipKind::VobMpeg2Ac3:
+      return "mpeg2.vob";
+    case ClipKind::AviSilentNoSound:
+      return "stumm.avi";
   }
   return {};
 }

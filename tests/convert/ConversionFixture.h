@@ -42,7 +42,10 @@ class ConversionFixture : public ::testing::Test {
     EXPECT_EQ(fake.soundsMade, fake.soundsFreed);
     EXPECT_EQ(fake.bitmapsMade, fake.bitmapsReleased);
     EXPECT_TRUE(std::filesystem::is_empty(tempFolder)) << "temporary file left behind";
-    if (oldTmpdir.empty()) unsetenv("TMPDIR"); else setenv("TMPDIR", oldTmpdir.c_str(), 1);
+    if (oldTmpdir.empty())
+      unsetenv("TMPDIR");
+    else
+      setenv("TMPDIR", oldTmpdir.c_str(), 1);
     std::filesystem::remove_all(folder);
   }
 

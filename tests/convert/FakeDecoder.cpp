@@ -103,9 +103,7 @@ void ReadClose(MclReadHandle) { ++source.closed; }
 
 }  // namespace
 
-Picture SolidPicture(int w, int h, std::uint8_t value) {
-  return Picture(static_cast<std::size_t>(w * h * 3), value);
-}
+Picture SolidPicture(int w, int h, std::uint8_t value) { return Picture(static_cast<std::size_t>(w * h * 3), value); }
 
 void SetPixel(Picture& picture, int w, int h, int x, int y, std::uint8_t value) {
   const int r = h - 1 - y;
@@ -118,8 +116,8 @@ FakeSource& Fake() { return source; }
 void ResetFake() { source = FakeSource{}; }
 
 const DecoderFunctions& FakeDecoder() {
-  static const DecoderFunctions table{GetFileInfo, ReadOpen,   SndCreate, ImgCreate,  ReadImage,
-                                      ImgToDIB,    GetDIBits,  ReleaseDIB, ReadSound, SndGetInfo,
-                                      SndFree,     ImgFree,    GetError,  GetErrorStr, ReadClose};
+  static const DecoderFunctions table{GetFileInfo, ReadOpen,  SndCreate,  ImgCreate,   ReadImage,
+                                      ImgToDIB,    GetDIBits, ReleaseDIB, ReadSound,   SndGetInfo,
+                                      SndFree,     ImgFree,   GetError,   GetErrorStr, ReadClose};
   return table;
 }

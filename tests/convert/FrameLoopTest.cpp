@@ -32,7 +32,7 @@ TEST_F(FrameLoop, SmallRunWritesTagsInPlayOrder) {
   const SwfMovie movie = Movie();
   using namespace tags;
   EXPECT_EQ(TagCodes(movie), (std::vector<std::uint16_t>{
-                                 kSetBackgroundColor, kSoundStreamHead2,                                //
+                                 kSetBackgroundColor, kSoundStreamHead2,                                        //
                                  kDefineBitsJPEG2, kDefineShape, kPlaceObject2, kSoundStreamBlock, kShowFrame,  //
                                  kDefineBitsJPEG2, kDefineShape, kPlaceObject2, kSoundStreamBlock, kShowFrame,  //
                                  kSoundStreamBlock, kShowFrame, kEnd}));
@@ -98,9 +98,9 @@ TEST_F(FrameLoop, SoundOffMovieHoldsBackgroundPicturesAndFramesOnly) {
   settings.framesPerSecond = 30;
   ASSERT_TRUE(Run());
   using namespace tags;
-  EXPECT_EQ(TagCodes(Movie()), (std::vector<std::uint16_t>{kSetBackgroundColor, kDefineBitsJPEG2, kDefineShape,
-                                                           kPlaceObject2, kShowFrame, kShowFrame, kDefineBitsJPEG2,
-                                                           kDefineShape, kPlaceObject2, kShowFrame, kEnd}));
+  EXPECT_EQ(TagCodes(Movie()),
+            (std::vector<std::uint16_t>{kSetBackgroundColor, kDefineBitsJPEG2, kDefineShape, kPlaceObject2, kShowFrame,
+                                        kShowFrame, kDefineBitsJPEG2, kDefineShape, kPlaceObject2, kShowFrame, kEnd}));
 }
 
 TEST_F(FrameLoop, SourceWithoutFrameCountStillGetsOneTurn) {
@@ -118,9 +118,9 @@ TEST_F(FrameLoop, ProgressLinesEveryHundredFramesAndFinalLines) {
   std::vector<std::string> lineAtInput;
   window.onInput = [&] { lineAtInput.push_back(window.lines.back()); };
   ASSERT_TRUE(Run());
-  EXPECT_EQ(window.lines, (std::vector<std::string>{"Starte Konvertierung...", "Frame 1 von 250", "Frame 101 von 250",
-                                                    "Frame 201 von 250", "Frame 250 von 250",
-                                                    "Konvertiertung beendet."}));
+  EXPECT_EQ(window.lines,
+            (std::vector<std::string>{"Starte Konvertierung...", "Frame 1 von 250", "Frame 101 von 250",
+                                      "Frame 201 von 250", "Frame 250 von 250", "Konvertiertung beendet."}));
   EXPECT_EQ(lineAtInput, (std::vector<std::string>{"Frame 1 von 250", "Frame 101 von 250", "Frame 201 von 250"}));
   ASSERT_EQ(window.progress.size(), 250u);
   EXPECT_EQ(window.progress.front(), std::make_pair(1, 250));

@@ -33,7 +33,7 @@ BitmapFill ReadBitmapFill(SwfBitReader& in) {
 
 void ReadRecords(SwfBitReader& in, unsigned fillBits, unsigned lineBits, ShapeGeometry& shape) {
   while (!in.Overrun()) {
-    if (in.Bits(1) == 1) {  // edge
+    if (in.Bits(1) == 1) {          // edge
       if (in.Bits(1) != 1) return;  // only straight edges are expected
       const unsigned n = in.Bits(4) + 2;
       std::int32_t dx = 0, dy = 0;
@@ -71,8 +71,8 @@ const RawPicture* FindPicture(const std::map<std::uint16_t, RawPicture>& picture
 }
 
 // Lays the shape's picture onto the stage at its fill's translation.
-std::string DrawShape(const ShapeGeometry& shape, const std::map<std::uint16_t, RawPicture>& pictures, int w,
-                      int h, Picture& stage) {
+std::string DrawShape(const ShapeGeometry& shape, const std::map<std::uint16_t, RawPicture>& pictures, int w, int h,
+                      Picture& stage) {
   if (shape.fillStyle1 == 0 || shape.fillStyle1 > shape.fills.size()) return "shape without fill";
   const BitmapFill& fill = shape.fills[shape.fillStyle1 - 1];
   const RawPicture* picture = FindPicture(pictures, fill.bitmapID);

@@ -14,8 +14,8 @@
 
 namespace tags {
 inline constexpr std::uint16_t kEnd = 0, kShowFrame = 1, kDefineShape = 2, kSetBackgroundColor = 9,
-                               kSoundStreamBlock = 19, kDefineBitsJPEG2 = 21, kPlaceObject2 = 26,
-                               kRemoveObject2 = 28, kSoundStreamHead2 = 45;
+                               kSoundStreamBlock = 19, kDefineBitsJPEG2 = 21, kPlaceObject2 = 26, kRemoveObject2 = 28,
+                               kSoundStreamHead2 = 45;
 }
 
 struct BitmapFill {

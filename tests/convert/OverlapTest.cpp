@@ -154,9 +154,9 @@ TEST_F(Overlap, TroubleLineComesBeforeTheNextProgressLine) {
   ASSERT_TRUE(Run());
   const std::string trouble =
       "Die temporäre Bilddatei " + (tempFolder / "tempjpg0.jpg").string() + " kann nicht geschrieben werden.";
-  EXPECT_EQ(window.lines, (std::vector<std::string>{"Starte Konvertierung...", "Frame 1 von 102", trouble,
-                                                    "Frame 101 von 102", "Frame 102 von 102",
-                                                    "Konvertiertung beendet."}));
+  EXPECT_EQ(window.lines,
+            (std::vector<std::string>{"Starte Konvertierung...", "Frame 1 von 102", trouble, "Frame 101 von 102",
+                                      "Frame 102 von 102", "Konvertiertung beendet."}));
 }
 
 TEST_F(Overlap, QualitySetAtAnInputTurnAppliesFromTheNextPicture) {

@@ -146,9 +146,10 @@ TEST_F(Pictures, WithoutStoreOnlyChangesEveryPictureIsWholeAndClearsTheOldOnes) 
   ASSERT_TRUE(Run());
   const SwfMovie movie = Movie();
   using namespace tags;
-  EXPECT_EQ(TagCodes(movie), (std::vector<std::uint16_t>{kSetBackgroundColor, kDefineBitsJPEG2, kDefineShape,
-                                                         kRemoveObject2, kPlaceObject2, kShowFrame, kDefineBitsJPEG2,
-                                                         kDefineShape, kRemoveObject2, kPlaceObject2, kShowFrame, kEnd}));
+  EXPECT_EQ(TagCodes(movie),
+            (std::vector<std::uint16_t>{kSetBackgroundColor, kDefineBitsJPEG2, kDefineShape, kRemoveObject2,
+                                        kPlaceObject2, kShowFrame, kDefineBitsJPEG2, kDefineShape, kRemoveObject2,
+                                        kPlaceObject2, kShowFrame, kEnd}));
   EXPECT_EQ(Depths(movie, kRemoveObject2), (std::vector<int>{1, 2}));
   EXPECT_EQ(Depths(movie, kPlaceObject2), (std::vector<int>{2, 3}));
 }
@@ -189,7 +190,8 @@ TEST_F(Pictures, StageShowsTheSourcePictureAtEveryFrame) {
     for (int i = 0; i < 24; ++i) {
       Picture picture = SolidPicture(9, 7, static_cast<std::uint8_t>(i < 12 ? 20 : 21));
       for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 3; ++x) SetPixel(picture, 9, 7, (i + x) % 9, (i / 3 + y) % 7, static_cast<std::uint8_t>(i * 9));
+        for (int x = 0; x < 3; ++x)
+          SetPixel(picture, 9, 7, (i + x) % 9, (i / 3 + y) % 7, static_cast<std::uint8_t>(i * 9));
       frames.push_back(picture);
       if (i % 5 == 4) frames.push_back(picture);  // some frames repeat
     }

@@ -55,12 +55,15 @@ class RealConversion : public ::testing::TestWithParam<Clip> {
     setenv("TMPDIR", folder.c_str(), 1);
     // Two seconds of a moving test picture with a tone, 25 frames a second.
     ASSERT_EQ(Shell(std::string("ffmpeg -v error -y -f lavfi -i testsrc2=size=96x64:rate=25:duration=2 ") +
-                    "-f lavfi -i sine=frequency=440:sample_rate=44100:duration=2 -shortest " + GetParam().codecs +
-                    " " + source.string()),
+                    "-f lavfi -i sine=frequency=440:sample_rate=44100:duration=2 -shortest " + GetParam().codecs + " " +
+                    source.string()),
               0);
   }
   void TearDown() override {
-    if (oldTmpdir.empty()) unsetenv("TMPDIR"); else setenv("TMPDIR", oldTmpdir.c_str(), 1);
+    if (oldTmpdir.empty())
+      unsetenv("TMPDIR");
+    else
+      setenv("TMPDIR", oldTmpdir.c_str(), 1);
     fs::remove_all(folder);
   }
 
@@ -90,7 +93,8 @@ TEST_P(RealConversion, MovieWithSoundReadsBackInFfmpeg) {
   EXPECT_EQ(movie.yMax, 64 * 20);
   EXPECT_NEAR(movie.frameCount, 10, 1);  // two seconds at 5 frames a second
   std::string sound;
-  for (const SwfTag* block : TagsWithCode(movie, tags::kSoundStreamBlock)) sound.append(block->body.begin(), block->body.end());
+  for (const SwfTag* block : TagsWithCode(movie, tags::kSoundStreamBlock))
+    sound.append(block->body.begin(), block->body.end());
   // 11000 samples a second, 16-bit mono: 2200 samples, 4400 bytes a frame
   EXPECT_EQ(sound.size(), static_cast<std::size_t>(movie.frameCount) * 4400);
   EXPECT_TRUE(fs::exists(folder / "film.htm"));

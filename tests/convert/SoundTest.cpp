@@ -31,8 +31,8 @@ struct TableRow {
 };
 
 std::vector<std::uint8_t> SourceBytes(int bits, int channels) {
-  if (bits == 8) return channels == 1 ? std::vector<std::uint8_t>{0x10, 0x20}
-                                      : std::vector<std::uint8_t>{0x10, 0xF0, 0x20, 0xE0};
+  if (bits == 8)
+    return channels == 1 ? std::vector<std::uint8_t>{0x10, 0x20} : std::vector<std::uint8_t>{0x10, 0xF0, 0x20, 0xE0};
   if (channels == 1) return {0x34, 0x12, 0x00, 0xFF};
   return {0x34, 0x12, 0xFF, 0x7F, 0x00, 0xFF, 0x00, 0x80};
 }
@@ -53,23 +53,22 @@ TEST_P(ConversionTable, WritesEachOutputFormatFromEachSourceFormat) {
 // to8(-0x100) = 0xFF + 0x80 = 0x7F, to8(0x7FFF) = 0xFF, to8(-0x8000) = 0x00.
 INSTANTIATE_TEST_SUITE_P(
     EveryRow, ConversionTable,
-    ::testing::Values(
-        TableRow{"m8_to_m8", 8, 1, false, false, {0x10, 0x20}},
-        TableRow{"s8_to_m8", 8, 2, false, false, {0x10, 0x20}},
-        TableRow{"m16_to_m8", 16, 1, false, false, {0x92, 0x7F}},
-        TableRow{"s16_to_m8", 16, 2, false, false, {0x92, 0x7F}},
-        TableRow{"m8_to_s8", 8, 1, false, true, {0x10, 0x10, 0x20, 0x20}},
-        TableRow{"s8_to_s8", 8, 2, false, true, {0x10, 0xF0, 0x20, 0xE0}},
-        TableRow{"m16_to_s8", 16, 1, false, true, {0x92, 0x92, 0x7F, 0x7F}},
-        TableRow{"s16_to_s8", 16, 2, false, true, {0x92, 0xFF, 0x7F, 0x00}},
-        TableRow{"m8_to_m16", 8, 1, true, false, {0x00, 0x90, 0x00, 0xA0}},
-        TableRow{"s8_to_m16", 8, 2, true, false, {0x00, 0x90, 0x00, 0xA0}},
-        TableRow{"m16_to_m16", 16, 1, true, false, {0x34, 0x12, 0x00, 0xFF}},
-        TableRow{"s16_to_m16", 16, 2, true, false, {0x34, 0x12, 0x00, 0xFF}},
-        TableRow{"m8_to_s16", 8, 1, true, true, {0x00, 0x90, 0x00, 0x90, 0x00, 0xA0, 0x00, 0xA0}},
-        TableRow{"s8_to_s16", 8, 2, true, true, {0x00, 0x90, 0x00, 0x70, 0x00, 0xA0, 0x00, 0x60}},
-        TableRow{"m16_to_s16", 16, 1, true, true, {0x34, 0x12, 0x34, 0x12, 0x00, 0xFF, 0x00, 0xFF}},
-        TableRow{"s16_to_s16", 16, 2, true, true, {0x34, 0x12, 0xFF, 0x7F, 0x00, 0xFF, 0x00, 0x80}}),
+    ::testing::Values(TableRow{"m8_to_m8", 8, 1, false, false, {0x10, 0x20}},
+                      TableRow{"s8_to_m8", 8, 2, false, false, {0x10, 0x20}},
+                      TableRow{"m16_to_m8", 16, 1, false, false, {0x92, 0x7F}},
+                      TableRow{"s16_to_m8", 16, 2, false, false, {0x92, 0x7F}},
+                      TableRow{"m8_to_s8", 8, 1, false, true, {0x10, 0x10, 0x20, 0x20}},
+                      TableRow{"s8_to_s8", 8, 2, false, true, {0x10, 0xF0, 0x20, 0xE0}},
+                      TableRow{"m16_to_s8", 16, 1, false, true, {0x92, 0x92, 0x7F, 0x7F}},
+                      TableRow{"s16_to_s8", 16, 2, false, true, {0x92, 0xFF, 0x7F, 0x00}},
+                      TableRow{"m8_to_m16", 8, 1, true, false, {0x00, 0x90, 0x00, 0xA0}},
+                      TableRow{"s8_to_m16", 8, 2, true, false, {0x00, 0x90, 0x00, 0xA0}},
+                      TableRow{"m16_to_m16", 16, 1, true, false, {0x34, 0x12, 0x00, 0xFF}},
+                      TableRow{"s16_to_m16", 16, 2, true, false, {0x34, 0x12, 0x00, 0xFF}},
+                      TableRow{"m8_to_s16", 8, 1, true, true, {0x00, 0x90, 0x00, 0x90, 0x00, 0xA0, 0x00, 0xA0}},
+                      TableRow{"s8_to_s16", 8, 2, true, true, {0x00, 0x90, 0x00, 0x70, 0x00, 0xA0, 0x00, 0x60}},
+                      TableRow{"m16_to_s16", 16, 1, true, true, {0x34, 0x12, 0x34, 0x12, 0x00, 0xFF, 0x00, 0xFF}},
+                      TableRow{"s16_to_s16", 16, 2, true, true, {0x34, 0x12, 0xFF, 0x7F, 0x00, 0xFF, 0x00, 0x80}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SamplePicking, RepeatsAndSkipsNearestSourceFrames) {

@@ -23,8 +23,8 @@ int NewDib(DibRecord* dib, int width, int height, int bitsPerPixel, int, int) {
   info->height = height;
   info->planes = 1;
   info->bitCount = 24;
-  *dib = DibRecord{info, block, imageBytes, static_cast<unsigned char*>(block) + sizeof(DibInfoHeader),
-                   RowLength(width)};
+  *dib =
+      DibRecord{info, block, imageBytes, static_cast<unsigned char*>(block) + sizeof(DibInfoHeader), RowLength(width)};
   ++state.livePictures;
   return 0;
 }
@@ -60,8 +60,8 @@ int SaveDib(DibRecord dib, const char* path, int format, void* owner) {
   PutInt(file, dib.info->width);
   PutInt(file, dib.info->height);
   for (int r = 0; r < dib.info->height; ++r)
-    std::fwrite(dib.rows + static_cast<std::ptrdiff_t>(r) * dib.rowLength, 1, static_cast<std::size_t>(dib.info->width) * 3,
-                file);
+    std::fwrite(dib.rows + static_cast<std::ptrdiff_t>(r) * dib.rowLength, 1,
+                static_cast<std::size_t>(dib.info->width) * 3, file);
   std::fclose(file);
   return 0;
 }

@@ -7,23 +7,22 @@
 // Reads SWF bit fields (most significant bit first) and little-endian
 // integers from a byte range; reading past the end sets a flag, never throws.
 class SwfBitReader {
-public:
-    SwfBitReader(const std::vector<std::uint8_t>& bytes, std::size_t start)
-        : bytes(bytes), pos(start) {}
+ public:
+  SwfBitReader(const std::vector<std::uint8_t>& bytes, std::size_t start) : bytes(bytes), pos(start) {}
 
-    std::uint32_t Bits(unsigned n);
-    std::int32_t SignedBits(unsigned n);
-    void Align();
-    std::uint8_t U8();
-    std::uint16_t U16();
-    std::uint32_t U32();
-    void SkipMatrix();
-    std::size_t Position() const { return pos; }
-    bool Overrun() const { return overrun; }
+  std::uint32_t Bits(unsigned n);
+  std::int32_t SignedBits(unsigned n);
+  void Align();
+  std::uint8_t U8();
+  std::uint16_t U16();
+  std::uint32_t U32();
+  void SkipMatrix();
+  std::size_t Position() const { return pos; }
+  bool Overrun() const { return overrun; }
 
-private:
-    const std::vector<std::uint8_t>& bytes;
-    std::size_t pos;
-    unsigned bit = 0;  // bits already used of bytes[pos]
-    bool overrun = false;
+ private:
+  const std::vector<std::uint8_t>& bytes;
+  std::size_t pos;
+  unsigned bit = 0;  // bits already used of bytes[pos]
+  bool overrun = false;
 };

@@ -12,23 +12,23 @@
 #include <vector>
 
 struct SwfTag {
-    std::uint16_t code = 0;
-    std::uint32_t length = 0;  // body length from the tag header
-    bool longHeader = false;
-    std::size_t offset = 0;  // file offset of the tag header
-    std::vector<std::uint8_t> body;
+  std::uint16_t code = 0;
+  std::uint32_t length = 0;  // body length from the tag header
+  bool longHeader = false;
+  std::size_t offset = 0;  // file offset of the tag header
+  std::vector<std::uint8_t> body;
 };
 
 struct SwfMovie {
-    std::uint8_t version = 0;
-    std::uint32_t fileLength = 0;
-    std::int32_t xMin = 0;  // frame rectangle, twips
-    std::int32_t xMax = 0;
-    std::int32_t yMin = 0;
-    std::int32_t yMax = 0;
-    std::uint16_t frameRate = 0;  // 8.8 fixed point
-    std::uint16_t frameCount = 0;
-    std::vector<SwfTag> tags;
+  std::uint8_t version = 0;
+  std::uint32_t fileLength = 0;
+  std::int32_t xMin = 0;  // frame rectangle, twips
+  std::int32_t xMax = 0;
+  std::int32_t yMin = 0;
+  std::int32_t yMax = 0;
+  std::uint16_t frameRate = 0;  // 8.8 fixed point
+  std::uint16_t frameCount = 0;
+  std::vector<SwfTag> tags;
 };
 
 // Reads every tag up to the end of the bytes. On a malformed file returns

@@ -126,8 +126,9 @@ TEST_F(MainFormControls, TextsAreTheGermanOnesWithTheirDoubleBlanks) {
       {"SaveChangedCheck", "Nur Bild-Änderungen speichern"},
       {"AutoLoadFlashCheck", "Datei nach dem Erzeugen im  Flash-Player öffnen"},
       {"CreateHTMLCheck", "HTML-Datei auch erzeugen"},
-      {"Label22", "Quelltext zum Einbinden  des Films in eine Webseite (kopieren und einfügen in "
-                  "HTML Quelltext):"},
+      {"Label22",
+       "Quelltext zum Einbinden  des Films in eine Webseite (kopieren und einfügen in "
+       "HTML Quelltext):"},
   };
   for (const auto& [name, text] : texts) {
     EXPECT_EQ(TextOf(ui.Find(name)), QString::fromUtf8(text)) << name;
@@ -136,10 +137,8 @@ TEST_F(MainFormControls, TextsAreTheGermanOnesWithTheirDoubleBlanks) {
 
 TEST_F(MainFormControls, HintsAndHandCursors) {
   const std::pair<const char*, const char*> hints[] = {
-      {"wwwBtn", "Auf zur Orvane Homepage..."},
-      {"ueberbtn", "Informationen über das Programm"},
-      {"ueberBtn2", "Informationen über das Programm"},
-      {"EndeBtn", "Hiermit verlassen Sie das Programm"},
+      {"wwwBtn", "Auf zur Orvane Homepage..."},           {"ueberbtn", "Informationen über das Programm"},
+      {"ueberBtn2", "Informationen über das Programm"},   {"EndeBtn", "Hiermit verlassen Sie das Programm"},
       {"EndeBtn2", "Hiermit verlassen Sie das Programm"},
   };
   for (const auto& [name, hint] : hints) {
@@ -156,12 +155,9 @@ TEST_F(MainFormControls, BevelsAndColoursOfThePanels) {
     int shape;
     int shadow;
   };
-  const Look looks[] = {{"Panel1", QFrame::NoFrame, QFrame::Plain},
-                        {"Panel8", QFrame::NoFrame, QFrame::Plain},
-                        {"Panel12", QFrame::Box, QFrame::Sunken},
-                        {"Panel13", QFrame::Panel, QFrame::Sunken},
-                        {"Panel14", QFrame::Box, QFrame::Sunken},
-                        {"Panel16", QFrame::NoFrame, QFrame::Plain},
+  const Look looks[] = {{"Panel1", QFrame::NoFrame, QFrame::Plain}, {"Panel8", QFrame::NoFrame, QFrame::Plain},
+                        {"Panel12", QFrame::Box, QFrame::Sunken},   {"Panel13", QFrame::Panel, QFrame::Sunken},
+                        {"Panel14", QFrame::Box, QFrame::Sunken},   {"Panel16", QFrame::NoFrame, QFrame::Plain},
                         {"Panel17", QFrame::NoFrame, QFrame::Plain}};
   for (const Look& look : looks) {
     auto* panel = ui.Find<QFrame>(look.name);
@@ -204,8 +200,7 @@ TEST_F(MainFormControls, DefaultsAtStart) {
   EXPECT_EQ(std::make_tuple(fps->minimum(), fps->maximum(), fps->singleStep(), fps->value()),
             std::make_tuple(1, 120, 1, 5));
   auto* compress = ui.Find<QSpinBox>("CompressEd");
-  EXPECT_EQ(std::make_tuple(compress->minimum(), compress->maximum(), compress->singleStep(),
-                            compress->value()),
+  EXPECT_EQ(std::make_tuple(compress->minimum(), compress->maximum(), compress->singleStep(), compress->value()),
             std::make_tuple(0, 100, 5, 50));
   auto* rates = ui.Find<QComboBox>("SoundBox");
   EXPECT_FALSE(rates->isEditable());
@@ -227,11 +222,20 @@ TEST_F(MainFormControls, CodeBoxWrapsWithoutScrollBars) {
 }
 
 TEST_F(MainFormControls, KeyboardOrderFollowsTheList) {
-  const QStringList expected = {"AutoLoadFlashCheck", "CreateHTMLCheck", "BpSEd",
-                                "CompressEd",         "convertaudio",    "SoundBox",
-                                "bit16check",         "stereocheck",     "SaveChangedCheck",
-                                "ListBox1",           "FilenameEdit1",   "SelectVideoBtn",
-                                "CreateFlashBtn",     "Memo1"};
+  const QStringList expected = {"AutoLoadFlashCheck",
+                                "CreateHTMLCheck",
+                                "BpSEd",
+                                "CompressEd",
+                                "convertaudio",
+                                "SoundBox",
+                                "bit16check",
+                                "stereocheck",
+                                "SaveChangedCheck",
+                                "ListBox1",
+                                "FilenameEdit1",
+                                "SelectVideoBtn",
+                                "CreateFlashBtn",
+                                "Memo1"};
   QStringList seen;
   QWidget* start = ui.Find("AutoLoadFlashCheck");
   QWidget* widget = start;
@@ -239,8 +243,7 @@ TEST_F(MainFormControls, KeyboardOrderFollowsTheList) {
     // A spin box's inner edit counts as the spin box.
     QWidget* parent = widget->parentWidget();
     QWidget* named = qobject_cast<QAbstractSpinBox*>(parent) != nullptr ? parent : widget;
-    if (expected.contains(named->objectName()) &&
-        !seen.contains(named->objectName())) {
+    if (expected.contains(named->objectName()) && !seen.contains(named->objectName())) {
       seen << named->objectName();
     }
     widget = widget->nextInFocusChain();

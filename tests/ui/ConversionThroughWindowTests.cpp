@@ -20,10 +20,9 @@ namespace {
 
 bool MakeClip(const QString& path) {
   QProcess ffmpeg;
-  ffmpeg.start("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i",
-                          "testsrc2=size=32x24:rate=10:duration=1", "-f", "lavfi", "-i",
-                          "sine=frequency=440:sample_rate=11025:duration=1", "-c:v", "mpeg4",
-                          "-c:a", "pcm_s16le", "-ac", "1", path});
+  ffmpeg.start("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i", "testsrc2=size=32x24:rate=10:duration=1", "-f",
+                          "lavfi", "-i", "sine=frequency=440:sample_rate=11025:duration=1", "-c:v", "mpeg4", "-c:a",
+                          "pcm_s16le", "-ac", "1", path});
   return ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0;
 }
 
@@ -36,8 +35,9 @@ TEST(ConversionThroughWindow, RunFillsMessageListAndCodeBoxAndOpensThePage) {
   ScriptedDialogs dialogs;
   RecordingShell shell;
   TMainForm form({&dialogs, &shell, PictavoModuleLoader(moduleDir),
-                  [](ConversionSettings& settings, ConversionWindow& window,
-                     const PictavoApi& imaging) { return RunConversion(settings, window, imaging); }});
+                  [](ConversionSettings& settings, ConversionWindow& window, const PictavoApi& imaging) {
+                    return RunConversion(settings, window, imaging);
+                  }});
   ASSERT_TRUE(form.FormCreate());
   dialogs.openAnswers.push_back(clip);
   dialogs.saveAnswers.push_back(dir.filePath("film.swf"));

@@ -88,8 +88,7 @@ TEST_F(MainFormBehaviour, StartWithEmptySourceAndCancelledDialogOnlyTellsTheUser
   Click("CreateFlashBtn");
   ASSERT_EQ(ui.dialogs.openCalls.size(), 1u);
   EXPECT_EQ(ui.dialogs.openCalls[0].title, QString::fromUtf8("Videodatei zum Konvertieren auswählen"));
-  EXPECT_EQ(ui.dialogs.openCalls[0].filter,
-            "Videodateien (*.AVI;*.MPEG;*.MPG;*.VOB)|*.AVI;*.MPEG;*.MPG;*.VOB");
+  EXPECT_EQ(ui.dialogs.openCalls[0].filter, "Videodateien (*.AVI;*.MPEG;*.MPG;*.VOB)|*.AVI;*.MPEG;*.MPG;*.VOB");
   EXPECT_EQ(ui.dialogs.messages, std::vector<QString>{kNoSource});
   EXPECT_TRUE(ui.dialogs.saveCalls.empty());
   EXPECT_TRUE(ui.runs.empty());

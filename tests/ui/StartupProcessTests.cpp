@@ -47,8 +47,7 @@ TEST(ProgramStart, MissingModuleShowsExactlyOneMessageAndNoWindow) {
   const ChildRun run = RunCopiedProgram(dir, false, {});
   EXPECT_EQ(run.status, QProcess::NormalExit);
   EXPECT_EQ(run.exitCode, 1);
-  EXPECT_EQ(run.autotestLines,
-            QStringList{QString(kAutotestPrefix) + "message: Could not load file Pictavo.DLL"});
+  EXPECT_EQ(run.autotestLines, QStringList{QString(kAutotestPrefix) + "message: Could not load file Pictavo.DLL"});
 }
 
 TEST(ProgramStart, ModuleBesideTheProgramIsFoundAndBothWindowsAreMade) {

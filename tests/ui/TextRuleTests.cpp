@@ -58,8 +58,7 @@ TEST(FileFilter, DescriptionKeptAndPatternsMatchBothCases) {
   EXPECT_EQ(QtNameFilters("Videodateien (*.AVI;*.MPEG;*.MPG;*.VOB)|*.AVI;*.MPEG;*.MPG;*.VOB"),
             QStringList{"Videodateien (*.AVI;*.MPEG;*.MPG;*.VOB) "
                         "(*.AVI *.avi *.MPEG *.mpeg *.MPG *.mpg *.VOB *.vob)"});
-  EXPECT_EQ(QtNameFilters("Flash-Film (*.swf)|*.swf"),
-            QStringList{"Flash-Film (*.swf) (*.swf *.SWF)"});
+  EXPECT_EQ(QtNameFilters("Flash-Film (*.swf)|*.swf"), QStringList{"Flash-Film (*.swf) (*.swf *.SWF)"});
   EXPECT_EQ(QtNameFilters("A|*.a|B|*.b"), (QStringList{"A (*.a *.A)", "B (*.b *.B)"}));
 }
 

@@ -47,8 +47,7 @@ LoadedImaging RecordingImaging() {
 FormUnderTest::FormUnderTest() {
   RecordedQualities().clear();
   MainFormServices services{&dialogs, &shell, [] { return std::optional(RecordingImaging()); },
-                            [this](ConversionSettings& settings, ConversionWindow& window,
-                                   const PictavoApi&) {
+                            [this](ConversionSettings& settings, ConversionWindow& window, const PictavoApi&) {
                               runs.push_back(settings);
                               if (duringRun) duringRun(settings, window);
                               return true;
@@ -64,7 +63,6 @@ void SendMouse(QWidget* target, QEvent::Type type, QPoint position, Qt::MouseBut
   const QPointF global = target->mapToGlobal(QPointF(position));
   const QPointF local = receiver->mapFromGlobal(global);
   const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
-  QMouseEvent event(type, local, global, type == QEvent::MouseMove ? Qt::NoButton : button, held,
-                    Qt::NoModifier);
+  QMouseEvent event(type, local, global, type == QEvent::MouseMove ? Qt::NoButton : button, held, Qt::NoModifier);
   QApplication::sendEvent(receiver, &event);
 }

@@ -34,8 +34,7 @@ struct BadFile {
 const BadFile kBadFiles[] = {
     {"missing.avi", [](const std::string& path) { fs::remove(path); }, "Datei nicht gefunden."},
     {"empty.avi", [](const std::string& path) { Write(path, {}); }, "Die Datei ist leer."},
-    {"text.avi",
-     [](const std::string& path) { std::ofstream(path) << "Dies ist kein Film, nur ein Brief.\n"; },
+    {"text.avi", [](const std::string& path) { std::ofstream(path) << "Dies ist kein Film, nur ein Brief.\n"; },
      "Die Datei ist keine Videodatei."},
     {"sound.wav",
      [](const std::string& path) {

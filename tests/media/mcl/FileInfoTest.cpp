@@ -30,17 +30,18 @@ TEST_P(FileInfoTest, ReportsCountRateSizeAndSoundRate) {
   EXPECT_DOUBLE_EQ(info.audioSampleRate, c.audioRate);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Clips, FileInfoTest,
-    ::testing::Values(InfoCase{"gray.avi", 25.0, 160, 120, 44100.0}, InfoCase{"gray.mpg", 25.0, 160, 120, 44100.0},
-                      InfoCase{"gray.vob", 30000.0 / 1001.0, 160, 120, 48000.0},
-                      InfoCase{"halves.avi", 25.0, 160, 120, 0.0}, InfoCase{"odd.avi", 25.0, 321, 179, 0.0},
-                      InfoCase{"wide.avi", 25.0, 2880, 192, 0.0}),
-    [](const auto& info) {
-      std::string name = info.param.clip;
-      for (char& ch : name) ch = ch == '.' ? '_' : ch;
-      return name;
-    });
+INSTANTIATE_TEST_SUITE_P(Clips, FileInfoTest,
+                         ::testing::Values(InfoCase{"gray.avi", 25.0, 160, 120, 44100.0},
+                                           InfoCase{"gray.mpg", 25.0, 160, 120, 44100.0},
+                                           InfoCase{"gray.vob", 30000.0 / 1001.0, 160, 120, 48000.0},
+                                           InfoCase{"halves.avi", 25.0, 160, 120, 0.0},
+                                           InfoCase{"odd.avi", 25.0, 321, 179, 0.0},
+                                           InfoCase{"wide.avi", 25.0, 2880, 192, 0.0}),
+                         [](const auto& info) {
+                           std::string name = info.param.clip;
+                           for (char& ch : name) ch = ch == '.' ? '_' : ch;
+                           return name;
+                         });
 
 TEST(FileInfoCounts, KnowsTheLengthsTheClipsWereMadeWith) {
   // 12 s at 25 fps and 6 s at 30000/1001 fps: checks ffprobe's figure too.
@@ -58,13 +59,12 @@ struct SizeCase {
 
 TEST(DeliveredSize, FitsLargePicturesInsideTheLargestStageKeepingAspect) {
   const SizeCase cases[] = {
-      {{160, 120}, {160, 120}},     // small: unchanged
-      {{2880, 2880}, {2880, 2880}},  // exactly the limit: unchanged
-      {{3000, 200}, {2880, 192}},    // 200 * 2880 / 3000 = 192
-      {{200, 3000}, {192, 2880}},
-      {{5760, 3240}, {2880, 1620}},   // half
-      {{3841, 2161}, {2880, 1620}},   // 2161 * 0.74980 = 1620.3 -> 1620
-      {{100000, 10}, {2880, 1}},      // 0.288 rounds to 0, kept at one pixel
+      {{160, 120}, {160, 120}},                                    // small: unchanged
+      {{2880, 2880}, {2880, 2880}},                                // exactly the limit: unchanged
+      {{3000, 200}, {2880, 192}},                                  // 200 * 2880 / 3000 = 192
+      {{200, 3000}, {192, 2880}},   {{5760, 3240}, {2880, 1620}},  // half
+      {{3841, 2161}, {2880, 1620}},                                // 2161 * 0.74980 = 1620.3 -> 1620
+      {{100000, 10}, {2880, 1}},                                   // 0.288 rounds to 0, kept at one pixel
       {{2881, 1}, {2880, 1}},
   };
   for (const SizeCase& c : cases) {

@@ -29,13 +29,13 @@ const std::map<std::string, std::string>& Recipes() {
   static const std::map<std::string, std::string> recipes{
       {"gray.avi", kGray + " " + kStepStereo + "12\"" + " -c:v mpeg4" + kGop + "-c:a pcm_s16le"},
       {"gray.mpg", kGray + " -f lavfi -i \"sine=f=440:r=44100:d=12\" -ac 2 -c:v mpeg1video" + kGop + "-c:a mp2"},
-      {"gray.vob", kGrayNtsc + " -f lavfi -i \"sine=f=440:r=48000:d=6\" -ac 2 -c:v mpeg2video" + kGop +
-                       "-c:a ac3 -f dvd"},
+      {"gray.vob",
+       kGrayNtsc + " -f lavfi -i \"sine=f=440:r=48000:d=6\" -ac 2 -c:v mpeg2video" + kGop + "-c:a ac3 -f dvd"},
       {"halves.avi", R"(-f lavfi -i "color=red:s=160x120:r=25:d=1)" + kHalves + " -c:v mpeg4 -q:v 2"},
       {"odd.avi", R"(-f lavfi -i "color=red:s=321x179:r=25:d=0.4)" + kHalves + " -c:v ffv1 -pix_fmt bgr0"},
       {"wide.avi", R"(-f lavfi -i "color=red:s=3000x200:r=25:d=0.2)" + kHalves + " -c:v ffv1 -pix_fmt bgr0"},
-      {"mono.avi", kTinyVideo + R"(-f lavfi -i "aevalsrc=exprs='if(gte(n,4410),0.5,0)':s=44100:d=1" )" +
-                       "-c:a pcm_s16le"},
+      {"mono.avi",
+       kTinyVideo + R"(-f lavfi -i "aevalsrc=exprs='if(gte(n,4410),0.5,0)':s=44100:d=1" )" + "-c:a pcm_s16le"},
       {"u8.avi", kTinyVideo + kStepStereo + "1\" -c:a pcm_u8"},
       {"six.avi", kTinyVideo + R"(-f lavfi -i "aevalsrc=exprs=)" +
                       R"('0.25*gte(n,4410)|0.25*gte(n,4410)|0.25*gte(n,4410)|0.25*gte(n,4410)|)" +
@@ -70,9 +70,9 @@ std::string Clip(const std::string& name) {
   if (recipe == Recipes().end()) throw std::invalid_argument("no recipe for clip " + name);
   // The recipe's hash in the name: a changed recipe makes a new clip.
   const fs::path target(ScratchPath(name));
-  const std::string path = ScratchPath(target.stem().string() + "-" +
-                                       std::to_string(std::hash<std::string>{}(recipe->second) % 1000000) +
-                                       target.extension().string());
+  const std::string path =
+      ScratchPath(target.stem().string() + "-" + std::to_string(std::hash<std::string>{}(recipe->second) % 1000000) +
+                  target.extension().string());
   if (fs::exists(path)) return path;
   // Made under a private name and renamed, as parallel test processes may race.
   const std::string temporary =
@@ -84,9 +84,9 @@ std::string Clip(const std::string& name) {
 }
 
 int FfprobeFrameCount(const std::string& path) {
-  const std::string out = Capture(
-      "ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames -of csv=p=0 \"" +
-      path + "\"");
+  const std::string out =
+      Capture("ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames -of csv=p=0 \"" +
+              path + "\"");
   return std::atoi(out.c_str());
 }
 

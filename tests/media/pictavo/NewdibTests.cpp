@@ -47,7 +47,7 @@ TEST_F(Newdib, KeepsHeaderAndZeroedRowsInOneWritableBlock) {
   EXPECT_EQ(dib.rows, static_cast<unsigned char*>(dib.block) + sizeof(DibInfoHeader));
   for (size_t i = 0; i < dib.imageBytes; ++i) ASSERT_EQ(dib.rows[i], 0) << "byte " << i;
   std::memset(dib.rows, 0x5A, dib.imageBytes);  // the sanitizer checks every byte is ours
-  EXPECT_EQ(dib.info->width, 321);             // the rows do not overlap the header
+  EXPECT_EQ(dib.info->width, 321);              // the rows do not overlap the header
 }
 
 struct BadArguments {
@@ -56,10 +56,14 @@ struct BadArguments {
 };
 
 const BadArguments kBadArguments[] = {
-    {"zero width", 0, 10, 24},           {"zero height", 10, 0, 24},
-    {"negative width", -3, 10, 24},      {"negative height", 10, -3, 24},
-    {"32 bits", 10, 10, 32},             {"8 bits", 10, 10, 8},
-    {"beyond 4 GiB", INT_MAX, INT_MAX, 24}, {"rows too long", INT_MAX, 1, 24},
+    {"zero width", 0, 10, 24},
+    {"zero height", 10, 0, 24},
+    {"negative width", -3, 10, 24},
+    {"negative height", 10, -3, 24},
+    {"32 bits", 10, 10, 32},
+    {"8 bits", 10, 10, 8},
+    {"beyond 4 GiB", INT_MAX, INT_MAX, 24},
+    {"rows too long", INT_MAX, 1, 24},
 };
 
 TEST_F(Newdib, RefusesBadArgumentsAndLeavesRecordEmpty) {

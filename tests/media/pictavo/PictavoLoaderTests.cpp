@@ -58,8 +58,7 @@ TEST_F(PictavoLoader, FailsWhenModuleLacksOneEntryPoint) {
   const std::filesystem::path incomplete = PICTAVO_INCOMPLETE_DIR;
   void* raw = dlopen((incomplete / "libPictavo.so").c_str(), RTLD_NOW);
   ASSERT_NE(raw, nullptr) << dlerror();
-  for (const char* name : {"OpenDib", "deldib", "SaveDib", "newdib"})
-    EXPECT_NE(dlsym(raw, name), nullptr) << name;
+  for (const char* name : {"OpenDib", "deldib", "SaveDib", "newdib"}) EXPECT_NE(dlsym(raw, name), nullptr) << name;
   EXPECT_EQ(dlsym(raw, "SetJPEGQual"), nullptr);
   dlclose(raw);
 

@@ -27,8 +27,7 @@ void PictavoTest::TearDownTestSuite() { module_.reset(); }
 void PictavoTest::SetUp() {
   ASSERT_NE(module_, nullptr) << "no complete libPictavo.so in " << ModuleDir();
   const auto* test = testing::UnitTest::GetInstance()->current_test_info();
-  tempDir_ = std::filesystem::temp_directory_path() /
-             ("pictavo-" + std::to_string(getpid()) + "-" + test->name());
+  tempDir_ = std::filesystem::temp_directory_path() / ("pictavo-" + std::to_string(getpid()) + "-" + test->name());
   std::filesystem::create_directories(tempDir_);
 }
 
@@ -75,16 +74,16 @@ DecodedPicture DecodeJpeg(const std::vector<unsigned char>& jpeg) {
   DecodedPicture out;
   int colourspace = 0;
   if (!decoder || jpeg.empty() ||
-      tjDecompressHeader3(decoder.get(), jpeg.data(), jpeg.size(), &out.width, &out.height,
-                          &out.subsampling, &colourspace) != 0) {
+      tjDecompressHeader3(decoder.get(), jpeg.data(), jpeg.size(), &out.width, &out.height, &out.subsampling,
+                          &colourspace) != 0) {
     ADD_FAILURE() << "not a readable JPEG: " << tjGetErrorStr2(decoder.get());
     return {};
   }
   out.rgb.resize(static_cast<std::size_t>(out.width) * out.height * 3);
   // Box upsampling of the halved chroma shows what the file holds; smooth
   // upsampling would blur hard colour edges by itself.
-  if (tjDecompress2(decoder.get(), jpeg.data(), jpeg.size(), out.rgb.data(), out.width, 0,
-                    out.height, TJPF_RGB, TJFLAG_FASTUPSAMPLE) != 0)
+  if (tjDecompress2(decoder.get(), jpeg.data(), jpeg.size(), out.rgb.data(), out.width, 0, out.height, TJPF_RGB,
+                    TJFLAG_FASTUPSAMPLE) != 0)
     ADD_FAILURE() << "JPEG does not decode: " << tjGetErrorStr2(decoder.get());
   return out;
 }

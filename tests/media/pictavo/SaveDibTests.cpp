@@ -136,9 +136,7 @@ TEST_F(SaveDib, ReportsUnwritablePathsWithoutLeavingFiles) {
 TEST_F(SaveDib, RefusesBadRecordsAndOtherFormats) {
   ModuleDib picture(Api(), 8, 8);
   const std::filesystem::path path = TempFile("bad.jpg");
-  const auto save = [&](DibRecord dib, int format) {
-    return Api().SaveDib(dib, path.c_str(), format, nullptr);
-  };
+  const auto save = [&](DibRecord dib, int format) { return Api().SaveDib(dib, path.c_str(), format, nullptr); };
   DibRecord noHeader = picture.Record();
   noHeader.info = nullptr;
   DibRecord noRows = picture.Record();
