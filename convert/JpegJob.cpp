@@ -5,6 +5,8 @@
 #include <system_error>
 #include <utility>
 
+#include "convert/TempFileName.h"
+
 namespace {
 
 struct FileCloser {
@@ -16,7 +18,7 @@ constexpr int kJpegFormat = 7;
 
 std::optional<JpegBytes> SaveAndReadBack(const PictavoApi& imaging, const DibRecord& picture, const std::string& path,
                                          void* ownerWindow) {
-  // The reserved file exists empty until the save succeeds.
+  // A failed save may leave a partial file behind.
   if (imaging.SaveDib(picture, path.c_str(), kJpegFormat, ownerWindow) != 0) return std::nullopt;
   return ReadWholeFile(path);
 }
@@ -35,10 +37,7 @@ std::optional<JpegBytes> ReadWholeFile(const std::string& path) {
   return bytes;
 }
 
-TempFile::~TempFile() {
-  std::error_code ignored;
-  std::filesystem::remove(path_, ignored);
-}
+TempFile::~TempFile() { ReleaseTempFileName(path_); }
 
 std::future<JpegResult> JpegWorker::Start(std::packaged_task<JpegResult()> task) {
   std::future<JpegResult> result = task.get_future();

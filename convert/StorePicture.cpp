@@ -1,7 +1,6 @@
 #include "convert/StorePicture.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -144,22 +143,6 @@ ChangedRegion FindChangedRegion(const PictureHolder& current, const PictureHolde
     if (std::memcmp(a, b, rowBytes) != 0) WidenByRow(a, b, w, r, region);
   }
   return region;
-}
-
-// The name is reserved by creating the file exclusively: two conversions
-// running side by side would otherwise write into the same picture file.
-std::string MakeTempFileName(const std::string& prefix, const std::string& extension) {
-  std::error_code error;
-  const std::filesystem::path folder = std::filesystem::temp_directory_path(error);
-  if (error || folder.empty()) return {};
-  for (unsigned long n = 0;; ++n) {
-    const std::filesystem::path candidate = folder / (prefix + std::to_string(n) + extension);
-    if (std::FILE* reserved = std::fopen(candidate.c_str(), "wbx")) {
-      std::fclose(reserved);
-      return candidate.string();
-    }
-    if (!std::filesystem::exists(candidate, error)) return {};  // the folder takes no files
-  }
 }
 
 void FinishPendingPicture(ConversionRun& run) {

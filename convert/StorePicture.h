@@ -6,6 +6,7 @@
 #include <string>
 
 #include "convert/ConversionRun.h"
+#include "convert/TempFileName.h"
 
 // Bounds in stored-row coordinates (r = 0 is the bottom row).
 struct ChangedRegion {
@@ -19,10 +20,6 @@ struct ChangedRegion {
 // The smallest rectangle holding every pixel that differs. Unchanged: minX and
 // minR stay above, maxX and maxR below any pixel.
 ChangedRegion FindChangedRegion(const PictureHolder& current, const PictureHolder& previous, int w, int h);
-
-// A path in the temporary folder under which no file exists yet; empty when
-// the system has no usable temporary folder.
-std::string MakeTempFileName(const std::string& prefix, const std::string& extension);
 
 // Decodes the frame, and starts the JPEG of its changed region on a worker.
 void StorePicture(ConversionRun& run, std::int32_t frameIndex);

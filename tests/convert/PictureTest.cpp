@@ -222,23 +222,27 @@ TEST_F(Pictures, FrameWithoutRowsIsBlackEvenInAReusedPicture) {
 
 // ---- the temporary file ----
 
-TEST_F(Pictures, TemporaryNameIsReservedUntilItsFileIsDeleted) {
+TEST_F(Pictures, TemporaryNameIsReservedUntilGivenBack) {
   const std::string first = MakeTempFileName("tempjpg", ".jpg");
   const std::string second = MakeTempFileName("tempjpg", ".jpg");
   EXPECT_EQ(first, (tempFolder / "tempjpg0.jpg").string());
   EXPECT_EQ(second, (tempFolder / "tempjpg1.jpg").string());
-  EXPECT_TRUE(std::filesystem::exists(first));
-  std::filesystem::remove(first);
+  EXPECT_FALSE(std::filesystem::exists(first));  // left to the imaging module to create
+  std::ofstream(first) << "picture";
+  ReleaseTempFileName(first);
+  EXPECT_FALSE(std::filesystem::exists(first));
   EXPECT_EQ(MakeTempFileName("tempjpg", ".jpg"), first);
-  std::filesystem::remove(first);
-  std::filesystem::remove(second);
+  ReleaseTempFileName(first);
+  ReleaseTempFileName(second);
+  EXPECT_TRUE(std::filesystem::is_empty(tempFolder));
 }
 
 TEST_F(Pictures, TemporaryNameSkipsExistingFiles) {
   EXPECT_EQ(MakeTempFileName("tempjpg", ".jpg"), (tempFolder / "tempjpg0.jpg").string());
+  ReleaseTempFileName((tempFolder / "tempjpg0.jpg").string());
   std::ofstream(tempFolder / "tempjpg0.jpg") << "left over";
   EXPECT_EQ(MakeTempFileName("tempjpg", ".jpg"), (tempFolder / "tempjpg1.jpg").string());
-  std::filesystem::remove(tempFolder / "tempjpg1.jpg");
+  ReleaseTempFileName((tempFolder / "tempjpg1.jpg").string());
 
   UseSource(1, 1, 4, {SolidPicture(1, 1, 3)});
   ASSERT_TRUE(Run());
