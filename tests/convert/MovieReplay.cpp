@@ -12,22 +12,13 @@ BitmapFill ReadBitmapFill(SwfBitReader& in) {
   BitmapFill fill;
   fill.type = in.U8();
   fill.bitmapID = in.U16();
-  in.Align();
-  fill.hasScale = in.Bits(1) != 0;
-  if (fill.hasScale) {
-    const unsigned n = in.Bits(5);
-    fill.scaleX = in.SignedBits(n);
-    fill.scaleY = in.SignedBits(n);
-  }
-  fill.hasRotate = in.Bits(1) != 0;
-  if (fill.hasRotate) {
-    const unsigned n = in.Bits(5);
-    in.SignedBits(n);
-    in.SignedBits(n);
-  }
-  const unsigned n = in.Bits(5);
-  fill.translateX = in.SignedBits(n);
-  fill.translateY = in.SignedBits(n);
+  const SwfMatrix matrix = in.ReadMatrix();
+  fill.hasScale = matrix.hasScale;
+  fill.scaleX = matrix.scaleX;
+  fill.scaleY = matrix.scaleY;
+  fill.hasRotate = matrix.hasRotate;
+  fill.translateX = matrix.translateX;
+  fill.translateY = matrix.translateY;
   return fill;
 }
 
@@ -95,11 +86,11 @@ std::optional<ShapeGeometry> ParseShape(const SwfTag& tag) {
   SwfBitReader in(tag.body, 0);
   ShapeGeometry shape;
   shape.id = in.U16();
-  const unsigned n = in.Bits(5);
-  shape.xMin = in.SignedBits(n);
-  shape.xMax = in.SignedBits(n);
-  shape.yMin = in.SignedBits(n);
-  shape.yMax = in.SignedBits(n);
+  const SwfRect bounds = in.ReadRect();
+  shape.xMin = bounds.xMin;
+  shape.xMax = bounds.xMax;
+  shape.yMin = bounds.yMin;
+  shape.yMax = bounds.yMax;
   const unsigned fillCount = in.U8();
   for (unsigned i = 0; i < fillCount; ++i) shape.fills.push_back(ReadBitmapFill(in));
   shape.lineStyleCount = in.U8();

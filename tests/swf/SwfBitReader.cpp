@@ -48,20 +48,36 @@ std::uint32_t SwfBitReader::U32() {
   return low | (std::uint32_t{U16()} << 16);
 }
 
-void SwfBitReader::SkipMatrix() {
+SwfRect SwfBitReader::ReadRect() {
   Align();
-  if (Bits(1) != 0) {  // has scale
+  SwfRect rect;
+  const unsigned n = Bits(5);
+  rect.xMin = SignedBits(n);
+  rect.xMax = SignedBits(n);
+  rect.yMin = SignedBits(n);
+  rect.yMax = SignedBits(n);
+  Align();
+  return rect;
+}
+
+SwfMatrix SwfBitReader::ReadMatrix() {
+  Align();
+  SwfMatrix matrix;
+  matrix.hasScale = Bits(1) != 0;
+  if (matrix.hasScale) {
     const unsigned n = Bits(5);
-    Bits(n);
-    Bits(n);
+    matrix.scaleX = SignedBits(n);
+    matrix.scaleY = SignedBits(n);
   }
-  if (Bits(1) != 0) {  // has rotate
+  matrix.hasRotate = Bits(1) != 0;
+  if (matrix.hasRotate) {
     const unsigned n = Bits(5);
-    Bits(n);
-    Bits(n);
+    matrix.rotateSkew0 = SignedBits(n);
+    matrix.rotateSkew1 = SignedBits(n);
   }
   const unsigned n = Bits(5);
-  Bits(n);
-  Bits(n);
+  matrix.translateX = SignedBits(n);
+  matrix.translateY = SignedBits(n);
   Align();
+  return matrix;
 }

@@ -57,7 +57,7 @@ namespace {
 using IdSet = std::set<std::uint16_t>;
 
 bool SkipGradient(SwfBitReader& reader) {
-  reader.SkipMatrix();
+  reader.ReadMatrix();
   const unsigned count = reader.U8() & 0x0Fu;  // number of gradient records
   for (unsigned i = 0; i < count * 4; ++i) {   // ratio and RGB each
     reader.U8();
@@ -68,8 +68,7 @@ bool SkipGradient(SwfBitReader& reader) {
 // Walks DefineShape's fill styles; returns "" or the first unknown bitmap.
 std::string CheckShapeFills(const SwfTag& tag, const IdSet& defined) {
   SwfBitReader reader(tag.body, 2);
-  const unsigned n = reader.Bits(5);
-  reader.Bits(4 * n);  // the bounds
+  reader.ReadRect();  // the bounds
   std::uint32_t count = reader.U8();
   if (count == 0xFF) {
     count = reader.U16();
@@ -86,7 +85,7 @@ std::string CheckShapeFills(const SwfTag& tag, const IdSet& defined) {
       if (id != noBitmap && defined.count(id) == 0) {
         return At(tag) + ": bitmap fill of undefined character " + std::to_string(id);
       }
-      reader.SkipMatrix();
+      reader.ReadMatrix();
     } else {
       return At(tag) + ": unknown fill style type " + std::to_string(type);
     }

@@ -23,11 +23,11 @@ bool ReadHeader(const std::vector<std::uint8_t>& bytes, SwfMovie& movie, std::si
   SwfBitReader reader(bytes, 3);
   movie.version = reader.U8();
   movie.fileLength = reader.U32();
-  const unsigned n = reader.Bits(5);
-  movie.xMin = reader.SignedBits(n);
-  movie.xMax = reader.SignedBits(n);
-  movie.yMin = reader.SignedBits(n);
-  movie.yMax = reader.SignedBits(n);
+  const SwfRect frame = reader.ReadRect();
+  movie.xMin = frame.xMin;
+  movie.xMax = frame.xMax;
+  movie.yMin = frame.yMin;
+  movie.yMax = frame.yMax;
   movie.frameRate = reader.U16();
   movie.frameCount = reader.U16();
   if (reader.Overrun()) {
