@@ -24,23 +24,23 @@ void ReportWritten(const ConversionSettings& settings, std::ostream& out) {
   out.flush();
 }
 
-bool ConvertOne(const PlannedMovie& movie, ConversionSettings settings, ConsoleWindow& window,
-                const ConversionRunner& runner, std::ostream& out, std::ostream& err) {
+ConversionOutcome ConvertOne(const PlannedMovie& movie, ConversionSettings settings, ConsoleWindow& window,
+                             const ConversionRunner& runner, std::ostream& out, std::ostream& err) {
   settings.sourcePath = movie.source;
   settings.targetPath = movie.target;
   out << "Konvertiere " << movie.source << " nach " << movie.target << std::endl;
   window.BeginRun();
-  bool written = false;
+  ConversionOutcome outcome = ConversionOutcome::NotWritten;
   try {
-    written = runner(settings, window);
+    outcome = runner(settings, window);
   } catch (const std::exception& error) {
     window.EndRun();
     err << error.what() << std::endl;
-    return false;
+    return ConversionOutcome::NotWritten;
   }
   window.EndRun();
-  if (written) ReportWritten(settings, out);
-  return written;
+  if (outcome != ConversionOutcome::NotWritten) ReportWritten(settings, out);
+  return outcome;
 }
 
 }  // namespace
@@ -48,9 +48,13 @@ bool ConvertOne(const PlannedMovie& movie, ConversionSettings settings, ConsoleW
 int ConvertAll(const TargetPlan& plan, const ConversionSettings& shared, ConsoleWindow& window,
                const ConversionRunner& runner, std::ostream& out, std::ostream& err) {
   if (plan.folderToCreate && !CreateFolder(*plan.folderToCreate, err)) return kExitSomeFailed;
-  bool allWritten = true;
+  bool anyFailed = false;
+  bool anyIncomplete = false;
   for (const PlannedMovie& movie : plan.movies) {
-    allWritten = ConvertOne(movie, shared, window, runner, out, err) && allWritten;
+    const ConversionOutcome outcome = ConvertOne(movie, shared, window, runner, out, err);
+    anyFailed = anyFailed || outcome == ConversionOutcome::NotWritten;
+    anyIncomplete = anyIncomplete || outcome == ConversionOutcome::Incomplete;
   }
-  return allWritten ? kExitAllWritten : kExitSomeFailed;
+  if (anyFailed) return kExitSomeFailed;
+  return anyIncomplete ? kExitSomeIncomplete : kExitAllWritten;
 }

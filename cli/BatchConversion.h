@@ -7,13 +7,15 @@
 #include "cli/ConsoleWindow.h"
 #include "cli/TargetPlan.h"
 #include "convert/ConversionSettings.h"
+#include "convert/RunConversion.h"
 
-// One conversion; returns whether the movie was written. May throw.
-using ConversionRunner = std::function<bool(ConversionSettings&, ConversionWindow&)>;
+// One conversion and how it ended. May throw.
+using ConversionRunner = std::function<ConversionOutcome(ConversionSettings&, ConversionWindow&)>;
 
 inline constexpr int kExitAllWritten = 0;
 inline constexpr int kExitSomeFailed = 1;
 inline constexpr int kExitBadCommandLine = 2;
+inline constexpr int kExitSomeIncomplete = 3;
 
 // Converts every movie of the plan with the shared settings. An exception
 // escaping a run is printed to err and counts as a failure; the batch goes on.

@@ -102,6 +102,7 @@ struct ConversionRun {
   std::int32_t charactersMade = 0;  // ids handed out in this movie
   std::int32_t framesEmitted = 0;
   bool limitReached = false;      // the movie is as long as the format allows
+  bool incomplete = false;        // pictures or sound were lost; the reason was shown
   bool tempTroubleShown = false;  // the temporary file's trouble is told once
 };
 

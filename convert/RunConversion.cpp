@@ -88,7 +88,7 @@ void WalkSource(ConversionRun& run) {
   } while (run.soundResult == 0 && run.imageResult == 0 && run.frameIndex < run.frameTotal && !run.limitReached);
 }
 
-bool Finish(ConversionRun& run) {
+ConversionOutcome Finish(ConversionRun& run) {
   FinishPendingPicture(run);
   run.soundHandle.reset();
   run.imageHandle.reset();
@@ -107,26 +107,26 @@ bool Finish(ConversionRun& run) {
       run.movie.SaveMovie(targetPath, run.fileInfo.width * 20, run.fileInfo.height * 20, TruncateToInt32(run.fps));
   if (!saved) {
     run.window.ShowStatusLine("Datei " + targetPath + " kann nicht erstellt werden");
-    return false;
+    return ConversionOutcome::NotWritten;
   }
   HandOffMovie(run.window, targetPath, run.fileInfo.width, run.fileInfo.height, run.settings.createHtmlPage,
                run.settings.openResult);
-  return true;
+  return run.incomplete || run.limitReached ? ConversionOutcome::Incomplete : ConversionOutcome::Complete;
 }
 
 }  // namespace
 
-bool RunConversion(ConversionSettings& settings, ConversionWindow& window, const PictavoApi& imaging,
-                   const DecoderFunctions& decoder) {
+ConversionOutcome RunConversion(ConversionSettings& settings, ConversionWindow& window, const PictavoApi& imaging,
+                                const DecoderFunctions& decoder) {
   ConversionRun run(settings, window, imaging, decoder);
   if (!SetUp(run)) {
     ReportUnreadable(run);
-    return false;
+    return ConversionOutcome::NotWritten;
   }
   WalkSource(run);
   return Finish(run);
 }
 
-bool RunConversion(ConversionSettings& settings, ConversionWindow& window, const PictavoApi& imaging) {
+ConversionOutcome RunConversion(ConversionSettings& settings, ConversionWindow& window, const PictavoApi& imaging) {
   return RunConversion(settings, window, imaging, RealDecoder());
 }

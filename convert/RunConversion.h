@@ -6,11 +6,16 @@
 
 struct DecoderFunctions;
 
+// How a run ended. Incomplete: the movie was written, but pictures or sound
+// were lost, the source was damaged or a format limit was reached; the reason
+// was shown as a status line.
+enum class ConversionOutcome { NotWritten, Complete, Incomplete };
+
 // Runs one conversion from source to movie and hand-off, reporting through
-// window. Returns whether the movie file was written. A page that cannot be
-// written throws std::runtime_error after the movie is written.
-bool RunConversion(ConversionSettings& settings, ConversionWindow& window, const PictavoApi& imaging);
+// window. A page that cannot be written throws std::runtime_error after the
+// movie is written.
+ConversionOutcome RunConversion(ConversionSettings& settings, ConversionWindow& window, const PictavoApi& imaging);
 
 // The same over the given decoding functions.
-bool RunConversion(ConversionSettings& settings, ConversionWindow& window, const PictavoApi& imaging,
+ConversionOutcome RunConversion(ConversionSettings& settings, ConversionWindow& window, const PictavoApi& imaging,
                    const DecoderFunctions& decoder);

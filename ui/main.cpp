@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
   DesktopShellOpener shell;
   MainFormServices services{&dialogs, &shell, PictavoModuleLoader(QApplication::applicationDirPath().toStdString()),
                             [](ConversionSettings& settings, ConversionWindow& window, const PictavoApi& imaging) {
-                              return RunConversion(settings, window, imaging);
+                              return RunConversion(settings, window, imaging) != ConversionOutcome::NotWritten;
                             }};
   return RunTessaline(std::move(services), ParseStartupOptions(QApplication::arguments()), QDate::currentDate());
 }

@@ -15,8 +15,19 @@ struct Batch {
   ConsoleWindow window{out, nullptr, [](auto&, auto&) {}, [](auto&) {}, false};
   std::vector<ConversionSettings> seen;
 
-  int Run(const TargetPlan& plan, const std::function<bool(const ConversionSettings&)>& outcome,
+  int Run(const TargetPlan& plan, const std::function<bool(const ConversionSettings&)>& written,
           const ConversionSettings& shared = {}) {
+    return RunWithOutcomes(
+        plan,
+        [&](const ConversionSettings& settings) {
+          return written(settings) ? ConversionOutcome::Complete : ConversionOutcome::NotWritten;
+        },
+        shared);
+  }
+
+  int RunWithOutcomes(const TargetPlan& plan,
+                      const std::function<ConversionOutcome(const ConversionSettings&)>& outcome,
+                      const ConversionSettings& shared = {}) {
     return ConvertAll(
         plan, shared, window,
         [&](ConversionSettings& settings, ConversionWindow&) {
@@ -41,6 +52,20 @@ TEST(BatchConversion, OneUnwrittenMovieExitsWithOneButTheRestStillRun) {
   EXPECT_EQ(code, 1);
   ASSERT_EQ(batch.seen.size(), 2u);
   EXPECT_EQ(batch.seen[1].sourcePath, "b.avi");
+}
+
+TEST(BatchConversion, IncompleteMovieExitsWithThreeUnlessAnotherFailed) {
+  const auto aIncomplete = [](const ConversionSettings& s) {
+    return s.sourcePath == "a.avi" ? ConversionOutcome::Incomplete : ConversionOutcome::Complete;
+  };
+  const auto aIncompleteBFailed = [](const ConversionSettings& s) {
+    return s.sourcePath == "a.avi" ? ConversionOutcome::Incomplete : ConversionOutcome::NotWritten;
+  };
+  Batch incomplete;
+  EXPECT_EQ(incomplete.RunWithOutcomes(TwoMovies(), aIncomplete), 3);
+  EXPECT_NE(incomplete.out.str().find("Film geschrieben: a.swf"), std::string::npos) << incomplete.out.str();
+  Batch failed;
+  EXPECT_EQ(failed.RunWithOutcomes(TwoMovies(), aIncompleteBFailed), 1);
 }
 
 TEST(BatchConversion, EachRunGetsItsPathsAndTheSharedSettings) {

@@ -59,7 +59,8 @@ class ConversionFixture : public ::testing::Test {
     fake.frames = std::move(frames);
   }
 
-  bool Run() { return RunConversion(settings, window, StandInApi(), FakeDecoder()); }
+  bool Run() { return Outcome() != ConversionOutcome::NotWritten; }
+  ConversionOutcome Outcome() { return RunConversion(settings, window, StandInApi(), FakeDecoder()); }
   SwfMovie Movie() { return LoadCheckedMovie(settings.targetPath); }
 
   std::filesystem::path folder;

@@ -28,7 +28,7 @@ TEST_F(FrameLoop, SmallRunWritesTagsInPlayOrder) {
   settings.convertAudio = true;
   settings.framesPerSecond = 5;
 
-  ASSERT_TRUE(Run());
+  ASSERT_EQ(Outcome(), ConversionOutcome::Complete);
   const SwfMovie movie = Movie();
   using namespace tags;
   EXPECT_EQ(TagCodes(movie), (std::vector<std::uint16_t>{

@@ -73,7 +73,7 @@ class RealConversion : public ::testing::TestWithParam<Clip> {
     settings.convertAudio = audio;
     settings.audio16Bit = true;
     settings.openResult = false;
-    return RunConversion(settings, window, module->Api());
+    return RunConversion(settings, window, module->Api()) != ConversionOutcome::NotWritten;
   }
 
   static PictavoModule* module;
@@ -140,7 +140,7 @@ TEST(RealSource, MissingFileShowsTheLibraryText) {
   const char* moduleDir = std::getenv("TESSALINE_MODULE_DIR");
   const auto module = PictavoModule::Load(moduleDir ? moduleDir : ".");
   ASSERT_NE(module, nullptr);
-  EXPECT_FALSE(RunConversion(settings, window, module->Api()));
+  EXPECT_EQ(RunConversion(settings, window, module->Api()), ConversionOutcome::NotWritten);
   ASSERT_EQ(window.lines.size(), 1u);
   EXPECT_NE(window.lines[0].find("clip.avi"), std::string::npos) << window.lines[0];
   EXPECT_FALSE(fs::exists(settings.targetPath));

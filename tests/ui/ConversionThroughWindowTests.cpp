@@ -36,7 +36,7 @@ TEST(ConversionThroughWindow, RunFillsMessageListAndCodeBoxAndOpensThePage) {
   RecordingShell shell;
   TMainForm form({&dialogs, &shell, PictavoModuleLoader(moduleDir),
                   [](ConversionSettings& settings, ConversionWindow& window, const PictavoApi& imaging) {
-                    return RunConversion(settings, window, imaging);
+                    return RunConversion(settings, window, imaging) != ConversionOutcome::NotWritten;
                   }});
   ASSERT_TRUE(form.FormCreate());
   dialogs.openAnswers.push_back(clip);
