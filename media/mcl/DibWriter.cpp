@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <vector>
 
 namespace mcl {
 namespace {
@@ -38,8 +37,21 @@ SwsContext* PrepareScaler(ScalerCache& cache, const AVFrame& frame, int width, i
   return context;
 }
 
-void Scale(SwsContext* context, const AVFrame& frame, unsigned char* firstRow, int stride) {
-  sws_scale(context, frame.data, frame.linesize, 0, frame.height, &firstRow, &stride);
+// The BGR picture of the wanted size, allocated once per size.
+AVFrame* PictureOfSize(ScalerCache& cache, int width, int height) {
+  AVFrame* picture = cache.picture.get();
+  if (picture != nullptr && picture->width == width && picture->height == height) return picture;
+  cache.picture.reset(av_frame_alloc());
+  picture = cache.picture.get();
+  if (picture == nullptr) return nullptr;
+  picture->format = AV_PIX_FMT_BGR24;
+  picture->width = width;
+  picture->height = height;
+  if (av_frame_get_buffer(picture, 0) < 0) {
+    cache.picture.reset();
+    return nullptr;
+  }
+  return picture;
 }
 
 }  // namespace
@@ -52,23 +64,18 @@ int WriteDibRows(ScalerCache& cache, const AVFrame& frame, int firstLine, int li
   if (firstLine < 0 || firstLine >= height || lineCount <= 0) return 0;
   lineCount = std::min(lineCount, height - firstLine);
   SwsContext* context = PrepareScaler(cache, frame, width, height);
-  if (context == nullptr) return -1;
-  const int stride = (width * 3 + 3) / 4 * 4;
+  AVFrame* picture = context != nullptr ? PictureOfSize(cache, width, height) : nullptr;
+  if (picture == nullptr) return -1;
+  sws_scale(context, frame.data, frame.linesize, 0, frame.height, picture->data, picture->linesize);
+  const std::size_t used = static_cast<std::size_t>(width) * 3;
+  const std::size_t stride = (used + 3) / 4 * 4;
   const bool bottomUp = info.height > 0;
-  if (firstLine == 0 && lineCount == height) {
-    // Bottom-up rows: start at the last stored row and step backwards.
-    Scale(context, frame, bottomUp ? rows + static_cast<std::ptrdiff_t>(height - 1) * stride : rows,
-          bottomUp ? -stride : stride);
-    return lineCount;
-  }
-  // Part of the picture only: swscale makes whole pictures, so go through one.
-  std::vector<unsigned char> picture(static_cast<std::size_t>(stride) * height);
-  Scale(context, frame, picture.data(), stride);
   for (int k = 0; k < lineCount; ++k) {
     const int line = firstLine + k;
     const int topDownRow = bottomUp ? height - 1 - line : line;
-    std::memcpy(rows + static_cast<std::ptrdiff_t>(k) * stride,
-                picture.data() + static_cast<std::ptrdiff_t>(topDownRow) * stride, stride);
+    unsigned char* row = rows + k * stride;
+    std::memcpy(row, picture->data[0] + static_cast<std::ptrdiff_t>(topDownRow) * picture->linesize[0], used);
+    std::memset(row + used, 0, stride - used);
   }
   return lineCount;
 }

@@ -1,5 +1,7 @@
 // Decoded frames into the caller's 24-bit rows (B, G, R), converted and, when
-// the wanted size differs, scaled by libswscale straight into those rows.
+// the wanted size differs, scaled by libswscale. swscale's vector code writes
+// past the end of a row, so it fills a picture FFmpeg allocated with its own
+// alignment and slack, and the rows are copied from there.
 #pragma once
 
 #include <array>
@@ -14,6 +16,8 @@ struct ScalerCache {
   SwsPtr context;
   // What the context's colour details were last set for: sizes, format, matrix, range.
   std::array<int, 7> tunedFor{};
+  // The converted picture, top row first; kept while the size stays the same.
+  FramePtr picture;
 };
 
 // Writes lineCount lines from firstLine (line 0 is the bottom row for a

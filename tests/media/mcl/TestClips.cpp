@@ -83,6 +83,19 @@ std::string Clip(const std::string& name) {
   return path;
 }
 
+std::string ClipFolder(const std::string& name, const std::string& arguments) {
+  const std::string folder = ScratchPath(name + "-" + std::to_string(std::hash<std::string>{}(arguments) % 1000000));
+  if (fs::exists(folder)) return folder;
+  const std::string temporary = ScratchPath(name + ".part" + std::to_string(getpid()));
+  fs::create_directories(temporary);
+  const std::string command = "cd \"" + temporary + "\" && ffmpeg -nostdin -v error -y " + arguments;
+  if (std::system(command.c_str()) != 0) throw std::runtime_error("ffmpeg failed: " + command);
+  std::error_code ec;
+  fs::rename(temporary, folder, ec);
+  if (ec) fs::remove_all(temporary);  // a parallel test process made it first
+  return folder;
+}
+
 int FfprobeFrameCount(const std::string& path) {
   const std::string out =
       Capture("ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames -of csv=p=0 \"" +
