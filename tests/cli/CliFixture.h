@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "ProgramRunner.h"
-#include "TestClips.h"
+#include "tests/support/PresetClips.h"
+#include "tests/support/ProcessRunner.h"
 #include "tests/swf/SwfTagReader.h"
 
 namespace swf_codes {

@@ -3,14 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
+#include <string>
+#include <vector>
 
 #include "convert/HandOffMovie.h"
 #include "convert/RunConversion.h"
 #include "media/pictavo/PictavoModule.h"
 #include "tests/convert/MovieReplay.h"
 #include "tests/convert/RecordingWindow.h"
+#include "tests/support/ClipMaker.h"
+#include "tests/support/ProcessRunner.h"
 
 namespace {
 
@@ -18,23 +20,25 @@ namespace fs = std::filesystem;
 
 struct Clip {
   const char* name;
-  const char* codecs;
+  std::vector<std::string> codecs;
 };
 
 void PrintTo(const Clip& clip, std::ostream* out) { *out << clip.name; }
 
 const Clip kClips[] = {
-    {"clip.avi", "-c:v mpeg4 -c:a pcm_s16le"},
-    {"clip.mpg", "-c:v mpeg1video -c:a mp2 -f mpeg"},
-    {"clip.vob", "-c:v mpeg2video -c:a mp2 -f vob"},
+    {"clip.avi", {"-c:v", "mpeg4", "-c:a", "pcm_s16le"}},
+    {"clip.mpg", {"-c:v", "mpeg1video", "-c:a", "mp2", "-f", "mpeg"}},
+    {"clip.vob", {"-c:v", "mpeg2video", "-c:a", "mp2", "-f", "vob"}},
 };
 
-std::string ReadText(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+// Two seconds of a moving test picture with a tone, 25 frames a second.
+fs::path MadeClip(const Clip& clip) {
+  std::vector<std::string> args = {"-f",       "lavfi", "-i", "testsrc2=size=96x64:rate=25:duration=2",
+                                   "-f",       "lavfi", "-i", "sine=frequency=440:sample_rate=44100:duration=2",
+                                   "-shortest"};
+  args.insert(args.end(), clip.codecs.begin(), clip.codecs.end());
+  return CachedClip(clip.name, args);
 }
-
-int Shell(const std::string& command) { return std::system(command.c_str()); }
 
 class RealConversion : public ::testing::TestWithParam<Clip> {
  protected:
@@ -53,11 +57,7 @@ class RealConversion : public ::testing::TestWithParam<Clip> {
     // Conversions running side by side would share tempjpg0.jpg in one folder.
     if (const char* old = std::getenv("TMPDIR")) oldTmpdir = old;
     setenv("TMPDIR", folder.c_str(), 1);
-    // Two seconds of a moving test picture with a tone, 25 frames a second.
-    ASSERT_EQ(Shell(std::string("ffmpeg -v error -y -f lavfi -i testsrc2=size=96x64:rate=25:duration=2 ") +
-                    "-f lavfi -i sine=frequency=440:sample_rate=44100:duration=2 -shortest " + GetParam().codecs + " " +
-                    source.string()),
-              0);
+    fs::copy_file(MadeClip(GetParam()), source);
   }
   void TearDown() override {
     if (oldTmpdir.empty())
@@ -100,19 +100,18 @@ TEST_P(RealConversion, MovieWithSoundReadsBackInFfmpeg) {
   EXPECT_TRUE(fs::exists(folder / "film.htm"));
   EXPECT_EQ(window.codeLines.size(), 10u);
 
-  const fs::path raw = folder / "sound.raw", log = folder / "ffmpeg.log";
-  ASSERT_EQ(Shell("ffmpeg -v error -y -i " + settings.targetPath + " -map 0:a -c:a copy -f data " + raw.string() +
-                  " 2>" + log.string()),
-            0);
-  EXPECT_EQ(ReadText(raw), sound) << ReadText(log);
+  const ProgramResult theirs = RunProgram(
+      {{"ffmpeg", "-v", "error", "-y", "-i", settings.targetPath, "-map", "0:a", "-c:a", "copy", "-f", "data", "-"}});
+  ASSERT_EQ(theirs.exitCode, 0) << theirs.err;
+  EXPECT_EQ(theirs.out, sound);
+  EXPECT_EQ(theirs.err, "");
 
-  const fs::path count = folder / "count.txt";
-  ASSERT_EQ(Shell("ffprobe -v error -count_frames -select_streams v -show_entries stream=nb_read_frames -of csv=p=0 " +
-                  settings.targetPath + " >" + count.string() + " 2>" + log.string()),
-            0);
-  EXPECT_EQ(std::atoi(ReadText(count).c_str()), static_cast<int>(TagsWithCode(movie, tags::kDefineBitsJPEG2).size()))
-      << ReadText(log);
-  EXPECT_EQ(ReadText(log), "");
+  const ProgramResult count =
+      RunProgram({{"ffprobe", "-v", "error", "-count_frames", "-select_streams", "v", "-show_entries",
+                   "stream=nb_read_frames", "-of", "csv=p=0", settings.targetPath}});
+  ASSERT_EQ(count.exitCode, 0) << count.err;
+  EXPECT_EQ(std::atoi(count.out.c_str()), static_cast<int>(TagsWithCode(movie, tags::kDefineBitsJPEG2).size()));
+  EXPECT_EQ(count.err, "");
 }
 
 TEST_P(RealConversion, MovieWithoutSoundHoldsPicturesOnly) {

@@ -4,26 +4,25 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 
 #include "convert/RunConversion.h"
+#include "tests/support/ClipMaker.h"
 #include "tests/ui/UiTestDoubles.h"
 
 namespace {
 
-bool MakeClip(const QString& path) {
-  QProcess ffmpeg;
-  ffmpeg.start("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i", "testsrc2=size=32x24:rate=10:duration=1", "-f",
-                          "lavfi", "-i", "sine=frequency=440:sample_rate=11025:duration=1", "-c:v", "mpeg4", "-c:a",
-                          "pcm_s16le", "-ac", "1", path});
-  return ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0;
+std::filesystem::path Clip() {
+  return CachedClip("window.avi", {"-f", "lavfi", "-i", "testsrc2=size=32x24:rate=10:duration=1", "-f", "lavfi", "-i",
+                                   "sine=frequency=440:sample_rate=11025:duration=1", "-c:v", "mpeg4", "-c:a",
+                                   "pcm_s16le", "-ac", "1"});
 }
 
 TEST(ConversionThroughWindow, RunFillsMessageListAndCodeBoxAndOpensThePage) {
@@ -31,7 +30,7 @@ TEST(ConversionThroughWindow, RunFillsMessageListAndCodeBoxAndOpensThePage) {
   ASSERT_NE(moduleDir, nullptr);
   QTemporaryDir dir;
   const QString clip = dir.filePath("mein clip.avi");
-  ASSERT_TRUE(MakeClip(clip));
+  ASSERT_TRUE(QFile::copy(QString::fromStdString(Clip().string()), clip));
   ScriptedDialogs dialogs;
   RecordingShell shell;
   TMainForm form({&dialogs, &shell, PictavoModuleLoader(moduleDir),

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "TestClips.h"
+#include "tests/support/ClipMaker.h"
 #include "media/mcl/FileInfo.h"
 #include "media/mcl/mcl.h"
 
@@ -23,7 +24,7 @@ TEST_P(FileInfoTest, ReportsCountRateSizeAndSoundRate) {
   SourceFileInfo info{};
   ASSERT_EQ(MclGetFileInfo(path.c_str(), 0, &info, 0, 0), 0) << MclGetErrorStr();
   EXPECT_EQ(MclGetError(), 0);
-  EXPECT_EQ(info.frameCount, mcltest::FfprobeFrameCount(path));
+  EXPECT_EQ(info.frameCount, FfprobeFrameCount(path));
   EXPECT_DOUBLE_EQ(info.frameRate, c.frameRate);
   EXPECT_EQ(info.width, c.width);
   EXPECT_EQ(info.height, c.height);

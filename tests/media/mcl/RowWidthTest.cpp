@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "TestClips.h"
+#include "tests/support/ClipMaker.h"
 #include "media/mcl/mcl.h"
 
 namespace {
@@ -32,17 +33,20 @@ std::string Name(const Size& size) { return std::to_string(size.width) + "x" + s
 std::string MakeClips(const std::string& name, const std::vector<Size>& sizes) {
   std::string graph = "[0:v]split=" + std::to_string(sizes.size());
   for (std::size_t i = 0; i < sizes.size(); ++i) graph += "[s" + std::to_string(i) + "]";
-  std::string outputs;
+  std::vector<std::string> outputs;
   for (std::size_t i = 0; i < sizes.size(); ++i) {
     const std::string n = std::to_string(i);
     const std::string size = Name(sizes[i]);
     graph += ";[s" + n + "]scale=" + std::to_string(sizes[i].width) + ":" + std::to_string(sizes[i].height) +
              ",format=yuv420p,split[c" + n + "][r" + n + "]";
-    outputs +=
-        " -map [c" + n + "] -c:v ffv1 " + size + ".avi -map [r" + n + "] -f rawvideo -pix_fmt bgr24 " + size + ".bgr";
+    outputs.insert(outputs.end(), {"-map", "[c" + n + "]", "-c:v", "ffv1", size + ".avi", "-map", "[r" + n + "]", "-f",
+                                   "rawvideo", "-pix_fmt", "bgr24", size + ".bgr"});
   }
-  return mcltest::ClipFolder(name, "-f lavfi -i testsrc2=s=320x240:r=25:d=" + std::to_string((kFrames - 0.5) / 25) +
-                                       " -filter_complex \"" + graph + "\"" + outputs);
+  std::vector<std::string> args = {
+      "-f", "lavfi", "-i", "testsrc2=s=320x240:r=25:d=" + std::to_string((kFrames - 0.5) / 25), "-filter_complex",
+      graph};
+  args.insert(args.end(), outputs.begin(), outputs.end());
+  return CachedClipFolder(name, args).string();
 }
 
 double Luma(const unsigned char* bgr) { return 0.114 * bgr[0] + 0.587 * bgr[1] + 0.299 * bgr[2]; }

@@ -12,13 +12,8 @@ namespace mcltest {
 
 // Path of the named clip, made on first use. Names: see TestClips.cpp.
 std::string Clip(const std::string& name);
-// A folder of files made by one ffmpeg run inside it (arguments name the
-// outputs relative to the folder), made on first use.
-std::string ClipFolder(const std::string& name, const std::string& arguments);
 // A path in the clip folder for files a test writes itself.
 std::string ScratchPath(const std::string& name);
-// What `ffprobe -count_frames` reports for the first video stream.
-int FfprobeFrameCount(const std::string& path);
 
 // Bottom-up BGR rows of a picture of the given size.
 struct Dib {

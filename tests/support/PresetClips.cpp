@@ -1,11 +1,8 @@
-#include "TestClips.h"
+#include "tests/support/PresetClips.h"
 
-#include <unistd.h>
-
-#include <stdexcept>
 #include <vector>
 
-#include "ProgramRunner.h"
+#include "tests/support/ClipMaker.h"
 
 namespace {
 
@@ -47,17 +44,7 @@ std::string ClipName(ClipKind kind) {
 }
 
 std::filesystem::path TestClip(ClipKind kind) {
-  std::filesystem::path folder = TESSALINE_CLIP_CACHE;
-  std::filesystem::path clip = folder / ClipName(kind);
-  if (std::filesystem::exists(clip)) return clip;
-  std::filesystem::create_directories(folder);
-  // Made under a name of its own, then renamed, so a parallel test never reads half a clip.
-  std::filesystem::path partial = folder / (std::to_string(getpid()) + "-" + ClipName(kind));
-  std::vector<std::string> argv = {"ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", VideoSource()};
-  for (std::string& argument : EncoderArguments(kind)) argv.push_back(std::move(argument));
-  argv.push_back(partial.string());
-  ProgramResult made = RunProgram({argv, folder});
-  if (made.exitCode != 0) throw std::runtime_error("ffmpeg could not make " + clip.string() + ": " + made.err);
-  std::filesystem::rename(partial, clip);
-  return clip;
+  std::vector<std::string> args = Lavfi(VideoSource());
+  for (std::string& argument : EncoderArguments(kind)) args.push_back(std::move(argument));
+  return CachedClip(ClipName(kind), args);
 }

@@ -1,12 +1,16 @@
-#include "ProgramRunner.h"
+#include "tests/support/ProcessRunner.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <thread>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -79,12 +83,31 @@ std::string DrainTerminal(int master) {
   }
 }
 
+int ExitCodeOf(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : -1; }
+
 int WaitForExit(pid_t child) {
   int status = 0;
   while (waitpid(child, &status, 0) < 0) {
     if (errno != EINTR) return -1;
   }
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return ExitCodeOf(status);
+}
+
+// Polls, so the caller needs no signal handling; kills the child when time is up.
+int WaitForExit(pid_t child, double timeoutSeconds, bool& timedOut) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
+  int status = 0;
+  for (;;) {
+    const pid_t done = waitpid(child, &status, WNOHANG);
+    if (done == child) return ExitCodeOf(status);
+    if (done < 0 && errno != EINTR) return -1;
+    if (std::chrono::steady_clock::now() >= deadline) {
+      timedOut = true;
+      kill(child, SIGKILL);
+      return WaitForExit(child);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
 }
 
 }  // namespace
@@ -98,10 +121,11 @@ std::string ReadWholeFile(const std::filesystem::path& file) {
 
 ProgramResult RunProgram(const ProgramCall& call) {
   // Named per call so parallel test processes can share a working folder.
-  static int calls = 0;
+  static std::atomic<int> calls = 0;
   std::string tag = std::to_string(getpid()) + "-" + std::to_string(++calls);
-  std::filesystem::path outFile = call.workDir / (".program-out-" + tag);
-  std::filesystem::path errFile = call.workDir / (".program-err-" + tag);
+  const std::filesystem::path captureDir = call.workDir.empty() ? std::filesystem::temp_directory_path() : call.workDir;
+  std::filesystem::path outFile = captureDir / (".program-out-" + tag);
+  std::filesystem::path errFile = captureDir / (".program-err-" + tag);
   FileActions files;
   posix_spawn_file_actions_addopen(&files.actions, 0, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_addopen(&files.actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -117,7 +141,7 @@ ProgramResult RunProgram(const ProgramCall& call) {
   } else {
     posix_spawn_file_actions_addopen(&files.actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   }
-  posix_spawn_file_actions_addchdir_np(&files.actions, call.workDir.c_str());
+  if (!call.workDir.empty()) posix_spawn_file_actions_addchdir_np(&files.actions, call.workDir.c_str());
 
   std::vector<std::string> args = call.argv;
   std::vector<std::string> environment = MergedEnvironment(call.extraEnvironment);
@@ -130,7 +154,8 @@ ProgramResult RunProgram(const ProgramCall& call) {
   slave.reset();
   ProgramResult result;
   if (master) result.err = DrainTerminal(*master);
-  result.exitCode = WaitForExit(child);
+  result.exitCode =
+      call.timeoutSeconds > 0 ? WaitForExit(child, call.timeoutSeconds, result.timedOut) : WaitForExit(child);
   result.out = ReadWholeFile(outFile);
   if (!master) result.err = ReadWholeFile(errFile);
   std::filesystem::remove(outFile);

@@ -1,5 +1,5 @@
-// Tiny clips of each container, made with ffmpeg from its built-in sources on
-// first use and kept in the build tree for the other test processes.
+// Tiny clips of each container the program is meant for, made on first use
+// and kept in the build tree for the other test programs.
 #pragma once
 
 #include <filesystem>
