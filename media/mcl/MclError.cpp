@@ -21,6 +21,10 @@ const char* CauseOf(ErrorKind kind) {
       return "Datei nicht gefunden.";
     case ErrorKind::kEmptyFile:
       return "Die Datei ist leer.";
+    case ErrorKind::kFolder:
+      return "Das ist ein Ordner, keine Datei.";
+    case ErrorKind::kNotAFile:
+      return "Das ist keine gewöhnliche Datei, sondern ein Gerät, eine Pipe oder ein Socket.";
     case ErrorKind::kNotAVideo:
       return "Die Datei ist keine Videodatei.";
     case ErrorKind::kNoVideoStream:

@@ -17,6 +17,8 @@ enum class ErrorKind {
   kOutOfMemory,
   kConversionFailed,
   kInvalidArgument,
+  kFolder,
+  kNotAFile,
 };
 
 void ClearError();

@@ -1,8 +1,9 @@
 #include "media/mcl/MediaSource.h"
 
-#include <filesystem>
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <mutex>
-#include <system_error>
 
 namespace mcl {
 namespace {
@@ -13,20 +14,27 @@ void QuietLibraryLog() {
   std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
 }
 
+// Only regular files: a folder, a device or a FIFO is refused before it is
+// opened, as reading a FIFO or a device could block or never end.
 ErrorKind CheckFile(const std::string& path) {
-  std::error_code ec;
-  const auto status = std::filesystem::status(path, ec);
-  if (path.empty() || ec || !std::filesystem::exists(status)) return ErrorKind::kFileNotFound;
-  if (std::filesystem::is_directory(status)) return ErrorKind::kNotAVideo;
-  if (std::filesystem::is_regular_file(status) && std::filesystem::file_size(path, ec) == 0 && !ec) {
-    return ErrorKind::kEmptyFile;
+  struct stat status {};
+  if (path.empty()) return ErrorKind::kFileNotFound;
+  if (stat(path.c_str(), &status) != 0) {
+    return errno == EACCES ? ErrorKind::kAccessDenied : ErrorKind::kFileNotFound;
   }
-  return ErrorKind::kNone;
+  if (S_ISDIR(status.st_mode)) return ErrorKind::kFolder;
+  if (!S_ISREG(status.st_mode)) return ErrorKind::kNotAFile;
+  return status.st_size == 0 ? ErrorKind::kEmptyFile : ErrorKind::kNone;
 }
 
 ErrorKind OpenFormat(const std::string& path, FormatPtr& format) {
+  // Local files only: the prefix keeps a name such as "Teil:1.avi" or
+  // "http://..." a file name, the list stops a file from naming others.
+  AVDictionary* options = nullptr;
+  if (av_dict_set(&options, "protocol_whitelist", "file", 0) < 0) return ErrorKind::kOutOfMemory;
   AVFormatContext* raw = nullptr;
-  int result = avformat_open_input(&raw, path.c_str(), nullptr, nullptr);
+  int result = avformat_open_input(&raw, ("file:" + path).c_str(), nullptr, &options);
+  av_dict_free(&options);
   if (result < 0) return KindOfAvError(result);
   format.reset(raw);
   result = avformat_find_stream_info(raw, nullptr);

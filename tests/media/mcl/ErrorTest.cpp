@@ -1,6 +1,7 @@
 // Files that cannot be read: non-zero results, a German text naming the file
 // and the cause, and no crash whatever the bytes.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -36,6 +37,25 @@ const BadFile kBadFiles[] = {
     {"empty.avi", [](const std::string& path) { Write(path, {}); }, "Die Datei ist leer."},
     {"text.avi", [](const std::string& path) { std::ofstream(path) << "Dies ist kein Film, nur ein Brief.\n"; },
      "Die Datei ist keine Videodatei."},
+    // Only regular files: reading a FIFO would wait for a writer, a device never ends.
+    {"folder.avi",
+     [](const std::string& path) {
+       fs::remove_all(path);
+       fs::create_directory(path);
+     },
+     "Das ist ein Ordner, keine Datei."},
+    {"fifo.avi",
+     [](const std::string& path) {
+       fs::remove_all(path);
+       ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+     },
+     "Das ist keine gewöhnliche Datei, sondern ein Gerät, eine Pipe oder ein Socket."},
+    {"zero.avi",
+     [](const std::string& path) {
+       fs::remove_all(path);
+       fs::create_symlink("/dev/zero", path);
+     },
+     "Das ist keine gewöhnliche Datei, sondern ein Gerät, eine Pipe oder ein Socket."},
     {"sound.wav",
      [](const std::string& path) {
        fs::copy_file(mcltest::Clip("sound.wav"), path, fs::copy_options::overwrite_existing);
@@ -66,6 +86,35 @@ TEST(Errors, UnreadableFilesFailToOpenWithGermanText) {
     EXPECT_NE(MclGetError(), 0);
     ExpectGermanText(bad.name, bad.cause);
   }
+}
+
+// Names FFmpeg would take for a protocol or a network address are files
+// relative to the working folder; nothing but local files is ever opened.
+TEST(Errors, NamesWithAColonAreLocalFiles) {
+  const fs::path folder = mcltest::ScratchPath("colons");
+  fs::create_directories(folder / "http:/127.0.0.1:9");
+  for (const char* name : {"Teil:1.avi", "http:/127.0.0.1:9/x.avi"}) {
+    fs::copy_file(mcltest::Clip("halves.avi"), folder / name, fs::copy_options::overwrite_existing);
+  }
+  const fs::path before = fs::current_path();
+  fs::current_path(folder);
+  struct Case {
+    const char* name;
+    bool exists;
+  };
+  for (const Case& c : {Case{"Teil:1.avi", true}, Case{"http://127.0.0.1:9/x.avi", true},
+                        Case{"http://127.0.0.1:9/y.avi", false}, Case{"concat:Teil:1.avi|Teil:1.avi", false}}) {
+    SCOPED_TRACE(c.name);
+    SourceFileInfo info{};
+    if (c.exists) {
+      EXPECT_EQ(MclGetFileInfo(c.name, 0, &info, 0, 0), 0) << MclGetErrorStr();
+      EXPECT_EQ(info.width, 160);
+    } else {
+      EXPECT_NE(MclGetFileInfo(c.name, 0, &info, 0, 0), 0);
+      EXPECT_TRUE(std::string(MclGetErrorStr()).ends_with("Datei nicht gefunden.")) << MclGetErrorStr();
+    }
+  }
+  fs::current_path(before);
 }
 
 TEST(Errors, StartingAgainClearsTheLastError) {
