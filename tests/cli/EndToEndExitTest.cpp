@@ -1,10 +1,16 @@
 // What the real program answers, prints and leaves behind for scripts.
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <ostream>
+#include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "CliFixture.h"
 
@@ -62,6 +68,53 @@ TEST_F(CommandLine, UnwritablePageExitsWithOneAfterTheMovieIsWritten) {
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.err, "Datei film.htm kann nicht erstellt werden\n");
   ReadCheckedMovie(Dir() / "film.swf");
+}
+
+// Folders, devices and FIFOs are refused before anything reads them, so a
+// FIFO without a writer cannot make the run wait.
+struct NotAFileCase {
+  const char* name;
+  std::function<void(const fs::path&)> make;
+  const char* cause;
+};
+
+void PrintTo(const NotAFileCase& c, std::ostream* os) { *os << c.name; }
+
+class NotAFile : public CliFixture, public testing::WithParamInterface<NotAFileCase> {};
+
+TEST_P(NotAFile, ExitsWithOneAndOneGermanLineAtOnce) {
+  GetParam().make(Dir() / "quelle.avi");
+  ProgramResult run = RunCli({"quelle.avi", "-o", "film.swf"});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE((run.out + run.err)
+                .find("Die Videodatei „quelle.avi“ kann nicht gelesen werden: " + std::string(GetParam().cause) + "\n"),
+            std::string::npos)
+      << run.out << run.err;
+  EXPECT_FALSE(fs::exists(Dir() / "film.swf"));
+  EXPECT_FALSE(fs::exists(Dir() / "film.htm"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sources, NotAFile,
+    testing::Values(NotAFileCase{"Folder", [](const fs::path& p) { fs::create_directory(p); },
+                                 "Das ist ein Ordner, keine Datei."},
+                    NotAFileCase{"Fifo", [](const fs::path& p) { ASSERT_EQ(mkfifo(p.c_str(), 0600), 0); },
+                                 "Das ist keine gewöhnliche Datei, sondern ein Gerät, eine Pipe oder ein Socket."},
+                    NotAFileCase{"Device", [](const fs::path& p) { fs::create_symlink("/dev/zero", p); },
+                                 "Das ist keine gewöhnliche Datei, sondern ein Gerät, eine Pipe oder ein Socket."}),
+    [](const testing::TestParamInfo<NotAFileCase>& info) { return std::string(info.param.name); });
+
+// A colon does not make a name an address, and pictures whose rows are not a
+// multiple of the converter's vector width come through whole.
+TEST_F(CommandLine, ColonNamesAndOddWidthsConvert) {
+  ASSERT_EQ(RunTool({"ffmpeg", "-v", "error", "-f", "lavfi", "-i", "testsrc=size=200x150:rate=25", "-t", "1", "-c:v",
+                     "mpeg4", "file:Teil:1.avi"})
+                .exitCode,
+            0);
+  ProgramResult run = RunCli({"Teil:1.avi", "--no-html"});
+  EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+  const SwfMovie movie = ReadCheckedMovie(Dir() / "Teil:1.swf");
+  EXPECT_FALSE(TagsWithCode(movie, kDefineBitsJpeg2).empty());
 }
 
 struct BadOptionCase {
@@ -129,6 +182,27 @@ TEST_F(CommandLine, ModuleMissingBesideTheProgramStopsWithItsMessage) {
   ProgramResult run = RunProgram({{(Dir() / "tessaline-cli").string(), "x.avi"}, Dir()});
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.err, "Could not load file Pictavo.DLL\n");
+}
+
+// A damaged module beside the program is reported, even when an intact one
+// is on the library path.
+TEST_F(CommandLine, DamagedModuleBesideTheProgramIsNotReplacedFromTheLibraryPath) {
+  const fs::path realModule = fs::path(TESSALINE_CLI_PATH).parent_path() / "libPictavo.so";
+  const std::string module = ReadWholeFile(realModule);
+  const std::vector<std::pair<const char*, std::string>> copies{
+      {"cut in half", module.substr(0, module.size() / 2)},
+      {"random bytes", std::string(module.size(), '\x5a')},
+      {"lacks an entry point", ReadWholeFile(PICTAVO_INCOMPLETE_MODULE)}};
+  fs::copy_file(TESSALINE_CLI_PATH, Dir() / "tessaline-cli");
+  for (const auto& [name, bytes] : copies) {
+    SCOPED_TRACE(name);
+    std::ofstream(Dir() / "libPictavo.so", std::ios::binary | std::ios::trunc) << bytes;
+    ProgramResult run = RunProgram({{(Dir() / "tessaline-cli").string(), "x.avi"},
+                                    Dir(),
+                                    {"LD_LIBRARY_PATH=" + realModule.parent_path().string()}});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "Could not load file Pictavo.DLL\n");
+  }
 }
 
 TEST_F(CommandLine, ProgressBarOnlyOnATerminal) {
