@@ -3,6 +3,9 @@
 #include <dlfcn.h>
 
 #include <string>
+#include <system_error>
+
+#include "media/pictavo/ModuleFileCheck.h"
 
 namespace {
 
@@ -17,9 +20,15 @@ struct ModuleCloser {
 };
 using ModuleHandle = std::unique_ptr<void, ModuleCloser>;
 
+// A copy beside the program is the one meant: when it is damaged, no other
+// copy from the library path is taken in its place.
 ModuleHandle OpenModule(const std::filesystem::path& programDir) {
-  const std::string besideProgram = (programDir / kModuleFileName).string();
-  if (void* handle = dlopen(besideProgram.c_str(), RTLD_NOW | RTLD_LOCAL)) return ModuleHandle(handle);
+  const std::filesystem::path besideProgram = programDir / kModuleFileName;
+  std::error_code ec;
+  if (std::filesystem::symlink_status(besideProgram, ec).type() != std::filesystem::file_type::not_found) {
+    if (!IsCompleteModuleFile(besideProgram)) return nullptr;
+    return ModuleHandle(dlopen(besideProgram.c_str(), RTLD_NOW | RTLD_LOCAL));
+  }
   return ModuleHandle(dlopen(kModuleFileName, RTLD_NOW | RTLD_LOCAL));
 }
 

@@ -11,8 +11,9 @@ inline constexpr const char* kPictavoLoadFailure = "Could not load file Pictavo.
 
 class PictavoModule {
  public:
-  // Looks in programDir first, then the system's library path. Empty when the
-  // module or any of the five entry points is missing.
+  // Takes the module in programDir when there is one there, else looks on the
+  // system's library path. Empty when the module is missing, damaged or lacks
+  // any of the five entry points.
   static std::unique_ptr<PictavoModule> Load(const std::filesystem::path& programDir);
 
   const PictavoApi& Api() const { return api_; }

@@ -1,8 +1,15 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "PictavoTestSupport.h"
 
@@ -63,6 +70,77 @@ TEST_F(PictavoLoader, FailsWhenModuleLacksOneEntryPoint) {
   dlclose(raw);
 
   EXPECT_EQ(PictavoModule::Load(incomplete), nullptr);
+}
+
+std::vector<char> ModuleBytes() {
+  std::ifstream in(ModuleDir() / "libPictavo.so", std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteBytes(const std::filesystem::path& file, const std::vector<char>& bytes) {
+  std::ofstream(file, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// The module's first bytes: keep(size of the whole file) of them.
+std::function<void(const std::filesystem::path&)> CutCopy(std::function<std::size_t(std::size_t)> keep) {
+  return [keep](const std::filesystem::path& file) {
+    std::vector<char> bytes = ModuleBytes();
+    bytes.resize(keep(bytes.size()));
+    WriteBytes(file, bytes);
+  };
+}
+
+std::vector<char> RandomBytes(std::size_t count, unsigned seed) {
+  std::mt19937 random(seed);
+  std::vector<char> bytes(count);
+  for (char& byte : bytes) byte = static_cast<char>(random());
+  return bytes;
+}
+
+struct BrokenCopy {
+  const char* name;
+  std::function<void(const std::filesystem::path&)> make;
+};
+
+// Whatever sits beside the program under the module's name, the loader must
+// neither crash (the system loader faults on segments past a cut-off end) nor
+// hang (a FIFO) nor take it.
+const BrokenCopy kBrokenCopies[] = {
+    {"empty", [](const auto& file) { WriteBytes(file, {}); }},
+    {"header only", CutCopy([](std::size_t) { return 64; })},
+    {"cut at a tenth", CutCopy([](std::size_t size) { return size / 10; })},
+    {"cut in half", CutCopy([](std::size_t size) { return size / 2; })},
+    {"cut at nine tenths", CutCopy([](std::size_t size) { return size / 10 * 9; })},
+    {"last byte missing", CutCopy([](std::size_t size) { return size - 1; })},
+    {"random bytes", [](const auto& file) { WriteBytes(file, RandomBytes(ModuleBytes().size(), 7)); }},
+    {"header then random bytes",
+     [](const auto& file) {
+       std::vector<char> bytes = RandomBytes(ModuleBytes().size(), 11);
+       std::copy_n(ModuleBytes().begin(), 64, bytes.begin());
+       WriteBytes(file, bytes);
+     }},
+    {"folder", [](const auto& file) { std::filesystem::create_directory(file); }},
+    {"fifo", [](const auto& file) { ASSERT_EQ(mkfifo(file.c_str(), 0600), 0); }},
+    {"dangling link", [](const auto& file) { std::filesystem::create_symlink("nowhere.so", file); }},
+    {"lacks an entry point",
+     [](const auto& file) {
+       std::filesystem::copy_file(std::filesystem::path(PICTAVO_INCOMPLETE_DIR) / "libPictavo.so", file);
+     }},
+};
+
+TEST_F(PictavoLoader, RefusesEveryBrokenCopyBesideTheProgram) {
+  for (const BrokenCopy& broken : kBrokenCopies) {
+    SCOPED_TRACE(broken.name);
+    const std::filesystem::path file = emptyDir_ / "libPictavo.so";
+    std::filesystem::remove_all(file);
+    broken.make(file);
+    EXPECT_EQ(PictavoModule::Load(emptyDir_), nullptr);
+  }
+}
+
+TEST_F(PictavoLoader, TakesAnIntactCopyBesideTheProgram) {
+  WriteBytes(emptyDir_ / "libPictavo.so", ModuleBytes());
+  EXPECT_NE(PictavoModule::Load(emptyDir_), nullptr);
 }
 
 }  // namespace
