@@ -39,6 +39,11 @@ std::optional<JpegBytes> ReadWholeFile(const std::string& path) {
 
 TempFile::~TempFile() { ReleaseTempFileName(path_); }
 
+JpegWorker::~JpegWorker() {
+  thread_.request_stop();
+  if (thread_.joinable()) thread_.join();
+}
+
 std::future<JpegResult> JpegWorker::Start(std::packaged_task<JpegResult()> task) {
   std::future<JpegResult> result = task.get_future();
   {
@@ -69,8 +74,3 @@ JpegJob::JpegJob(JpegWorker& worker, const PictavoApi& imaging, const DibRecord&
             PictureHolder owned = std::move(region);  // freed here if the save throws
             return JpegResult{SaveAndReadBack(imaging, picture, path, ownerWindow), std::move(owned)};
           }))) {}
-
-// The worker may still be writing the file or using the picture.
-JpegJob::~JpegJob() {
-  if (result_.valid()) result_.wait();
-}

@@ -47,6 +47,10 @@ class TempFile {
 class JpegWorker {
  public:
   JpegWorker() : thread_([this](std::stop_token stop) { Loop(stop); }) {}
+  // Stops and joins the thread before the queue goes.
+  ~JpegWorker();
+  JpegWorker(const JpegWorker&) = delete;
+  JpegWorker& operator=(const JpegWorker&) = delete;
   std::future<JpegResult> Start(std::packaged_task<JpegResult()> task);
 
  private:
@@ -55,7 +59,7 @@ class JpegWorker {
   std::mutex mutex_;
   std::condition_variable_any ready_;
   std::deque<std::packaged_task<JpegResult()>> tasks_;
-  std::jthread thread_;  // last: stopped and joined before the queue goes
+  std::jthread thread_;
 };
 
 class JpegJob {
@@ -65,12 +69,16 @@ class JpegJob {
   // then. imaging must outlive the job.
   JpegJob(JpegWorker& worker, const PictavoApi& imaging, const DibRecord& picture, PictureHolder region,
           const std::string& path, void* ownerWindow);
-  ~JpegJob();
+  ~JpegJob() { Settle(); }
   JpegJob(const JpegJob&) = delete;
   JpegJob& operator=(const JpegJob&) = delete;
 
   // Waits for the worker; an exception thrown there is thrown here.
   JpegResult Wait() { return result_.get(); }
+  // Waits for the worker to be done with the picture and the file.
+  void Settle() {
+    if (result_.valid()) result_.wait();
+  }
 
  private:
   std::future<JpegResult> result_;

@@ -7,8 +7,12 @@
 #include "convert/HandOffMovie.h"
 #include "convert/SoundTrack.h"
 #include "convert/StorePicture.h"
+#include "convert/Twips.h"
 
 namespace {
+
+// Source frames between two turns in which the window handles its input.
+constexpr std::int32_t kInputTurnPeriod = 100;
 
 std::string FrameLine(std::int32_t frame, std::int32_t total) {
   return "Frame " + std::to_string(frame) + " von " + std::to_string(total);
@@ -30,9 +34,9 @@ void ReportUnreadable(const ConversionRun& run) {
 }
 
 bool SetUp(ConversionRun& run) {
-  run.previousPicture.Make(1, 1);
+  run.pictures.MakePlaceholder();
   ResetCharacterIDs();
-  run.movie.AddObject(std::make_unique<FCTSetBackgroundColor>(std::make_unique<FColor>(255, 255, 255)));
+  run.movie.Add(std::make_unique<FCTSetBackgroundColor>(std::make_unique<FColor>(255, 255, 255)));
   const std::string sourcePath = run.settings.sourcePath;
   const int infoResult = run.decoder.MclGetFileInfo(sourcePath.c_str(), 0, &run.fileInfo, 0, 0);
   run.frameTotal = run.fileInfo.frameCount;
@@ -40,7 +44,7 @@ bool SetUp(ConversionRun& run) {
   if (!SourceReadable(run, infoResult)) return false;
   run.fps = run.settings.framesPerSecond;
   ChooseSoundFormat(run);
-  if (run.settings.convertAudio) run.movie.AddObject(MakeSoundStreamHead(run));
+  if (run.settings.convertAudio) run.movie.Add(MakeSoundStreamHead(run));
   run.window.ShowStatusLine("Starte Konvertierung...");
   run.soundHandle = {run.decoder.MclSndCreate(), run.decoder.MclSndFree};
   run.imageHandle = {run.decoder.MclImgCreate(), run.decoder.MclImgFree};
@@ -50,7 +54,7 @@ bool SetUp(ConversionRun& run) {
 
 bool FrameLimitReached(ConversionRun& run) {
   if (run.framesEmitted < kLargest16Bit) return false;
-  FinishPendingPicture(run);
+  run.pictures.Finish();
   run.limitReached = true;
   run.window.ShowStatusLine(kMovieLimitLine);
   return true;
@@ -68,8 +72,8 @@ void EmitMovieFrames(ConversionRun& run) {
 
 // One source frame: its picture and the movie frames that fall before its end.
 void WalkFrame(ConversionRun& run) {
-  if (run.frameIndex % 100 == 0) {
-    FinishPendingPicture(run);
+  if (run.frameIndex % kInputTurnPeriod == 0) {
+    run.pictures.Finish();
     run.window.ShowStatusLine(FrameLine(run.frameIndex + 1, run.frameTotal));
     run.window.ProcessPendingInput();
   }
@@ -89,7 +93,7 @@ void WalkSource(ConversionRun& run) {
 }
 
 ConversionOutcome Finish(ConversionRun& run) {
-  FinishPendingPicture(run);
+  run.pictures.Finish();
   run.soundHandle.reset();
   run.imageHandle.reset();
   if (run.decoder.MclGetError() != 0) {
@@ -98,13 +102,11 @@ ConversionOutcome Finish(ConversionRun& run) {
   }
   run.window.ShowStatusLine(FrameLine(run.frameIndex, run.frameTotal));
   run.window.ShowStatusLine("Konvertiertung beendet.");
-  run.previousPicture.Release();
-  run.sparePicture.Release();
-  run.spareRegion.Release();
+  run.pictures.ReleasePictures();
   run.readHandle.reset();
   const std::string targetPath = run.settings.targetPath;
   const bool saved =
-      run.movie.SaveMovie(targetPath, run.fileInfo.width * 20, run.fileInfo.height * 20, TruncateToInt32(run.fps));
+      run.movie.Save(targetPath, Twips(run.fileInfo.width), Twips(run.fileInfo.height), TruncateToInt32(run.fps));
   if (!saved) {
     run.window.ShowStatusLine("Datei " + targetPath + " kann nicht erstellt werden");
     return ConversionOutcome::NotWritten;

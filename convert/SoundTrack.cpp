@@ -118,8 +118,8 @@ void ConvertSoundBlock(ConversionRun& run) {
 
   auto buffer = std::make_unique<unsigned char[]>(static_cast<std::size_t>(blockBytes));
   ConvertSamples(source, OutputFormat{run.bits16 != 0, run.stereo != 0}, n, buffer.get());
-  AddTurnObject(run, std::make_unique<FDTSoundStreamBlock>(static_cast<std::uint32_t>(blockBytes), buffer.get()));
-  run.sampleBuffers.push_back(std::move(buffer));
+  auto block = std::make_unique<FDTSoundStreamBlock>(static_cast<std::uint32_t>(blockBytes), buffer.get());
+  AddTurnObject(run, std::move(block), std::move(buffer));
 
   run.samplesWritten += n;
   run.soundFrameNumber += 1;

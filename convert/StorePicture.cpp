@@ -2,13 +2,14 @@
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
-#include <utility>
 
 namespace {
 
 using BitmapHandle = std::unique_ptr<MclBitmap, void (*)(MclBitmap*)>;
+
+// With sound, the picture decoded while the sound block number is a multiple
+// of this is stored whole and takes the older pictures off the display list.
+constexpr std::int32_t kWholePicturePeriod = 10;
 
 bool SamePixel(const unsigned char* a, const unsigned char* b) { return std::memcmp(a, b, 3) == 0; }
 
@@ -32,94 +33,6 @@ void WidenByRow(const unsigned char* a, const unsigned char* b, int w, int r, Ch
   region.maxR = std::max(region.maxR, r);
 }
 
-std::unique_ptr<FMatrix> BitmapMatrix(std::int32_t translateX, std::int32_t translateY) {
-  return std::make_unique<FMatrix>(1, 0x140000, 0x140000, 0, 0, 0, translateX,
-                                   translateY);  // 20.0: one pixel, 20 twips
-}
-
-std::unique_ptr<FDTDefineShape> MakeRegionShape(std::uint16_t bitmapID, const PicturePlace& at, int w, int h) {
-  auto shape = std::make_unique<FDTDefineShape>(std::make_unique<FRect>(0, 0, 40 * w, 40 * h));
-  shape->AddFillStyle(std::make_unique<FFillStyleBitmap>(0, 0xFFFF, BitmapMatrix(0, 0)));
-  shape->AddFillStyle(std::make_unique<FFillStyleBitmap>(0, bitmapID, BitmapMatrix(20 * at.left, 20 * at.top)));
-  shape->FinishStyleArrays();
-  shape->AddShapeRec(
-      std::make_unique<FShapeRecChange>(0, 0, 1, 0, 1, 20 * at.left, 20 * at.top, 0, 2, 0, nullptr, nullptr));
-  shape->AddShapeRec(std::make_unique<FShapeRecEdgeStraight>(20 * at.width, 0));
-  shape->AddShapeRec(std::make_unique<FShapeRecEdgeStraight>(0, 20 * at.height));
-  shape->AddShapeRec(std::make_unique<FShapeRecEdgeStraight>(-20 * at.width, 0));
-  shape->AddShapeRec(std::make_unique<FShapeRecEdgeStraight>(0, -20 * at.height));
-  shape->AddShapeRec(std::make_unique<FShapeRecEnd>());
-  return shape;
-}
-
-void AddPictureTags(ConversionRun& run, JpegBytes bytes, const PicturePlace& at, bool removeOld) {
-  auto bitmap = std::make_unique<FDTDefineBitsJPEG2>(bytes.data.get(), bytes.size);
-  run.jpegBuffers.push_back(std::move(bytes.data));
-  const std::uint16_t bitmapID = bitmap->GetCharacterID();
-  run.movie.AddObject(std::move(bitmap));
-  auto shape = MakeRegionShape(bitmapID, at, run.fileInfo.width, run.fileInfo.height);
-  const std::uint16_t shapeID = shape->GetCharacterID();
-  run.movie.AddObject(std::move(shape));
-  run.charactersMade += 2;
-  if (removeOld) {
-    for (std::int32_t depth = run.firstDepth; depth <= run.placeDepth; ++depth)
-      run.movie.AddObject(std::make_unique<FCTRemoveObject2>(static_cast<std::uint16_t>(depth)));
-    run.firstDepth = run.placeDepth + 1;
-  }
-  run.placeDepth += 1;
-  run.movie.AddObject(std::make_unique<FCTPlaceObject2>(0, 0, 1, 0, static_cast<std::uint16_t>(run.placeDepth), shapeID,
-                                                        std::make_unique<FMatrix>(0, 0, 0, 0, 0, 0, 0, 0), nullptr, 0,
-                                                        nullptr, 0));
-}
-
-// The spare when it has the size, so the rows are neither allocated nor
-// first touched again for every picture.
-PictureHolder TakePicture(PictureHolder& spare, int width, int height) {
-  PictureHolder picture = std::move(spare);
-  if (!picture.Held() || picture.Width() != width || picture.Height() != height) picture.Make(width, height);
-  return picture;
-}
-
-// Told once a run; the next picture is then stored whole.
-void ReportTempTrouble(ConversionRun& run, const std::string& path) {
-  run.forceFull = true;
-  if (run.tempTroubleShown) return;
-  run.tempTroubleShown = true;
-  run.window.ShowStatusLine(path.empty() ? std::string("Der temporäre Ordner kann nicht benutzt werden.")
-                                         : "Die temporäre Bilddatei " + path + " kann nicht geschrieben werden.");
-}
-
-// The JPEG goes through a temporary file: the imaging module only saves files.
-// A worker makes it; the tags follow when FinishPendingPicture has waited.
-// A whole picture is saved as it is: it becomes the previous picture, which
-// is only read until the job is done.
-void StoreRegion(ConversionRun& run, PictureHolder& current, const ChangedRegion& region, bool removeOld) {
-  const int cw = region.maxX - region.minX + 1;
-  const int ch = region.maxR - region.minR + 1;
-  PictureHolder regionPicture(run.imaging);
-  if (cw != current.Width() || ch != current.Height()) {
-    regionPicture = TakePicture(run.spareRegion, cw, ch);
-    if (!regionPicture.Held()) return;
-    for (int r = 0; r < ch; ++r)
-      std::memcpy(regionPicture.Row(r), current.Row(region.minR + r) + 3 * region.minX,
-                  static_cast<std::size_t>(3 * cw));
-  }
-  const PicturePlace at{region.minX, current.Height() - 1 - region.maxR, cw, ch};
-  run.forceFull = false;
-
-  const std::string path = MakeTempFileName("tempjpg", ".jpg");
-  if (path.empty()) {
-    ReportTempTrouble(run, path);
-    if (regionPicture.Held()) run.spareRegion = std::move(regionPicture);
-  } else {
-    const DibRecord picture = regionPicture.Held() ? regionPicture.Dib() : current.Dib();
-    run.pendingPicture =
-        std::make_unique<PendingPicture>(run.jpegWorker, run.imaging, picture, std::move(regionPicture), path,
-                                         run.window.OwnerWindowHandle(), at, removeOld);
-  }
-  run.sparePicture = std::exchange(run.previousPicture, std::move(current));
-}
-
 // Rows the decoder does not deliver are black, whatever the picture held before.
 void FetchPixels(const DecoderFunctions& mcl, MclBitmap* bitmap, PictureHolder& picture) {
   const int height = picture.Height();
@@ -128,8 +41,8 @@ void FetchPixels(const DecoderFunctions& mcl, MclBitmap* bitmap, PictureHolder& 
   std::memset(picture.Dib().rows, 0, picture.Dib().imageBytes);
 }
 
-bool PictureWouldPassLimits(const ConversionRun& run) {
-  return run.charactersMade + 2 > kLargest16Bit || run.placeDepth + 1 > kLargest16Bit;
+bool RegionIsEmpty(const ChangedRegion& region) {
+  return !region.changed || region.maxX < region.minX || region.maxR < region.minR;
 }
 
 }  // namespace
@@ -145,50 +58,38 @@ ChangedRegion FindChangedRegion(const PictureHolder& current, const PictureHolde
   return region;
 }
 
-void FinishPendingPicture(ConversionRun& run) {
-  if (!run.pendingPicture) return;
-  const std::unique_ptr<PendingPicture> pending = std::move(run.pendingPicture);
-  JpegResult result = pending->job.Wait();
-  if (result.bytes)
-    AddPictureTags(run, std::move(*result.bytes), pending->at, pending->removeOld);
-  else
-    ReportTempTrouble(run, pending->file.Path());
-  if (result.region.Held()) run.spareRegion = std::move(result.region);
-  for (std::unique_ptr<FObj>& tag : run.laterTags) run.movie.AddObject(std::move(tag));
-  run.laterTags.clear();
-}
-
 void StorePicture(ConversionRun& run, std::int32_t frameIndex) {
   const DecoderFunctions& mcl = run.decoder;
+  PicturePipeline& pictures = run.pictures;
   run.imageResult = mcl.MclReadImage(run.readHandle.get(), frameIndex, run.imageHandle.get());
   const BitmapHandle bitmap(mcl.MclImgToDIB(run.imageHandle.get()), mcl.MclReleaseDIB);
-  PictureHolder current = TakePicture(run.sparePicture, run.fileInfo.width, run.fileInfo.height);
+  PictureHolder current = pictures.TakePicture(run.fileInfo.width, run.fileInfo.height);
   if (!current.Held()) return;
   FetchPixels(mcl, bitmap.get(), current);
   const int w = current.Width();
   const int h = current.Height();
 
-  bool removeOld = false;
-  if (run.soundFrameNumber % 10 == 0 || !run.settings.storeOnlyChanges) {
-    run.forceFull = true;
-    removeOld = true;
+  OldPictures old = OldPictures::Keep;
+  if (run.soundFrameNumber % kWholePicturePeriod == 0 || !run.settings.storeOnlyChanges) {
+    pictures.RequireWhole();
+    old = OldPictures::Remove;
   }
   // A previous picture of another size (the placeholder) cannot be compared.
-  if (run.previousPicture.Width() != w || run.previousPicture.Height() != h) run.forceFull = true;
+  if (pictures.Previous().Width() != w || pictures.Previous().Height() != h) pictures.RequireWhole();
   const ChangedRegion whole{true, 0, w - 1, 0, h - 1};
   // Compared while the pending JPEG is still being made; if that fails, this
   // picture is stored whole after all.
-  ChangedRegion region = run.forceFull ? whole : FindChangedRegion(current, run.previousPicture, w, h);
-  FinishPendingPicture(run);
-  if (run.forceFull) region = whole;
-  if (!region.changed || region.maxX < region.minX || region.maxR < region.minR) {
-    run.sparePicture = std::move(current);
+  ChangedRegion region = pictures.WholeDue() ? whole : FindChangedRegion(current, pictures.Previous(), w, h);
+  pictures.Finish();
+  if (pictures.WholeDue()) region = whole;
+  if (RegionIsEmpty(region)) {
+    pictures.PutBack(std::move(current));
     return;
   }
-  if (PictureWouldPassLimits(run)) {
+  if (pictures.WouldPassLimits()) {
     run.limitReached = true;
     run.window.ShowStatusLine(kMovieLimitLine);
     return;
   }
-  StoreRegion(run, current, region, removeOld);
+  pictures.Store(std::move(current), region, old);
 }
