@@ -24,7 +24,12 @@ inline constexpr std::int32_t kLargest16Bit = 65535;
 struct ConversionRun {
   ConversionRun(ConversionSettings& settings, ConversionWindow& window, const PictavoApi& imaging,
                 const DecoderFunctions& decoder)
-      : settings(settings), window(window), imaging(imaging), decoder(decoder), pictures(imaging, window, movie) {}
+      : settings(settings),
+        window(window),
+        imaging(imaging),
+        decoder(decoder),
+        movie(settings.targetPath),
+        pictures(imaging, window, movie) {}
 
   ConversionSettings& settings;
   ConversionWindow& window;

@@ -1,5 +1,5 @@
-// The movie of one run: its tags in play order, and the bytes that picture
-// and sound tags point at, kept for as long as the tag that reads them.
+// The movie of one run. Each tag goes to the file as it is added, while the
+// bytes it points at are still in hand, so the movie's length costs no memory.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +11,8 @@
 // Bytes a tag points at without owning them.
 using TagBytes = std::unique_ptr<unsigned char[]>;
 
-// A tag together with the bytes it points at: neither can outlive the other.
+// A tag that waits to be added, together with the bytes it points at:
+// neither can outlive the other.
 class TagWithBytes : public FObj {
  public:
   TagWithBytes(std::unique_ptr<FObj> tag, TagBytes bytes) : bytes_(std::move(bytes)), tag_(std::move(tag)) {}
@@ -25,15 +26,13 @@ class TagWithBytes : public FObj {
 
 class MovieBuilder {
  public:
-  void Add(std::unique_ptr<FObj> tag) { movie_.AddObject(std::move(tag)); }
-  void Add(std::unique_ptr<FObj> tag, TagBytes bytes) {
-    movie_.AddObject(std::make_unique<TagWithBytes>(std::move(tag), std::move(bytes)));
-  }
-  // True only when the whole movie reached path; sizes in twips.
-  bool Save(const std::string& path, std::int32_t width, std::int32_t height, std::int32_t fps) {
-    return movie_.SaveMovie(path, width, height, fps);
-  }
+  explicit MovieBuilder(const std::string& targetPath) : writer_(targetPath) {}
+  void Add(const FObj& tag) { writer_.Add(tag); }
+  void Add(std::unique_ptr<FObj> tag) { writer_.Add(*tag); }
+  // True only when the whole movie reached the target path; sizes in twips.
+  bool Save(std::int32_t width, std::int32_t height, std::int32_t fps) { return writer_.Save(width, height, fps); }
+  std::uint64_t Size() const { return writer_.Size(); }
 
  private:
-  FObjCollection movie_;
+  MovieFileWriter writer_;
 };

@@ -48,7 +48,7 @@ void AddPictureTags(MovieBuilder& movie, DisplayDepths& depths, JpegBytes bytes,
                     OldPictures old, int sourceWidth, int sourceHeight) {
   auto bitmap = std::make_unique<FDTDefineBitsJPEG2>(bytes.data.get(), bytes.size);
   const std::uint16_t bitmapID = bitmap->GetCharacterID();
-  movie.Add(std::move(bitmap), std::move(bytes.data));
+  movie.Add(*bitmap);  // written now, while the bytes are here
   auto shape = MakeRegionShape(bitmapID, at, sourceWidth, sourceHeight);
   const std::uint16_t shapeID = shape->GetCharacterID();
   movie.Add(std::move(shape));

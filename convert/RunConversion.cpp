@@ -105,8 +105,7 @@ ConversionOutcome Finish(ConversionRun& run) {
   run.pictures.ReleasePictures();
   run.readHandle.reset();
   const std::string targetPath = run.settings.targetPath;
-  const bool saved =
-      run.movie.Save(targetPath, Twips(run.fileInfo.width), Twips(run.fileInfo.height), TruncateToInt32(run.fps));
+  const bool saved = run.movie.Save(Twips(run.fileInfo.width), Twips(run.fileInfo.height), TruncateToInt32(run.fps));
   if (!saved) {
     run.window.ShowStatusLine("Datei " + targetPath + " kann nicht erstellt werden");
     return ConversionOutcome::NotWritten;

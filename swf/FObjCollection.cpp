@@ -9,17 +9,13 @@
 #include "swf/TagCodes.h"
 
 namespace {
-constexpr std::uint32_t headerSize = 22;
+constexpr std::uint32_t headerSize = kSwfHeaderSize;
 constexpr std::uint32_t version = 4;         // SWF version
 constexpr std::uint32_t frameSizeBits = 17;  // fixed bit count of the frame-size RECT
 constexpr std::uint32_t rectCountBits = 5;   // width of a RECT's bit count
+}  // namespace
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
-// Creates a file beside the target that did not exist before ("x": exclusive).
+// "x": exclusive, so nothing that was there is written into.
 FilePtr CreateTempBeside(const std::filesystem::path& target, std::filesystem::path& tempPath) {
   constexpr int attempts = 1000;
   for (int n = 0; n < attempts; ++n) {
@@ -35,7 +31,6 @@ FilePtr CreateTempBeside(const std::filesystem::path& target, std::filesystem::p
   }
   return nullptr;
 }
-}  // namespace
 
 FObjCollection::~FObjCollection() {
   // First to last, as the objects were added.
@@ -73,6 +68,11 @@ void FObjCollection::WriteMovie(FSWFStream& stream, std::int32_t width, std::int
 
 void FObjCollection::WriteHeader(unsigned char* dest, std::uint32_t fileLength, std::int32_t width, std::int32_t height,
                                  std::int32_t fps) const {
+  WriteSwfHeader(dest, fileLength, width, height, fps, frameCount);
+}
+
+void WriteSwfHeader(unsigned char* dest, std::uint32_t fileLength, std::int32_t width, std::int32_t height,
+                    std::int32_t fps, std::int32_t frameCount) {
   FSWFStream header;
   header.WriteByte('F');  // signature
   header.WriteByte('W');

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <list>
 #include <memory>
@@ -8,6 +9,22 @@
 #include "swf/FObj.h"
 
 class FSWFStream;
+
+inline constexpr std::uint32_t kSwfHeaderSize = 22;
+
+// The 22 header bytes of a movie: signature, version, file length, frame
+// size (twips), frame rate and frame count.
+void WriteSwfHeader(unsigned char* dest, std::uint32_t fileLength, std::int32_t width, std::int32_t height,
+                    std::int32_t fps, std::int32_t frameCount);
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+// Creates a file beside the target that did not exist before (target.tmp0,
+// .tmp1, ...); empty when the folder takes no file.
+FilePtr CreateTempBeside(const std::filesystem::path& target, std::filesystem::path& tempPath);
 
 // The movie: the tag objects in play order, owned, and the frame count.
 class FObjCollection {

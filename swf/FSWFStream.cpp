@@ -63,6 +63,14 @@ void FSWFStream::FlushBits() {
   bitPos = 8;
 }
 
+void FSWFStream::Clear() {
+  buffer.clear();
+  byteCount = 0;
+  bitPos = 8;
+  currentByte = 0;
+  largeData.clear();
+}
+
 void FSWFStream::AddLargeData(const unsigned char* data, std::uint32_t size) {
   largeData.push_back(LargeData{byteCount, data, size});
 }

@@ -26,6 +26,8 @@ class FSWFStream {
   void WriteDWord(std::uint32_t value);
   void FlushBits();
 
+  // Empties the stream for reuse; the buffer keeps its room.
+  void Clear();
   void AddLargeData(const unsigned char* data, std::uint32_t size);
   std::uint32_t Size() const;
   // Moves the source's records over; the source has none left afterwards.

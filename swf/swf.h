@@ -6,6 +6,7 @@
 #include "swf/FDTShapes.h"
 #include "swf/FObj.h"
 #include "swf/FObjCollection.h"
+#include "swf/MovieFileWriter.h"
 #include "swf/FRecords.h"
 #include "swf/FSWFStream.h"
 #include "swf/FSoundTags.h"

@@ -7,6 +7,7 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "swf/swf.h"
 #include "tests/swf/ByteMatch.h"
@@ -135,6 +136,71 @@ TEST(SaveMovie, FailedWriteKeepsTheEarlierFileAndLeavesNoTemporaryFile) {
   EXPECT_FALSE(saved);
   EXPECT_EQ(ReadFile(target), (Bytes{'e', 'a', 'r', 'l', 'i', 'e', 'r'}));
   EXPECT_EQ(EntriesIn(folder.path), 1u);
+}
+
+// The tags of a movie made twice, once for each way of writing it.
+std::vector<std::unique_ptr<FObj>> SampleTags(const Bytes& picture, int frames) {
+  std::vector<std::unique_ptr<FObj>> tags;
+  tags.push_back(std::make_unique<FCTSetBackgroundColor>(std::make_unique<FColor>(1, 2, 3)));
+  for (int i = 0; i < frames; ++i) {
+    if (!picture.empty())
+      tags.push_back(std::make_unique<FDTDefineBitsJPEG2>(picture.data(), static_cast<std::uint32_t>(picture.size())));
+    tags.push_back(std::make_unique<FCTShowFrame>());
+  }
+  return tags;
+}
+
+TEST(MovieFileWriter, WritesTheBytesSaveMovieWrites) {
+  struct Case {
+    const char* name;
+    std::size_t pictureBytes;
+    int frames;
+  };
+  for (const Case& c : {Case{"no frames", 0, 0}, Case{"small tags", 0, 3}, Case{"large blocks", 70000, 4}}) {
+    SCOPED_TRACE(c.name);
+    TempFolder folder;
+    const Bytes picture(c.pictureBytes, 0x5A);
+    ResetCharacterIDs();
+    FObjCollection collection;
+    for (auto& tag : SampleTags(picture, c.frames)) collection.AddObject(std::move(tag));
+    ASSERT_TRUE(collection.SaveMovie(folder.path / "whole.swf", 6400, 4800, 12));
+    ResetCharacterIDs();
+    const fs::path target = folder.path / "streamed.swf";
+    WriteFile(target, "earlier movie");
+    {
+      MovieFileWriter writer(target);
+      for (const auto& tag : SampleTags(picture, c.frames)) writer.Add(*tag);
+      EXPECT_EQ(writer.FrameCount(), c.frames);
+      ASSERT_TRUE(writer.Save(6400, 4800, 12));
+    }
+    EXPECT_EQ(ReadFile(target), ReadFile(folder.path / "whole.swf"));
+    EXPECT_EQ(EntriesIn(folder.path), 2u) << "a temporary file was left behind";
+    EXPECT_EQ(NextCharacterID(), 1) << "the next movie's ids start at 1";
+  }
+}
+
+TEST(MovieFileWriter, UnfinishedOrFailedMovieLeavesTheEarlierFileAlone) {
+  enum class Ending { NotSaved, WriteFails, MissingFolder };
+  for (const Ending ending : {Ending::NotSaved, Ending::WriteFails, Ending::MissingFolder}) {
+    SCOPED_TRACE(static_cast<int>(ending));
+    TempFolder folder;
+    const fs::path target =
+        ending == Ending::MissingFolder ? folder.path / "missing" / "movie.swf" : folder.path / "movie.swf";
+    if (ending != Ending::MissingFolder) WriteFile(target, "earlier");
+    const Bytes picture(20000, 0x42);
+    {
+      MovieFileWriter writer(target);
+      const FileSizeLimit limit(ending == Ending::WriteFails ? 4096 : RLIM_INFINITY);
+      for (const auto& tag : SampleTags(picture, 2)) writer.Add(*tag);
+      if (ending != Ending::NotSaved) EXPECT_FALSE(writer.Save(20, 20, 1));
+    }
+    if (ending == Ending::MissingFolder) {
+      EXPECT_FALSE(fs::exists(folder.path / "missing"));
+    } else {
+      EXPECT_EQ(ReadFile(target), (Bytes{'e', 'a', 'r', 'l', 'i', 'e', 'r'}));
+      EXPECT_EQ(EntriesIn(folder.path), 1u);
+    }
+  }
 }
 
 }  // namespace
