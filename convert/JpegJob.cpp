@@ -1,40 +1,55 @@
 #include "convert/JpegJob.h"
 
-#include <cstdio>
-#include <filesystem>
-#include <system_error>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <utility>
 
 #include "convert/TempFileName.h"
 
 namespace {
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
-
 constexpr int kJpegFormat = 7;
 
-std::optional<JpegBytes> SaveAndReadBack(const PictavoApi& imaging, const DibRecord& picture, const std::string& path,
-                                         void* ownerWindow) {
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int Get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+bool SaveAndReadBack(const PictavoApi& imaging, const PictureView& view, const std::string& path, void* ownerWindow,
+                     JpegBytes& bytes) {
+  DibInfoHeader header = view.header;
+  const DibRecord picture{&header, nullptr, static_cast<std::size_t>(view.rowLength) * view.header.height, view.rows,
+                          view.rowLength};
   // A failed save may leave a partial file behind.
-  if (imaging.SaveDib(picture, path.c_str(), kJpegFormat, ownerWindow) != 0) return std::nullopt;
-  return ReadWholeFile(path);
+  if (imaging.SaveDib(picture, path.c_str(), kJpegFormat, ownerWindow) != 0) return false;
+  return ReadWholeFile(path, bytes);
 }
 
 }  // namespace
 
-std::optional<JpegBytes> ReadWholeFile(const std::string& path) {
-  FileHandle file(std::fopen(path.c_str(), "rb"));
-  if (!file) return std::nullopt;
-  if (std::fseek(file.get(), 0, SEEK_END) != 0) return std::nullopt;
-  const long size = std::ftell(file.get());
-  if (size < 0 || std::fseek(file.get(), 0, SEEK_SET) != 0) return std::nullopt;
-  JpegBytes bytes{std::make_unique_for_overwrite<unsigned char[]>(static_cast<std::size_t>(size)),
-                  static_cast<std::uint32_t>(size)};
-  if (std::fread(bytes.data.get(), 1, bytes.size, file.get()) != bytes.size) return std::nullopt;
-  return bytes;
+bool ReadWholeFile(const std::string& path, JpegBytes& bytes) {
+  const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  struct stat status {};
+  if (file.Get() < 0 || ::fstat(file.Get(), &status) != 0 || status.st_size < 0) return false;
+  bytes.resize(static_cast<std::size_t>(status.st_size));
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t got = ::read(file.Get(), bytes.data() + done, bytes.size() - done);
+    if (got <= 0) return false;
+    done += static_cast<std::size_t>(got);
+  }
+  return true;
 }
 
 TempFile::~TempFile() { ReleaseTempFileName(path_); }
@@ -67,10 +82,11 @@ void JpegWorker::Loop(std::stop_token stop) {
   }
 }
 
-JpegJob::JpegJob(JpegWorker& worker, const PictavoApi& imaging, const DibRecord& picture, PictureHolder region,
+JpegJob::JpegJob(JpegWorker& worker, const PictavoApi& imaging, const PictureView& picture, JpegBytes room,
                  const std::string& path, void* ownerWindow)
-    : result_(worker.Start(std::packaged_task<JpegResult()>(
-          [&imaging, picture, region = std::move(region), path, ownerWindow]() mutable {
-            PictureHolder owned = std::move(region);  // freed here if the save throws
-            return JpegResult{SaveAndReadBack(imaging, picture, path, ownerWindow), std::move(owned)};
+    : result_(worker.Start(
+          std::packaged_task<JpegResult()>([&imaging, picture, room = std::move(room), path, ownerWindow]() mutable {
+            JpegResult result{false, std::move(room)};
+            result.read = SaveAndReadBack(imaging, picture, path, ownerWindow, result.bytes);
+            return result;
           }))) {}

@@ -6,27 +6,22 @@
 #include <cstdint>
 #include <deque>
 #include <future>
-#include <memory>
 #include <mutex>
-#include <optional>
 #include <stop_token>
 #include <string>
 #include <thread>
+#include <vector>
 
-#include "convert/PictureHolder.h"
 #include "media/pictavo/PictavoApi.h"
 
-struct JpegBytes {
-  std::unique_ptr<unsigned char[]> data;
-  std::uint32_t size = 0;
-};
+using JpegBytes = std::vector<unsigned char>;
 
-// The whole file in a buffer of exactly its size; empty when it cannot be read.
-std::optional<JpegBytes> ReadWholeFile(const std::string& path);
+// Reads the whole file into bytes, reusing their room; false when it cannot be read.
+bool ReadWholeFile(const std::string& path, JpegBytes& bytes);
 
 struct JpegResult {
-  std::optional<JpegBytes> bytes;  // empty: the file could not be read back
-  PictureHolder region;            // handed back for reuse
+  bool read = false;  // false: the file could not be saved or read back
+  JpegBytes bytes;    // the file; handed back for reuse either way
 };
 
 // Deletes the temporary file when the job is done with, however that ends.
@@ -62,12 +57,18 @@ class JpegWorker {
   std::jthread thread_;
 };
 
+// A rectangle of a picture, saved without copying its rows.
+struct PictureView {
+  DibInfoHeader header;  // the rectangle's size
+  unsigned char* rows;   // its bottom row's first pixel
+  std::int32_t rowLength;
+};
+
 class JpegJob {
  public:
-  // Saves picture: the rows of region, which the worker owns until the job is
-  // done, or, with region empty, a picture the caller leaves unchanged until
-  // then. imaging must outlive the job.
-  JpegJob(JpegWorker& worker, const PictavoApi& imaging, const DibRecord& picture, PictureHolder region,
+  // Saves the view's rows, which the caller leaves unchanged until the job is
+  // done. imaging must outlive the job.
+  JpegJob(JpegWorker& worker, const PictavoApi& imaging, const PictureView& picture, JpegBytes room,
           const std::string& path, void* ownerWindow);
   ~JpegJob() { Settle(); }
   JpegJob(const JpegJob&) = delete;

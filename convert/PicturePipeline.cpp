@@ -1,6 +1,5 @@
 #include "convert/PicturePipeline.h"
 
-#include <cstring>
 #include <string>
 #include <utility>
 
@@ -9,11 +8,11 @@
 
 // A region whose JPEG is being made, and where its tags will put it.
 struct PendingPicture {
-  PendingPicture(JpegWorker& worker, const PictavoApi& imaging, const DibRecord& picture, PictureHolder region,
+  PendingPicture(JpegWorker& worker, const PictavoApi& imaging, const PictureView& picture, JpegBytes room,
                  const std::string& path, void* ownerWindow, PicturePlace at, OldPictures old, int sourceWidth,
                  int sourceHeight)
       : file(path),
-        job(worker, imaging, picture, std::move(region), path, ownerWindow),
+        job(worker, imaging, picture, std::move(room), path, ownerWindow),
         at(at),
         old(old),
         sourceWidth(sourceWidth),
@@ -30,12 +29,7 @@ struct PendingPicture {
 };
 
 PicturePipeline::PicturePipeline(const PictavoApi& imaging, ConversionWindow& window, MovieBuilder& movie)
-    : imaging_(imaging),
-      window_(window),
-      movie_(movie),
-      previous_(imaging),
-      sparePicture_(imaging),
-      spareRegion_(imaging) {}
+    : imaging_(imaging), window_(window), movie_(movie), previous_(imaging), sparePicture_(imaging) {}
 
 PicturePipeline::~PicturePipeline() { pending_.reset(); }
 
@@ -63,38 +57,32 @@ void PicturePipeline::ReportTrouble(const std::string& path) {
                                       : "Die temporäre Bilddatei " + path + " kann nicht geschrieben werden.");
 }
 
-// Not held for a whole picture, which is saved as it is: it becomes the
-// previous picture, which is only read until the job is done.
-PictureHolder PicturePipeline::CopyRegion(const PictureHolder& current, const ChangedRegion& region) {
-  const int cw = region.maxX - region.minX + 1;
-  const int ch = region.maxR - region.minR + 1;
-  if (cw == current.Width() && ch == current.Height()) return PictureHolder(imaging_);
-  PictureHolder regionPicture = Reuse(spareRegion_, cw, ch);
-  if (!regionPicture.Held()) return regionPicture;
-  for (int r = 0; r < ch; ++r)
-    std::memcpy(regionPicture.Row(r), current.Row(region.minR + r) + 3 * region.minX, static_cast<std::size_t>(3 * cw));
-  return regionPicture;
+namespace {
+
+// The region's rows inside the picture, for the imaging module to read in place.
+PictureView RegionView(const PictureHolder& picture, const ChangedRegion& region) {
+  DibInfoHeader header = *picture.Dib().info;
+  header.width = region.maxX - region.minX + 1;
+  header.height = region.maxR - region.minR + 1;
+  header.imageSize = static_cast<std::uint32_t>(picture.Dib().rowLength) * static_cast<std::uint32_t>(header.height);
+  return PictureView{header, picture.Row(region.minR) + 3 * region.minX, picture.Dib().rowLength};
 }
+
+}  // namespace
 
 // The JPEG goes through a temporary file: the imaging module only saves files.
 void PicturePipeline::Store(PictureHolder current, const ChangedRegion& region, OldPictures old) {
   Finish();
-  const int cw = region.maxX - region.minX + 1;
-  const int ch = region.maxR - region.minR + 1;
-  PictureHolder regionPicture = CopyRegion(current, region);
-  const bool whole = cw == current.Width() && ch == current.Height();
-  if (!whole && !regionPicture.Held()) return;
-  const PicturePlace at{region.minX, current.Height() - 1 - region.maxR, cw, ch};
+  const PictureView view = RegionView(current, region);
+  const PicturePlace at{region.minX, current.Height() - 1 - region.maxR, view.header.width, view.header.height};
   wholeDue_ = false;
 
   const std::string path = MakeTempFileName("tempjpg", ".jpg");
   if (path.empty()) {
     ReportTrouble(path);
-    if (regionPicture.Held()) spareRegion_ = std::move(regionPicture);
   } else {
-    const DibRecord picture = whole ? current.Dib() : regionPicture.Dib();
     pending_ =
-        std::make_unique<PendingPicture>(worker_, imaging_, picture, std::move(regionPicture), path,
+        std::make_unique<PendingPicture>(worker_, imaging_, view, std::move(spareBytes_), path,
                                          window_.OwnerWindowHandle(), at, old, current.Width(), current.Height());
   }
   sparePicture_ = std::exchange(previous_, std::move(current));
@@ -104,12 +92,12 @@ void PicturePipeline::Finish() {
   if (!pending_) return;
   const std::unique_ptr<PendingPicture> pending = std::move(pending_);
   JpegResult result = pending->job.Wait();
-  if (result.bytes)
-    AddPictureTags(movie_, depths_, std::move(*result.bytes), pending->at, pending->old, pending->sourceWidth,
+  if (result.read)
+    AddPictureTags(movie_, depths_, result.bytes, pending->at, pending->old, pending->sourceWidth,
                    pending->sourceHeight);
   else
     ReportTrouble(pending->file.Path());
-  if (result.region.Held()) spareRegion_ = std::move(result.region);
+  spareBytes_ = std::move(result.bytes);
   for (std::unique_ptr<FObj>& tag : laterTags_) movie_.Add(std::move(tag));
   laterTags_.clear();
 }
@@ -129,5 +117,4 @@ void PicturePipeline::ReleasePictures() {
   Finish();
   previous_.Release();
   sparePicture_.Release();
-  spareRegion_.Release();
 }

@@ -64,7 +64,8 @@ class PicturePipeline {
   bool WouldPassLimits() const;
 
   // Finishes the pending picture, then starts the JPEG of region of current;
-  // current becomes the previous picture.
+  // current becomes the previous picture. The JPEG reads the region's rows in
+  // place, so the previous picture changes only after Finish.
   void Store(PictureHolder current, const ChangedRegion& region, OldPictures old);
   // Waits for the pending picture's JPEG and adds its tags, then the tags of
   // the turns after it.
@@ -78,7 +79,6 @@ class PicturePipeline {
 
  private:
   void ReportTrouble(const std::string& path);
-  PictureHolder CopyRegion(const PictureHolder& current, const ChangedRegion& region);
 
   const PictavoApi& imaging_;
   ConversionWindow& window_;
@@ -87,7 +87,7 @@ class PicturePipeline {
   PictureHolder previous_;
   // Free pictures kept for the next frame, which mostly needs the same sizes.
   PictureHolder sparePicture_;
-  PictureHolder spareRegion_;
+  JpegBytes spareBytes_;  // room for the next JPEG file
   std::unique_ptr<PendingPicture> pending_;
   std::vector<std::unique_ptr<FObj>> laterTags_;
   DisplayDepths depths_;

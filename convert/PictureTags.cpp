@@ -44,9 +44,9 @@ std::unique_ptr<FCTPlaceObject2> MakePlacement(std::int32_t depth, std::uint16_t
 
 }  // namespace
 
-void AddPictureTags(MovieBuilder& movie, DisplayDepths& depths, JpegBytes bytes, const PicturePlace& at,
+void AddPictureTags(MovieBuilder& movie, DisplayDepths& depths, const JpegBytes& bytes, const PicturePlace& at,
                     OldPictures old, int sourceWidth, int sourceHeight) {
-  auto bitmap = std::make_unique<FDTDefineBitsJPEG2>(bytes.data.get(), bytes.size);
+  auto bitmap = std::make_unique<FDTDefineBitsJPEG2>(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
   const std::uint16_t bitmapID = bitmap->GetCharacterID();
   movie.Add(*bitmap);  // written now, while the bytes are here
   auto shape = MakeRegionShape(bitmapID, at, sourceWidth, sourceHeight);

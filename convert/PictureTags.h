@@ -8,5 +8,5 @@
 // Adds the bitmap, its rectangle shape, the removals when old pictures go,
 // and the placement one depth above the last; sourceWidth and sourceHeight
 // in pixels.
-void AddPictureTags(MovieBuilder& movie, DisplayDepths& depths, JpegBytes bytes, const PicturePlace& at,
+void AddPictureTags(MovieBuilder& movie, DisplayDepths& depths, const JpegBytes& bytes, const PicturePlace& at,
                     OldPictures old, int sourceWidth, int sourceHeight);
