@@ -29,7 +29,7 @@ struct ConversionRun {
         imaging(imaging),
         decoder(decoder),
         movie(settings.targetPath),
-        pictures(imaging, window, movie) {}
+        pictures(imaging, window, movie, settings.overlapPictures) {}
 
   ConversionSettings& settings;
   ConversionWindow& window;

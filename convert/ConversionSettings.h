@@ -16,4 +16,7 @@ struct ConversionSettings {
   bool storeOnlyChanges = true;
   bool openResult = true;
   bool createHtmlPage = true;
+  // Off: every picture is made on the calling thread, one after the other;
+  // the movie and the lines are the same either way.
+  bool overlapPictures = true;
 };

@@ -54,6 +54,10 @@ bool ReadWholeFile(const std::string& path, JpegBytes& bytes) {
 
 TempFile::~TempFile() { ReleaseTempFileName(path_); }
 
+JpegWorker::JpegWorker(bool threaded) {
+  if (threaded) thread_ = std::jthread([this](std::stop_token stop) { Loop(stop); });
+}
+
 JpegWorker::~JpegWorker() {
   thread_.request_stop();
   if (thread_.joinable()) thread_.join();
@@ -61,6 +65,10 @@ JpegWorker::~JpegWorker() {
 
 std::future<JpegResult> JpegWorker::Start(std::packaged_task<JpegResult()> task) {
   std::future<JpegResult> result = task.get_future();
+  if (!thread_.joinable()) {
+    task();
+    return result;
+  }
   {
     const std::lock_guard lock(mutex_);
     tasks_.push_back(std::move(task));

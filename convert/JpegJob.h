@@ -38,10 +38,10 @@ class TempFile {
 };
 
 // One thread for a run's JPEG jobs: starting a thread per picture costs
-// about as much as the picture's JPEG.
+// about as much as the picture's JPEG. Without a thread, jobs run at once.
 class JpegWorker {
  public:
-  JpegWorker() : thread_([this](std::stop_token stop) { Loop(stop); }) {}
+  explicit JpegWorker(bool threaded);
   // Stops and joins the thread before the queue goes.
   ~JpegWorker();
   JpegWorker(const JpegWorker&) = delete;

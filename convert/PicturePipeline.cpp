@@ -28,8 +28,8 @@ struct PendingPicture {
   int sourceHeight;
 };
 
-PicturePipeline::PicturePipeline(const PictavoApi& imaging, ConversionWindow& window, MovieBuilder& movie)
-    : imaging_(imaging), window_(window), movie_(movie), previous_(imaging), sparePicture_(imaging) {}
+PicturePipeline::PicturePipeline(const PictavoApi& imaging, ConversionWindow& window, MovieBuilder& movie, bool overlap)
+    : imaging_(imaging), window_(window), movie_(movie), worker_(overlap), previous_(imaging), sparePicture_(imaging) {}
 
 PicturePipeline::~PicturePipeline() { pending_.reset(); }
 

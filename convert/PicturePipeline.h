@@ -43,7 +43,8 @@ struct PendingPicture;
 
 class PicturePipeline {
  public:
-  PicturePipeline(const PictavoApi& imaging, ConversionWindow& window, MovieBuilder& movie);
+  // overlap: JPEGs are made on a worker while the next pictures are decoded.
+  PicturePipeline(const PictavoApi& imaging, ConversionWindow& window, MovieBuilder& movie, bool overlap);
   ~PicturePipeline();
   PicturePipeline(const PicturePipeline&) = delete;
   PicturePipeline& operator=(const PicturePipeline&) = delete;

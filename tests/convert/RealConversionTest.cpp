@@ -128,6 +128,20 @@ TEST_P(RealConversion, MovieWithoutSoundHoldsPicturesOnly) {
   }
 }
 
+TEST_P(RealConversion, OverlappedRunWritesTheOneThreadMovie) {
+  settings.framesPerSecond = 25;
+  settings.overlapPictures = false;
+  ASSERT_TRUE(Convert(true));
+  const std::string oneThread = ReadWholeFile(settings.targetPath);
+  const std::vector<std::string> oneThreadLines = window.lines;
+  window.lines.clear();
+  settings.overlapPictures = true;
+  ASSERT_TRUE(Convert(true));
+  EXPECT_EQ(ReadWholeFile(settings.targetPath), oneThread);
+  EXPECT_EQ(window.lines, oneThreadLines);
+  EXPECT_GT(TagsWithCode(LoadCheckedMovie(settings.targetPath), tags::kDefineBitsJPEG2).size(), 20u);
+}
+
 INSTANTIATE_TEST_SUITE_P(Containers, RealConversion, ::testing::ValuesIn(kClips),
                          [](const auto& info) { return std::string(info.param.name).substr(5); });
 
