@@ -192,7 +192,9 @@ TEST(MovieFileWriter, UnfinishedOrFailedMovieLeavesTheEarlierFileAlone) {
       MovieFileWriter writer(target);
       const FileSizeLimit limit(ending == Ending::WriteFails ? 4096 : RLIM_INFINITY);
       for (const auto& tag : SampleTags(picture, 2)) writer.Add(*tag);
-      if (ending != Ending::NotSaved) EXPECT_FALSE(writer.Save(20, 20, 1));
+      if (ending != Ending::NotSaved) {
+        EXPECT_FALSE(writer.Save(20, 20, 1));
+      }
     }
     if (ending == Ending::MissingFolder) {
       EXPECT_FALSE(fs::exists(folder.path / "missing"));
