@@ -9,6 +9,7 @@
 #include "convert/ConversionSettings.h"
 #include "convert/ConversionWindow.h"
 #include "convert/DecoderFunctions.h"
+#include "convert/LineOrderWindow.h"
 #include "convert/MovieBuilder.h"
 #include "convert/PicturePipeline.h"
 #include "media/pictavo/PictavoApi.h"
@@ -25,20 +26,23 @@ struct ConversionRun {
   ConversionRun(ConversionSettings& settings, ConversionWindow& window, const PictavoApi& imaging,
                 const DecoderFunctions& decoder)
       : settings(settings),
-        window(window),
         imaging(imaging),
         decoder(decoder),
         movie(settings.targetPath),
-        pictures(imaging, window, movie, settings.overlapPictures) {}
+        pictures(imaging, window, movie, settings.overlapPictures),
+        window(window, pictures) {}
 
   ConversionSettings& settings;
-  ConversionWindow& window;
   const PictavoApi& imaging;
   const DecoderFunctions& decoder;
 
   MovieBuilder movie;
   // Borrows the movie only while a call runs; its own tags wait inside it.
   PicturePipeline pictures;
+  // Every line of the run goes through here, after the pictures due before it.
+  // Mutable like the window reference it replaces: steps that only read the
+  // run show lines too.
+  mutable LineOrderWindow window;
 
   SourceFileInfo fileInfo{};
   DecoderHandle<MclReader> readHandle{nullptr, nullptr};

@@ -4,9 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <utility>
-
-#include "convert/TempFileName.h"
 
 namespace {
 
@@ -36,6 +35,19 @@ bool SaveAndReadBack(const PictavoApi& imaging, const PictureView& view, const s
   return ReadWholeFile(path, bytes);
 }
 
+// The next job saves under the same name: a file made afresh is cheaper
+// than one rewritten, which some file systems flush on close.
+class RemovedAfterwards {
+ public:
+  explicit RemovedAfterwards(const std::string& path) : path_(path) {}
+  ~RemovedAfterwards() { std::remove(path_.c_str()); }
+  RemovedAfterwards(const RemovedAfterwards&) = delete;
+  RemovedAfterwards& operator=(const RemovedAfterwards&) = delete;
+
+ private:
+  const std::string& path_;
+};
+
 }  // namespace
 
 bool ReadWholeFile(const std::string& path, JpegBytes& bytes) {
@@ -51,8 +63,6 @@ bool ReadWholeFile(const std::string& path, JpegBytes& bytes) {
   }
   return true;
 }
-
-TempFile::~TempFile() { ReleaseTempFileName(path_); }
 
 JpegWorker::JpegWorker(bool threaded) {
   if (threaded) thread_ = std::jthread([this](std::stop_token stop) { Loop(stop); });
@@ -92,9 +102,13 @@ void JpegWorker::Loop(std::stop_token stop) {
 
 JpegJob::JpegJob(JpegWorker& worker, const PictavoApi& imaging, const PictureView& picture, JpegBytes room,
                  const std::string& path, void* ownerWindow)
-    : result_(worker.Start(
-          std::packaged_task<JpegResult()>([&imaging, picture, room = std::move(room), path, ownerWindow]() mutable {
-            JpegResult result{false, std::move(room)};
-            result.read = SaveAndReadBack(imaging, picture, path, ownerWindow, result.bytes);
+    : result_(worker.Start(std::packaged_task<JpegResult()>(
+          [&worker, &imaging, picture, room = std::move(room), path, ownerWindow]() mutable {
+            JpegResult result{JpegOutcome::Skipped, std::move(room)};
+            if (worker.Blocked()) return result;
+            const RemovedAfterwards removed(path);
+            const bool read = SaveAndReadBack(imaging, picture, path, ownerWindow, result.bytes);
+            result.outcome = read ? JpegOutcome::Read : JpegOutcome::Failed;
+            if (!read) worker.Block();
             return result;
           }))) {}

@@ -2,6 +2,7 @@
 // back on a worker thread while the conversion decodes the next frames.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -19,26 +20,21 @@ using JpegBytes = std::vector<unsigned char>;
 // Reads the whole file into bytes, reusing their room; false when it cannot be read.
 bool ReadWholeFile(const std::string& path, JpegBytes& bytes);
 
+enum class JpegOutcome {
+  Read,     // bytes hold the file
+  Failed,   // the file could not be saved or read back
+  Skipped,  // not tried: an earlier job had failed
+};
+
 struct JpegResult {
-  bool read = false;  // false: the file could not be saved or read back
-  JpegBytes bytes;    // the file; handed back for reuse either way
+  JpegOutcome outcome = JpegOutcome::Failed;
+  JpegBytes bytes;  // the file; handed back for reuse either way
 };
 
-// Deletes the temporary file when the job is done with, however that ends.
-class TempFile {
- public:
-  explicit TempFile(std::string path) : path_(std::move(path)) {}
-  ~TempFile();
-  TempFile(const TempFile&) = delete;
-  TempFile& operator=(const TempFile&) = delete;
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
-// One thread for a run's JPEG jobs: starting a thread per picture costs
-// about as much as the picture's JPEG. Without a thread, jobs run at once.
+// One thread for a run's JPEG jobs, done in the order given: starting a
+// thread per picture costs about as much as the picture's JPEG. Without a
+// thread, jobs run at once. After a job fails, the jobs behind it are skipped
+// until Unblock: they were decided on the hope that it would not.
 class JpegWorker {
  public:
   explicit JpegWorker(bool threaded);
@@ -48,7 +44,12 @@ class JpegWorker {
   JpegWorker& operator=(const JpegWorker&) = delete;
   std::future<JpegResult> Start(std::packaged_task<JpegResult()> task);
 
+  bool Blocked() const { return blocked_.load(); }
+  void Block() { blocked_.store(true); }
+  void Unblock() { blocked_.store(false); }
+
  private:
+  std::atomic<bool> blocked_{false};
   void Loop(std::stop_token stop);
 
   std::mutex mutex_;
@@ -67,7 +68,8 @@ struct PictureView {
 class JpegJob {
  public:
   // Saves the view's rows, which the caller leaves unchanged until the job is
-  // done. imaging must outlive the job.
+  // done, to path, reads the file back and deletes it. imaging and worker
+  // must outlive the job.
   JpegJob(JpegWorker& worker, const PictavoApi& imaging, const PictureView& picture, JpegBytes room,
           const std::string& path, void* ownerWindow);
   ~JpegJob() { Settle(); }

@@ -6,46 +6,95 @@
 #include "convert/PictureTags.h"
 #include "convert/TempFileName.h"
 
-// A region whose JPEG is being made, and where its tags will put it.
+namespace {
+
+constexpr std::int32_t kLargest16Bit = 65535;
+constexpr std::size_t kSparePictures = 3;  // enough for the pictures in flight
+
+// The region's rows inside the picture, for the imaging module to read in place.
+PictureView RegionView(const PictureHolder& picture, const ChangedRegion& region) {
+  DibInfoHeader header = *picture.Dib().info;
+  header.width = region.maxX - region.minX + 1;
+  header.height = region.maxR - region.minR + 1;
+  header.imageSize = static_cast<std::uint32_t>(picture.Dib().rowLength) * static_cast<std::uint32_t>(header.height);
+  return PictureView{header, picture.Row(region.minR) + 3 * region.minX, picture.Dib().rowLength};
+}
+
+ChangedRegion Whole(const PictureHolder& picture) {
+  return ChangedRegion{true, 0, picture.Width() - 1, 0, picture.Height() - 1};
+}
+
+}  // namespace
+
+TempJpegName::~TempJpegName() {
+  if (!path_.empty()) ReleaseTempFileName(path_);
+}
+
+const std::string& TempJpegName::Get() {
+  if (path_.empty()) path_ = MakeTempFileName("tempjpg", ".jpg");
+  return path_;
+}
+
+// A JPEG being made, and where its tags will put it.
 struct PendingPicture {
-  PendingPicture(JpegWorker& worker, const PictavoApi& imaging, const PictureView& picture, JpegBytes room,
-                 const std::string& path, void* ownerWindow, PicturePlace at, OldPictures old, int sourceWidth,
-                 int sourceHeight)
-      : file(path),
-        job(worker, imaging, picture, std::move(room), path, ownerWindow),
+  PendingPicture(JpegWorker& worker, const PictavoApi& imaging, const PictureView& view, JpegBytes room,
+                 const std::string& path, void* ownerWindow, PicturePlace at, int sourceWidth, int sourceHeight)
+      : path(path),
+        job(worker, imaging, view, std::move(room), path, ownerWindow),
         at(at),
-        old(old),
         sourceWidth(sourceWidth),
         sourceHeight(sourceHeight) {}
-  // The worker is done with the file and the picture before either goes.
-  ~PendingPicture() { job.Settle(); }
 
-  TempFile file;
+  std::string path;
   JpegJob job;
   PicturePlace at;
-  OldPictures old;
   int sourceWidth;
   int sourceHeight;
 };
 
+// One decided picture whose tags are not in the movie yet.
+struct PicturePipeline::Decision {
+  explicit Decision(const PictavoApi& imaging) : picture(imaging) {}
+  Decision(Decision&&) = default;
+  Decision& operator=(Decision&&) = default;
+  // The worker is done with the picture before it goes.
+  ~Decision() {
+    if (pending) pending->job.Settle();
+  }
+
+  std::unique_ptr<PendingPicture> pending;  // none: the picture had no changes
+  // An unchanged picture, kept in case it must be stored whole after all; or
+  // the picture the JPEG reads, once it is no longer the previous picture.
+  PictureHolder picture;
+  bool readsPrevious = false;  // the JPEG reads the previous picture's rows
+  OldPictures old = OldPictures::Keep;
+  std::vector<std::unique_ptr<FObj>> laterTags;
+};
+
 PicturePipeline::PicturePipeline(const PictavoApi& imaging, ConversionWindow& window, MovieBuilder& movie, bool overlap)
-    : imaging_(imaging), window_(window), movie_(movie), worker_(overlap), previous_(imaging), sparePicture_(imaging) {}
+    : imaging_(imaging),
+      window_(window),
+      movie_(movie),
+      worker_(overlap),
+      previous_(imaging),
+      overlapDepth_(overlap ? 1 : 0) {}
 
-PicturePipeline::~PicturePipeline() { pending_.reset(); }
+// The worker is done with every picture and file before any goes.
+PicturePipeline::~PicturePipeline() { decisions_.clear(); }
 
-// The spare when it has the size, so the rows are neither allocated nor
-// first touched again for every picture.
-static PictureHolder Reuse(PictureHolder& spare, int width, int height) {
-  PictureHolder picture = std::move(spare);
+PictureHolder PicturePipeline::TakePicture(int width, int height) {
+  PictureHolder picture(imaging_);
+  if (!spares_.empty()) {
+    picture = std::move(spares_.back());
+    spares_.pop_back();
+  }
+  // The rows of a spare of the right size are neither allocated nor first touched again.
   if (!picture.Held() || picture.Width() != width || picture.Height() != height) picture.Make(width, height);
   return picture;
 }
 
-PictureHolder PicturePipeline::TakePicture(int width, int height) { return Reuse(sparePicture_, width, height); }
-
-bool PicturePipeline::WouldPassLimits() const {
-  constexpr std::int32_t kLargest16Bit = 65535;
-  return depths_.charactersMade + 2 > kLargest16Bit || depths_.placeDepth + 1 > kLargest16Bit;
+void PicturePipeline::Recycle(PictureHolder picture) {
+  if (picture.Held() && spares_.size() < kSparePictures) spares_.push_back(std::move(picture));
 }
 
 // Told once a run; the next picture is then stored whole.
@@ -57,56 +106,134 @@ void PicturePipeline::ReportTrouble(const std::string& path) {
                                       : "Die temporäre Bilddatei " + path + " kann nicht geschrieben werden.");
 }
 
-namespace {
-
-// The region's rows inside the picture, for the imaging module to read in place.
-PictureView RegionView(const PictureHolder& picture, const ChangedRegion& region) {
-  DibInfoHeader header = *picture.Dib().info;
-  header.width = region.maxX - region.minX + 1;
-  header.height = region.maxR - region.minR + 1;
-  header.imageSize = static_cast<std::uint32_t>(picture.Dib().rowLength) * static_cast<std::uint32_t>(header.height);
-  return PictureView{header, picture.Row(region.minR) + 3 * region.minX, picture.Dib().rowLength};
+void PicturePipeline::SettleBeforeDecision() {
+  overdue_ = decisions_.size();
+  while (decisions_.size() > overlapDepth_) SettleFront();
 }
 
-}  // namespace
-
-// The JPEG goes through a temporary file: the imaging module only saves files.
-void PicturePipeline::Store(PictureHolder current, const ChangedRegion& region, OldPictures old) {
-  Finish();
-  const PictureView view = RegionView(current, region);
-  const PicturePlace at{region.minX, current.Height() - 1 - region.maxR, view.header.width, view.header.height};
-  wholeDue_ = false;
-
-  const std::string path = MakeTempFileName("tempjpg", ".jpg");
-  if (path.empty()) {
-    ReportTrouble(path);
-  } else {
-    pending_ =
-        std::make_unique<PendingPicture>(worker_, imaging_, view, std::move(spareBytes_), path,
-                                         window_.OwnerWindowHandle(), at, old, current.Width(), current.Height());
-  }
-  sparePicture_ = std::exchange(previous_, std::move(current));
+void PicturePipeline::SettleOverdue() {
+  while (overdue_ > 0 && !decisions_.empty()) SettleFront();
 }
 
 void PicturePipeline::Finish() {
-  if (!pending_) return;
-  const std::unique_ptr<PendingPicture> pending = std::move(pending_);
-  JpegResult result = pending->job.Wait();
-  if (result.read)
-    AddPictureTags(movie_, depths_, result.bytes, pending->at, pending->old, pending->sourceWidth,
-                   pending->sourceHeight);
-  else
-    ReportTrouble(pending->file.Path());
-  spareBytes_ = std::move(result.bytes);
-  for (std::unique_ptr<FObj>& tag : laterTags_) movie_.Add(std::move(tag));
-  laterTags_.clear();
+  while (!decisions_.empty()) SettleFront();
+}
+
+// Adds the oldest decision's tags and the turns' after it. If its JPEG
+// failed, the decision after it is made again as a one-thread run would have
+// made it: whole.
+void PicturePipeline::SettleFront() {
+  Decision decision = std::move(decisions_.front());
+  decisions_.pop_front();
+  if (overdue_ > 0) --overdue_;
+  bool failed = false;
+  if (decision.pending) {
+    JpegResult result = decision.pending->job.Wait();
+    const PendingPicture& pending = *decision.pending;
+    failed = result.outcome != JpegOutcome::Read;
+    if (failed)
+      ReportTrouble(pending.path);
+    else
+      AddPictureTags(movie_, depths_, result.bytes, pending.at, decision.old, pending.sourceWidth,
+                     pending.sourceHeight);
+    spareBytes_ = std::move(result.bytes);
+  }
+  for (std::unique_ptr<FObj>& tag : decision.laterTags) movie_.Add(std::move(tag));
+  Recycle(std::move(decision.picture));
+  if (!failed) return;
+  if (!decisions_.empty()) Redo(decisions_.front());
+  worker_.Unblock();
+  if (!decisions_.empty()) StartWhole(decisions_.front());
+}
+
+// Only the newest decision can follow a failed one unfinished; its JPEG was
+// skipped. An unchanged picture becomes the previous one, as it would have
+// by being stored.
+void PicturePipeline::Redo(Decision& decision) {
+  if (decision.pending) {
+    JpegResult skipped = decision.pending->job.Wait();
+    spareBytes_ = std::move(skipped.bytes);
+    decision.pending.reset();
+    return;
+  }
+  Recycle(std::exchange(previous_, std::move(decision.picture)));
+  decision.readsPrevious = true;
+}
+
+void PicturePipeline::StartWhole(Decision& decision) {
+  const PictureView view = RegionView(previous_, Whole(previous_));
+  const PicturePlace at{0, 0, previous_.Width(), previous_.Height()};
+  wholeDue_ = false;
+  decision.pending =
+      std::make_unique<PendingPicture>(worker_, imaging_, view, std::move(spareBytes_), tempName_.Get(),
+                                       window_.OwnerWindowHandle(), at, previous_.Width(), previous_.Height());
+}
+
+bool PicturePipeline::WouldPassLimits() {
+  const auto passes = [this](std::int32_t more) {
+    return depths_.charactersMade + 2 * more + 2 > kLargest16Bit || depths_.placeDepth + more + 1 > kLargest16Bit;
+  };
+  std::int32_t running = 0;
+  for (const Decision& decision : decisions_) running += decision.pending ? 1 : 0;
+  // Near the limit, whether the running JPEGs succeed decides, so they are
+  // finished; away from it, no outcome of theirs can change the answer.
+  if (passes(running)) Finish();
+  return passes(0);
+}
+
+// The old previous picture goes to the JPEG still reading it, if any.
+void PicturePipeline::HandOverPrevious(PictureHolder current) {
+  PictureHolder old = std::exchange(previous_, std::move(current));
+  for (Decision& decision : decisions_) {
+    if (decision.readsPrevious) {
+      decision.readsPrevious = false;
+      decision.picture = std::move(old);
+      return;
+    }
+  }
+  Recycle(std::move(old));
+}
+
+// The JPEG goes through a temporary file: the imaging module only saves files.
+void PicturePipeline::Store(PictureHolder current, const ChangedRegion& region, OldPictures old) {
+  const PictureView view = RegionView(current, region);
+  const PicturePlace at{region.minX, current.Height() - 1 - region.maxR, view.header.width, view.header.height};
+  wholeDue_ = false;
+  const std::string& path = tempName_.Get();
+  if (path.empty()) {
+    SettleOverdue();  // their lines come first
+    wholeDue_ = false;
+    ReportTrouble(path);
+    HandOverPrevious(std::move(current));
+    return;
+  }
+  Decision decision(imaging_);
+  decision.old = old;
+  decision.readsPrevious = true;
+  decision.pending =
+      std::make_unique<PendingPicture>(worker_, imaging_, view, std::move(spareBytes_), path,
+                                       window_.OwnerWindowHandle(), at, current.Width(), current.Height());
+  HandOverPrevious(std::move(current));
+  decisions_.push_back(std::move(decision));
+}
+
+// Kept only behind a running JPEG, whose failure would make it due whole.
+void PicturePipeline::KeepUnchanged(PictureHolder current, OldPictures old) {
+  if (decisions_.empty() || !decisions_.back().pending) {
+    Recycle(std::move(current));
+    return;
+  }
+  Decision decision(imaging_);
+  decision.old = old;
+  decision.picture = std::move(current);
+  decisions_.push_back(std::move(decision));
 }
 
 void PicturePipeline::AddTurnTag(std::unique_ptr<FObj> tag) {
-  if (pending_)
-    laterTags_.push_back(std::move(tag));
-  else
+  if (decisions_.empty())
     movie_.Add(std::move(tag));
+  else
+    decisions_.back().laterTags.push_back(std::move(tag));
 }
 
 void PicturePipeline::AddTurnTag(std::unique_ptr<FObj> tag, TagBytes bytes) {
@@ -116,5 +243,5 @@ void PicturePipeline::AddTurnTag(std::unique_ptr<FObj> tag, TagBytes bytes) {
 void PicturePipeline::ReleasePictures() {
   Finish();
   previous_.Release();
-  sparePicture_.Release();
+  spares_.clear();
 }

@@ -1,12 +1,14 @@
 // The picture side of a run: the last picture stored, spare pictures for the
-// next ones, the JPEG being made on a worker and the tags of later turns that
-// wait for it. One picture is pending at a time, and its tags always come
-// before anything a later turn adds, so the movie is the same as if every
-// JPEG had been made at once.
+// next ones, the JPEGs being made on a worker and the tags of later turns that
+// wait for them. The movie, the lines and the JPEG saves are those of a run
+// that makes every JPEG at once: a picture is decided while the JPEG before it
+// may still be running, and decided again in the rare case that JPEG fails.
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "convert/ConversionWindow.h"
@@ -39,7 +41,20 @@ struct DisplayDepths {
   std::int32_t charactersMade = 0;
 };
 
-struct PendingPicture;
+// The temporary file all of a run's JPEGs go through, one after the other;
+// the name is reserved once and given back when the run ends.
+class TempJpegName {
+ public:
+  TempJpegName() = default;
+  ~TempJpegName();
+  TempJpegName(const TempJpegName&) = delete;
+  TempJpegName& operator=(const TempJpegName&) = delete;
+  // Empty while the temporary folder cannot be used.
+  const std::string& Get();
+
+ private:
+  std::string path_;
+};
 
 class PicturePipeline {
  public:
@@ -52,8 +67,6 @@ class PicturePipeline {
   // A picture of the given size for the next decoded frame; not held when
   // the imaging module could not make one.
   PictureHolder TakePicture(int width, int height);
-  // A decoded picture that is not stored, kept for the next frame.
-  void PutBack(PictureHolder picture) { sparePicture_ = std::move(picture); }
   // The last picture stored whole or in part; what new pictures are compared with.
   const PictureHolder& Previous() const { return previous_; }
   // Replaces the previous picture by a placeholder of 1 by 1 pixels.
@@ -61,36 +74,55 @@ class PicturePipeline {
 
   void RequireWhole() { wholeDue_ = true; }
   bool WholeDue() const { return wholeDue_; }
-  // Whether one more picture would pass the 16-bit ids or depths.
-  bool WouldPassLimits() const;
 
-  // Finishes the pending picture, then starts the JPEG of region of current;
-  // current becomes the previous picture. The JPEG reads the region's rows in
-  // place, so the previous picture changes only after Finish.
-  void Store(PictureHolder current, const ChangedRegion& region, OldPictures old);
-  // Waits for the pending picture's JPEG and adds its tags, then the tags of
-  // the turns after it.
+  // Where a one-thread run has every earlier picture finished: they are,
+  // but for the newest while pictures overlap.
+  void SettleBeforeDecision();
+  // Finishes the pictures whose outcome a one-thread run has shown by now;
+  // called before any line of the run.
+  void SettleOverdue();
+  // Finishes every picture: its tags, then the tags of the turns after it.
   void Finish();
-  // A turn's tag, after the pending picture's tags.
+  // Whether one more picture would pass the 16-bit ids or depths; asked
+  // right after SettleBeforeDecision.
+  bool WouldPassLimits();
+
+  // Starts the JPEG of region of current; current becomes the previous
+  // picture. The JPEG reads the rows in place.
+  void Store(PictureHolder current, const ChangedRegion& region, OldPictures old);
+  // A decoded picture without changes.
+  void KeepUnchanged(PictureHolder current, OldPictures old);
+  // A turn's tag, after the tags of every picture decided before it.
   void AddTurnTag(std::unique_ptr<FObj> tag);
   void AddTurnTag(std::unique_ptr<FObj> tag, TagBytes bytes);
 
-  // Frees every picture once the pending one is finished.
+  // Frees every picture once all are finished.
   void ReleasePictures();
 
  private:
+  struct Decision;
+
+  void SettleFront();
+  void Redo(Decision& decision);
+  void StartWhole(Decision& decision);
+  void HandOverPrevious(PictureHolder current);
+  void Recycle(PictureHolder picture);
   void ReportTrouble(const std::string& path);
 
   const PictavoApi& imaging_;
   ConversionWindow& window_;
   MovieBuilder& movie_;
+  TempJpegName tempName_;
   JpegWorker worker_;
   PictureHolder previous_;
-  // Free pictures kept for the next frame, which mostly needs the same sizes.
-  PictureHolder sparePicture_;
+  // Free pictures kept for the next frames, which mostly need the same sizes.
+  std::vector<PictureHolder> spares_;
   JpegBytes spareBytes_;  // room for the next JPEG file
-  std::unique_ptr<PendingPicture> pending_;
-  std::vector<std::unique_ptr<FObj>> laterTags_;
+  // Pictures decided but not finished, oldest first; the first `overdue_`
+  // of them a one-thread run would have finished by now.
+  std::deque<Decision> decisions_;
+  std::size_t overdue_ = 0;
+  std::size_t overlapDepth_;  // decisions left unfinished where a one-thread run finishes all
   DisplayDepths depths_;
   bool wholeDue_ = true;
   bool troubleShown_ = false;  // the temporary file's trouble is told once

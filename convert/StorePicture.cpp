@@ -69,6 +69,9 @@ void StorePicture(ConversionRun& run, std::int32_t frameIndex) {
   const int w = current.Width();
   const int h = current.Height();
 
+  // The JPEG before the newest may still be running while this one is compared.
+  pictures.SettleBeforeDecision();
+  const bool atLimit = pictures.WouldPassLimits();
   OldPictures old = OldPictures::Keep;
   if (run.soundFrameNumber % kWholePicturePeriod == 0 || !run.settings.storeOnlyChanges) {
     pictures.RequireWhole();
@@ -76,17 +79,13 @@ void StorePicture(ConversionRun& run, std::int32_t frameIndex) {
   }
   // A previous picture of another size (the placeholder) cannot be compared.
   if (pictures.Previous().Width() != w || pictures.Previous().Height() != h) pictures.RequireWhole();
-  const ChangedRegion whole{true, 0, w - 1, 0, h - 1};
-  // Compared while the pending JPEG is still being made; if that fails, this
-  // picture is stored whole after all.
-  ChangedRegion region = pictures.WholeDue() ? whole : FindChangedRegion(current, pictures.Previous(), w, h);
-  pictures.Finish();
-  if (pictures.WholeDue()) region = whole;
+  const ChangedRegion region = pictures.WholeDue() ? ChangedRegion{true, 0, w - 1, 0, h - 1}
+                                                   : FindChangedRegion(current, pictures.Previous(), w, h);
   if (RegionIsEmpty(region)) {
-    pictures.PutBack(std::move(current));
+    pictures.KeepUnchanged(std::move(current), old);
     return;
   }
-  if (pictures.WouldPassLimits()) {
+  if (atLimit) {
     run.limitReached = true;
     run.window.ShowStatusLine(kMovieLimitLine);
     return;

@@ -11,8 +11,9 @@ namespace {
 constexpr std::size_t kFileBuffer = 1 << 16;  // small tags go out in few writes
 }  // namespace
 
-MovieFileWriter::MovieFileWriter(const std::filesystem::path& target)
-    : target_(target), file_(CreateTempBeside(target, tempPath_)) {
+MovieFileWriter::MovieFileWriter(const std::filesystem::path& target) : target_(target) {
+  if (target.empty()) return;  // nothing to put beside
+  file_ = CreateTempBeside(target, tempPath_);
   if (!file_) return;
   std::setvbuf(file_.get(), nullptr, _IOFBF, kFileBuffer);
   const std::array<unsigned char, kSwfHeaderSize> room{};  // the header, written by Save

@@ -1,7 +1,11 @@
 // The JPEG of each stored picture is made on a worker while the next frames
 // are decoded. The movie, the lines and the decisions must be the ones of a
 // run that makes every JPEG at once.
+#include <fstream>
+#include <iterator>
+#include <set>
 #include <stdexcept>
+#include <string>
 
 #include "tests/convert/ConversionFixture.h"
 
@@ -170,6 +174,58 @@ TEST_F(Overlap, QualitySetAtAnInputTurnAppliesFromTheNextPicture) {
   std::vector<int> expected(100, 75);
   expected.insert(expected.end(), {10, 10});
   EXPECT_EQ(Imaging().qualities, expected);
+}
+
+struct OneThreadCase {
+  const char* name;
+  std::vector<int> unchangedFrames;  // frames that repeat the one before
+  std::set<int> failSaves;
+  bool sound;
+  bool onlyChanges;
+};
+
+// What a run leaves behind, to compare one run with another.
+struct RunRecord {
+  std::string movie;
+  std::vector<std::string> lines;
+  std::vector<std::string> saves;
+};
+
+TEST_F(Overlap, OverlappedRunEqualsOneThreadRun) {
+  const OneThreadCase cases[] = {
+      {"all stored", {}, {}, true, true},
+      {"failed save before a changed picture", {}, {2}, false, true},
+      {"failed save before an unchanged picture", {3}, {2}, false, true},
+      {"failed saves in a row", {}, {2, 3, 4}, false, true},
+      {"failed saves around unchanged pictures", {3, 6}, {2, 5}, true, true},
+      {"every picture whole", {4}, {3}, true, false},
+  };
+  for (const OneThreadCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<Picture> frames = MarkedFrames(24);
+    for (int i : c.unchangedFrames) frames[static_cast<std::size_t>(i)] = frames[static_cast<std::size_t>(i) - 1];
+    RunRecord records[2];
+    for (const bool overlap : {false, true}) {
+      ResetFake();
+      ResetImaging();
+      window.lines.clear();
+      UseSource(4, 3, 4, frames);
+      Fake().audioSampleRate = 8000;
+      Fake().samples.assign(8000 * 8, 0x70);
+      Imaging().failSaveNumbers = c.failSaves;
+      settings.framesPerSecond = 4;  // with sound, turns 9 and 19 store whole pictures
+      settings.convertAudio = c.sound;
+      settings.storeOnlyChanges = c.onlyChanges;
+      settings.overlapPictures = overlap;
+      ASSERT_TRUE(Run());
+      std::ifstream file(settings.targetPath, std::ios::binary);
+      records[overlap] = {std::string(std::istreambuf_iterator<char>(file), {}), window.lines, Imaging().savedPaths};
+    }
+    EXPECT_EQ(records[1].movie, records[0].movie);
+    EXPECT_EQ(records[1].lines, records[0].lines);
+    EXPECT_EQ(records[1].saves, records[0].saves);
+    EXPECT_EQ(ReplayMovie(LoadCheckedMovie(settings.targetPath), 4, 3).error, "");
+  }
 }
 
 }  // namespace
