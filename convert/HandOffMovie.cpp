@@ -13,6 +13,12 @@ constexpr const char* kSeparators = "/";
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
+// ASCII ranges on purpose: the locale must not decide what a URL holds.
+bool IsUnreserved(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
+         c == '_' || c == '~';
+}
+
 }  // namespace
 
 std::string MovieName(const std::string& targetPath) {
@@ -51,8 +57,25 @@ std::string EscapeHtml(const std::string& text) {
   return escaped;
 }
 
+std::string PercentEncode(const std::string& text) {
+  static constexpr char kHexDigits[] = "0123456789ABCDEF";
+  std::string encoded;
+  encoded.reserve(text.size());
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (IsUnreserved(c)) {
+      encoded += c;
+    } else {
+      encoded += '%';
+      encoded += kHexDigits[byte >> 4];
+      encoded += kHexDigits[byte & 0x0F];
+    }
+  }
+  return encoded;
+}
+
 std::vector<std::string> EmbeddingCode(const std::string& movieName, int width, int height) {
-  const std::string name = Quoted(EscapeHtml(movieName));
+  const std::string name = Quoted(EscapeHtml(PercentEncode(movieName)));
   const std::string size = "width=" + Quoted(std::to_string(width)) + " height=" + Quoted(std::to_string(height));
   return {
       "<object classid=" + Quoted("clsid:D27CDB6E-AE6D-11cf-96B8-444553540000") + " codebase=",

@@ -17,6 +17,9 @@ std::string MovieName(const std::string& targetPath);
 std::string PagePath(const std::string& targetPath);
 // & < > " as entities.
 std::string EscapeHtml(const std::string& text);
+// Every byte outside A-Z a-z 0-9 - . _ ~ as %XX, so the name survives as one
+// path segment of a URL whatever it holds (# ? % blanks, UTF-8).
+std::string PercentEncode(const std::string& text);
 // The ten lines of embedding code.
 std::vector<std::string> EmbeddingCode(const std::string& movieName, int width, int height);
 

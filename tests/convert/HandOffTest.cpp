@@ -28,12 +28,27 @@ std::string ReadFile(const std::filesystem::path& path) {
 
 TEST(EmbeddingCode, TenLinesExactly) { EXPECT_EQ(EmbeddingCode("urlaub.swf", 320, 240), kUrlaubLines); }
 
-TEST(EmbeddingCode, MovieNameIsEscapedInLinesFourAndSixOnly) {
-  const std::vector<std::string> lines = EmbeddingCode(R"(a&b<c>"d".swf)", 7, 12);
-  EXPECT_EQ(lines[3], R"(<param name="movie" value="a&amp;b&lt;c&gt;&quot;d&quot;.swf">)");
-  EXPECT_EQ(lines[5], R"(<embed src="a&amp;b&lt;c&gt;&quot;d&quot;.swf" quality="high" pluginspage=)");
-  EXPECT_EQ(lines[2], R"(width="7" height="12">)");
-  EXPECT_EQ(lines[7], R"(type="application/x-shockwave-flash" width="7" height="12">)");
+TEST(EmbeddingCode, MovieNameIsOneUrlPathSegmentInLinesFourAndSixOnly) {
+  struct Case {
+    const char* movieName;
+    const char* inLinks;
+  };
+  const Case cases[] = {
+      {"Film-2_a~b.SWF", "Film-2_a~b.SWF"},
+      {"\xC3\x9C"
+       "bung #1 & Co.swf",
+       "%C3%9Cbung%20%231%20%26%20Co.swf"},
+      {"100%.swf", "100%25.swf"},
+      {"wer?.swf", "wer%3F.swf"},
+      {R"(a<b>"c"/d\e+f.swf)", "a%3Cb%3E%22c%22%2Fd%5Ce%2Bf.swf"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.movieName);
+    std::vector<std::string> expected = kUrlaubLines;
+    expected[3] = std::string(R"(<param name="movie" value=")") + c.inLinks + R"(">)";
+    expected[5] = std::string(R"(<embed src=")") + c.inLinks + R"(" quality="high" pluginspage=)";
+    EXPECT_EQ(EmbeddingCode(c.movieName, 320, 240), expected);
+  }
 }
 
 TEST(PagePaths, NamesAndExtensions) {
