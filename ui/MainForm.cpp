@@ -27,7 +27,8 @@ std::string FileSystemText(const QString& path) { return QFile::encodeName(path)
 
 TMainForm::TMainForm(MainFormServices services, QWidget* parent) : QWidget(parent), services_(std::move(services)) {
   openDialog_.title = QString::fromUtf8("Videodatei zum Konvertieren auswählen");
-  openDialog_.filter = "Videodateien (*.AVI;*.MPEG;*.MPG;*.VOB)|*.AVI;*.MPEG;*.MPG;*.VOB";
+  // The decoder reads more containers than the four named, so any file may be picked.
+  openDialog_.filter = "Videodateien (*.AVI;*.MPEG;*.MPG;*.VOB)|*.AVI;*.MPEG;*.MPG;*.VOB|Alle Dateien (*)|*";
   saveDialog_.filter = "Flash-Film (*.swf)|*.swf";
   saveDialog_.defaultSuffix = "swf";
   BuildControls();
@@ -100,12 +101,15 @@ void TMainForm::RefreshSourcePath() {
 
 void TMainForm::PutPathIntoEdit(const QString& path) { filenameEdit_->setText(EditTextForPath(path)); }
 
+void TMainForm::PreselectSource(const QString& path) {
+  openDialog_.fileName = path;
+  openDialog_.directory = QFileInfo(path).absolutePath();
+  PutPathIntoEdit(path);
+}
+
 void TMainForm::SelectVideoBtnClick() {
   const std::optional<QString> chosen = services_.dialogs->OpenFile(this, openDialog_);
-  if (!chosen) return;
-  openDialog_.fileName = *chosen;
-  openDialog_.directory = QFileInfo(*chosen).absolutePath();
-  PutPathIntoEdit(*chosen);
+  if (chosen) PreselectSource(*chosen);
 }
 
 void TMainForm::BrowseClick() {

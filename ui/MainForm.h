@@ -38,6 +38,8 @@ class TMainForm final : public QWidget, public ConversionWindow {
   // False when the imaging module is missing; the message has been shown.
   bool FormCreate();
   void SetAboutHandler(std::function<void()> showAbout) { showAbout_ = std::move(showAbout); }
+  // A source named on the command line: shown in the edit as if chosen in the open dialog.
+  void PreselectSource(const QString& path);
 
   const ConversionSettings& Settings() const { return settings_; }
   bool RunGoing() const { return runGoing_; }

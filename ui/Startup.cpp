@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 
 #include "ui/AboutBox.h"
 #include "ui/ErrorReport.h"
@@ -44,8 +45,13 @@ bool SaveScreenshots(Windows& windows, const QString& dir) {
 
 StartupOptions ParseStartupOptions(const QStringList& arguments) {
   StartupOptions options;
-  const qsizetype at = arguments.indexOf("--screenshot");
-  if (at >= 0 && at + 1 < arguments.size()) options.screenshotDir = arguments[at + 1];
+  for (qsizetype i = 1; i < arguments.size(); ++i) {
+    if (arguments[i] == "--screenshot") {
+      if (i + 1 < arguments.size()) options.screenshotDir = arguments[++i];
+    } else if (options.sourceFile.isEmpty()) {
+      options.sourceFile = arguments[i];
+    }
+  }
   return options;
 }
 
@@ -59,6 +65,7 @@ int RunTessaline(MainFormServices services, const StartupOptions& options, QDate
     failed = false;
   });
   if (failed || !windows.main) return 1;
+  if (!options.sourceFile.isEmpty()) windows.main->PreselectSource(QFileInfo(options.sourceFile).absoluteFilePath());
   if (!options.screenshotDir.isEmpty()) return SaveScreenshots(windows, options.screenshotDir) ? 0 : 1;
   if (AutotestRequested()) AutotestReport("window shown: " + windows.main->objectName());
   windows.main->show();

@@ -8,6 +8,7 @@
 
 struct StartupOptions {
   QString screenshotDir;  // when set: save both windows as PNGs and end
+  QString sourceFile;     // the first other argument, shown as the source (desktop entry's %f)
 };
 
 StartupOptions ParseStartupOptions(const QStringList& arguments);

@@ -88,7 +88,8 @@ TEST_F(MainFormBehaviour, StartWithEmptySourceAndCancelledDialogOnlyTellsTheUser
   Click("CreateFlashBtn");
   ASSERT_EQ(ui.dialogs.openCalls.size(), 1u);
   EXPECT_EQ(ui.dialogs.openCalls[0].title, QString::fromUtf8("Videodatei zum Konvertieren auswählen"));
-  EXPECT_EQ(ui.dialogs.openCalls[0].filter, "Videodateien (*.AVI;*.MPEG;*.MPG;*.VOB)|*.AVI;*.MPEG;*.MPG;*.VOB");
+  EXPECT_EQ(ui.dialogs.openCalls[0].filter,
+            "Videodateien (*.AVI;*.MPEG;*.MPG;*.VOB)|*.AVI;*.MPEG;*.MPG;*.VOB|Alle Dateien (*)|*");
   EXPECT_EQ(ui.dialogs.messages, std::vector<QString>{kNoSource});
   EXPECT_TRUE(ui.dialogs.saveCalls.empty());
   EXPECT_TRUE(ui.runs.empty());
@@ -107,6 +108,15 @@ TEST_F(MainFormBehaviour, QuotedSourcePathReachesTheConversionWithoutQuotes) {
   EXPECT_EQ(ui.dialogs.saveCalls[0].filter, "Flash-Film (*.swf)|*.swf");
   EXPECT_EQ(ui.dialogs.saveCalls[0].defaultSuffix, "swf");
   EXPECT_TRUE(ui.dialogs.messages.empty());
+}
+
+TEST_F(MainFormBehaviour, SourceFromTheCommandLineIsShownAndTheOpenDialogStartsAtIt) {
+  ui.form->PreselectSource("/videos/mein urlaub/tag eins.avi");
+  EXPECT_EQ(ui.Find<QLineEdit>("FilenameEdit1")->text(), "\"/videos/mein urlaub/tag eins.avi\"");
+  Click("SelectVideoBtn");
+  ASSERT_EQ(ui.dialogs.openCalls.size(), 1u);
+  EXPECT_EQ(ui.dialogs.openCalls[0].directory, "/videos/mein urlaub");
+  EXPECT_EQ(ui.dialogs.openCalls[0].fileName, "/videos/mein urlaub/tag eins.avi");
 }
 
 TEST_F(MainFormBehaviour, CancelledSaveDialogStartsNothingAndSaysNothing) {

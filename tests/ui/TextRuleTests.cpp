@@ -1,10 +1,11 @@
 // Rules on texts: the error report's full stop, the source path read from
-// the edit, and the dialog filters.
+// the edit, the start-up arguments and the dialog filters.
 #include <gtest/gtest.h>
 
 #include "ui/ErrorReport.h"
 #include "ui/FileFilter.h"
 #include "ui/SourcePath.h"
+#include "ui/Startup.h"
 
 namespace {
 
@@ -54,12 +55,33 @@ TEST(SourcePath, PathWithBlankIsShownQuoted) {
   EXPECT_EQ(FirstArgument(EditTextForPath("/v/x y z.avi")), "/v/x y z.avi");
 }
 
+TEST(StartupArguments, FirstOtherArgumentIsTheSourceAndScreenshotTakesItsValue) {
+  struct Case {
+    QStringList arguments;
+    QString source;
+    QString screenshotDir;
+  };
+  const Case cases[] = {
+      {{"tessaline"}, "", ""},
+      {{"tessaline", "/v/a b.avi"}, "/v/a b.avi", ""},
+      {{"tessaline", "--screenshot", "/s", "x.avi", "y.avi"}, "x.avi", "/s"},
+      {{"tessaline", "x.avi", "--screenshot"}, "x.avi", ""},
+  };
+  for (const Case& c : cases) {
+    const StartupOptions options = ParseStartupOptions(c.arguments);
+    EXPECT_EQ(options.sourceFile, c.source) << c.arguments.join(' ').toStdString();
+    EXPECT_EQ(options.screenshotDir, c.screenshotDir) << c.arguments.join(' ').toStdString();
+  }
+}
+
 TEST(FileFilter, DescriptionKeptAndPatternsMatchBothCases) {
   EXPECT_EQ(QtNameFilters("Videodateien (*.AVI;*.MPEG;*.MPG;*.VOB)|*.AVI;*.MPEG;*.MPG;*.VOB"),
             QStringList{"Videodateien (*.AVI;*.MPEG;*.MPG;*.VOB) "
                         "(*.AVI *.avi *.MPEG *.mpeg *.MPG *.mpg *.VOB *.vob)"});
   EXPECT_EQ(QtNameFilters("Flash-Film (*.swf)|*.swf"), QStringList{"Flash-Film (*.swf) (*.swf *.SWF)"});
   EXPECT_EQ(QtNameFilters("A|*.a|B|*.b"), (QStringList{"A (*.a *.A)", "B (*.b *.B)"}));
+  EXPECT_EQ(QtNameFilters("Flash-Film (*.swf)|*.swf|Alle Dateien (*)|*"),
+            (QStringList{"Flash-Film (*.swf) (*.swf *.SWF)", "Alle Dateien (*) (*)"}));
 }
 
 }  // namespace
