@@ -18,18 +18,22 @@ bool CreateFolder(const std::string& folder, std::ostream& err) {
   return true;
 }
 
-void ReportWritten(const ConversionSettings& settings, std::ostream& out) {
-  out << "Film geschrieben: " << settings.targetPath << '\n';
-  if (settings.createHtmlPage) out << "Webseite geschrieben: " << PagePath(settings.targetPath) << '\n';
-  out.flush();
+void ReportWritten(const ConversionSettings& settings, ConsoleWindow& window) {
+  window.ShowInfoLine("Film geschrieben: " + settings.targetPath);
+  if (settings.createHtmlPage) window.ShowInfoLine("Webseite geschrieben: " + PagePath(settings.targetPath));
 }
 
 ConversionOutcome ConvertOne(const PlannedMovie& movie, ConversionSettings settings, ConsoleWindow& window,
-                             const ConversionRunner& runner, std::ostream& out, std::ostream& err) {
+                             const ConversionRunner& runner, std::ostream& err) {
+  // The same line the run would give at its end, before any work is spent.
+  if (!FileCreatable(movie.target)) {
+    err << "Datei " << movie.target << " kann nicht erstellt werden" << std::endl;
+    return ConversionOutcome::NotWritten;
+  }
   settings.sourcePath = movie.source;
   settings.targetPath = movie.target;
-  out << "Konvertiere " << movie.source << " nach " << movie.target << std::endl;
-  window.BeginRun();
+  window.ShowInfoLine("Konvertiere " + movie.source + " nach " + movie.target);
+  window.BeginRun(MovieName(movie.target));
   ConversionOutcome outcome = ConversionOutcome::NotWritten;
   try {
     outcome = runner(settings, window);
@@ -39,22 +43,32 @@ ConversionOutcome ConvertOne(const PlannedMovie& movie, ConversionSettings setti
     return ConversionOutcome::NotWritten;
   }
   window.EndRun();
-  if (outcome != ConversionOutcome::NotWritten) ReportWritten(settings, out);
+  if (outcome != ConversionOutcome::NotWritten) ReportWritten(settings, window);
   return outcome;
 }
 
 }  // namespace
 
+std::string BatchSummary(int written, int incomplete, int failed) {
+  std::string line = std::to_string(written) + (written == 1 ? " Film" : " Filme") + " geschrieben";
+  if (incomplete > 0) line += " (" + std::to_string(incomplete) + " unvollständig)";
+  if (failed > 0) line += ", " + std::to_string(failed) + " fehlgeschlagen";
+  return line + ".";
+}
+
 int ConvertAll(const TargetPlan& plan, const ConversionSettings& shared, ConsoleWindow& window,
-               const ConversionRunner& runner, std::ostream& out, std::ostream& err) {
+               const ConversionRunner& runner, std::ostream& err) {
   if (plan.folderToCreate && !CreateFolder(*plan.folderToCreate, err)) return kExitSomeFailed;
-  bool anyFailed = false;
-  bool anyIncomplete = false;
+  int written = 0;
+  int incomplete = 0;
+  int failed = 0;
   for (const PlannedMovie& movie : plan.movies) {
-    const ConversionOutcome outcome = ConvertOne(movie, shared, window, runner, out, err);
-    anyFailed = anyFailed || outcome == ConversionOutcome::NotWritten;
-    anyIncomplete = anyIncomplete || outcome == ConversionOutcome::Incomplete;
+    const ConversionOutcome outcome = ConvertOne(movie, shared, window, runner, err);
+    written += outcome != ConversionOutcome::NotWritten ? 1 : 0;
+    incomplete += outcome == ConversionOutcome::Incomplete ? 1 : 0;
+    failed += outcome == ConversionOutcome::NotWritten ? 1 : 0;
   }
-  if (anyFailed) return kExitSomeFailed;
-  return anyIncomplete ? kExitSomeIncomplete : kExitAllWritten;
+  if (plan.movies.size() > 1) window.ShowInfoLine(BatchSummary(written, incomplete, failed));
+  if (failed > 0) return kExitSomeFailed;
+  return incomplete > 0 ? kExitSomeIncomplete : kExitAllWritten;
 }

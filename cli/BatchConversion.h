@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <ostream>
+#include <string>
 
 #include "cli/ConsoleWindow.h"
 #include "cli/TargetPlan.h"
@@ -17,7 +18,11 @@ inline constexpr int kExitSomeFailed = 1;
 inline constexpr int kExitBadCommandLine = 2;
 inline constexpr int kExitSomeIncomplete = 3;
 
-// Converts every movie of the plan with the shared settings. An exception
-// escaping a run is printed to err and counts as a failure; the batch goes on.
+// Converts every movie of the plan with the shared settings. A target that
+// cannot be created and an exception escaping a run are printed to err and
+// count as failures; the batch goes on. Several movies end with BatchSummary.
 int ConvertAll(const TargetPlan& plan, const ConversionSettings& shared, ConsoleWindow& window,
-               const ConversionRunner& runner, std::ostream& out, std::ostream& err);
+               const ConversionRunner& runner, std::ostream& err);
+
+// "3 Filme geschrieben (1 unvollständig), 1 fehlgeschlagen."; "1 Film geschrieben."
+std::string BatchSummary(int written, int incomplete, int failed);

@@ -1,5 +1,7 @@
 #include "cli/CliApp.h"
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -7,6 +9,7 @@
 #include "cli/BatchConversion.h"
 #include "cli/CliOptions.h"
 #include "cli/ConsoleWindow.h"
+#include "cli/RufflePage.h"
 #include "cli/ShellOpen.h"
 #include "cli/TargetPlan.h"
 #include "convert/HandOffMovie.h"
@@ -27,6 +30,18 @@ int RefuseCommandLine(const std::string& error, std::ostream& err) {
   return kExitBadCommandLine;
 }
 
+ConsoleWindow::PageWriter PageWriterFor(const CliOptions& options) {
+  if (options.page == PageKind::Flash) {
+    return [](const std::string& path, const std::string&, const std::vector<std::string>& code) {
+      WriteLinesWithCrLf(path, code);
+    };
+  }
+  const std::string script = options.ruffleScript.value_or(kDefaultRuffleScript);
+  return [script](const std::string& path, const std::string& movieName, const std::vector<std::string>& code) {
+    WriteLinesWithCrLf(path, RufflePage(movieName, script, code));
+  };
+}
+
 int ConvertWithModule(const CliOptions& options, const TargetPlan& plan, std::ostream& out, std::ostream& err,
                       bool errIsTerminal) {
   std::unique_ptr<PictavoModule> module = PictavoModule::Load(ProgramFolder());
@@ -38,13 +53,15 @@ int ConvertWithModule(const CliOptions& options, const TargetPlan& plan, std::os
   imaging.SetJPEGQual(JpegQualityFor(options.settings.compression));
 
   std::optional<ProgressBar> progress;
-  if (errIsTerminal) progress.emplace(err);
-  ConsoleWindow window(out, progress ? &*progress : nullptr, WriteLinesWithCrLf, OpenWithDesktop,
-                       options.settings.openResult);
+  if (errIsTerminal && !options.quiet) {
+    progress.emplace(err, std::chrono::steady_clock::now, [] { return TerminalWidth(STDERR_FILENO); });
+  }
+  const ConsoleChoices choices{options.settings.openResult, options.printCode, options.quiet};
+  ConsoleWindow window(out, err, progress ? &*progress : nullptr, PageWriterFor(options), OpenWithDesktop, choices);
   auto runner = [&imaging](ConversionSettings& settings, ConversionWindow& target) {
     return RunConversion(settings, target, imaging);
   };
-  return ConvertAll(plan, options.settings, window, runner, out, err);
+  return ConvertAll(plan, options.settings, window, runner, err);
 }
 
 }  // namespace

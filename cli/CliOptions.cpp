@@ -49,17 +49,36 @@ std::string ApplyRate(std::string_view value, ConversionSettings& settings) {
   return BadValue("--rate", value, "5500, 11000, 22000 oder 44000");
 }
 
+std::string ApplyPage(std::string_view value, CliOptions& options) {
+  if (value == "flash") {
+    options.page = PageKind::Flash;
+  } else if (value == "ruffle") {
+    options.page = PageKind::Ruffle;
+  } else {
+    return BadValue("--page", value, "flash oder ruffle");
+  }
+  return {};
+}
+
+std::string ApplyRuffleScript(std::string_view value, CliOptions& options) {
+  if (value.empty()) return "Die Adresse von --ruffle-script darf nicht leer sein";
+  options.ruffleScript = std::string(value);
+  return {};
+}
+
 using ValueSetter = std::function<std::string(std::string_view, CliOptions&)>;
 using FlagSetter = std::function<void(CliOptions&)>;
 
 const ValueSetter* FindValueOption(std::string_view name) {
-  static const std::array<std::pair<std::string_view, ValueSetter>, 4> kOptions = {{
+  static const std::array<std::pair<std::string_view, ValueSetter>, 6> kOptions = {{
       {"--fps", [](std::string_view v, CliOptions& o) { return ApplyFps(v, o.settings); }},
       {"--compression",
        [](std::string_view v, CliOptions& o) {
          return ApplyRangedNumber("--compression", v, 0, 100, o.settings.compression);
        }},
       {"--rate", [](std::string_view v, CliOptions& o) { return ApplyRate(v, o.settings); }},
+      {"--page", ApplyPage},
+      {"--ruffle-script", ApplyRuffleScript},
       {"-o",
        [](std::string_view v, CliOptions& o) -> std::string {
          if (o.target) return "Das Ziel (-o) darf nur einmal angegeben werden";
@@ -75,13 +94,16 @@ const ValueSetter* FindValueOption(std::string_view name) {
 }
 
 const FlagSetter* FindFlagOption(std::string_view name) {
-  static const std::array<std::pair<std::string_view, FlagSetter>, 9> kFlags = {{
+  static const std::array<std::pair<std::string_view, FlagSetter>, 12> kFlags = {{
       {"--no-audio", [](CliOptions& o) { o.settings.convertAudio = false; }},
       {"--16bit", [](CliOptions& o) { o.settings.audio16Bit = true; }},
       {"--stereo", [](CliOptions& o) { o.settings.stereo = true; }},
       {"--all-pictures", [](CliOptions& o) { o.settings.storeOnlyChanges = false; }},
       {"--no-html", [](CliOptions& o) { o.settings.createHtmlPage = false; }},
       {"--open", [](CliOptions& o) { o.settings.openResult = true; }},
+      {"--print-code", [](CliOptions& o) { o.printCode = true; }},
+      {"--quiet", [](CliOptions& o) { o.quiet = true; }},
+      {"-q", [](CliOptions& o) { o.quiet = true; }},
       {"--help", [](CliOptions& o) { o.showHelp = true; }},
       {"-h", [](CliOptions& o) { o.showHelp = true; }},
       {"--version", [](CliOptions& o) { o.showVersion = true; }},
@@ -98,10 +120,15 @@ class Parser {
 
   CliParseResult Run() {
     while (error_.empty() && next_ < args_.size()) Step(args_[next_++]);
-    if (error_.empty() && !result_.showHelp && !result_.showVersion && result_.sources.empty()) {
-      error_ = "Keine Quelldatei angegeben";
-    }
+    if (error_.empty()) error_ = CheckCombination(result_);
     return {result_, error_};
+  }
+
+  static std::string CheckCombination(const CliOptions& options) {
+    if (options.showHelp || options.showVersion) return {};
+    if (options.sources.empty()) return "Keine Quelldatei angegeben";
+    if (options.ruffleScript && options.page != PageKind::Ruffle) return "--ruffle-script gilt nur mit --page ruffle";
+    return {};
   }
 
  private:
@@ -169,11 +196,17 @@ std::string CliUsageText() {
          "  --stereo           Ton in Stereo statt Mono\n"
          "  --all-pictures     jedes Bild ganz speichern, nicht nur die Änderungen\n"
          "  --no-html          keine HTML-Seite neben den Film schreiben\n"
+         "  --page ART         die Seite: flash (Vorgabe; nur der Quelltext zum Einbinden) oder\n"
+         "                     ruffle (HTML5-Seite, die den Film mit Ruffle in heutigen Browsern zeigt)\n"
+         "  --ruffle-script URL  Adresse von Ruffle für --page ruffle (Vorgabe ruffle/ruffle.js)\n"
+         "  --print-code       den Quelltext zum Einbinden nach jedem Film ausgeben\n"
          "  --open             das Ergebnis danach öffnen (Seite, sonst Film)\n"
          "  -o ZIEL            Zieldatei bzw. Zielordner\n"
-         "  --help             diese Hilfe zeigen\n"
+         "  -q, --quiet        nur Fehler und Warnungen ausgeben (und was mit --print-code verlangt ist)\n"
+         "  -h, --help         diese Hilfe zeigen\n"
          "  --version          die Version zeigen\n"
          "\n"
-         "Rückgabewert: 0 wenn jeder Film geschrieben wurde, 1 wenn eine Umwandlung scheiterte,\n"
-         "2 bei falschen Optionen.\n";
+         "Ergebnisse stehen auf der Standardausgabe, Fehler und Warnungen auf der Fehlerausgabe.\n"
+         "Rückgabewert: 0 wenn jeder Film vollständig geschrieben wurde, 1 wenn eine Umwandlung\n"
+         "scheiterte, 2 bei falschen Optionen, 3 wenn ein Film unvollständig geschrieben wurde.\n";
 }

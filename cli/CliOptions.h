@@ -10,10 +10,20 @@
 
 inline constexpr const char* kCliVersionText = "tessaline-cli 1.0";
 
+// Which page goes beside the movie: the bare embedding code, or an HTML5
+// page that loads Ruffle, which plays the movie in browsers without Flash.
+enum class PageKind { Flash, Ruffle };
+
+inline constexpr const char* kDefaultRuffleScript = "ruffle/ruffle.js";
+
 struct CliOptions {
   ConversionSettings settings = DefaultCliSettings();
   std::vector<std::string> sources;
   std::optional<std::string> target;  // -o: the movie file, or the folder for several sources
+  PageKind page = PageKind::Flash;
+  std::optional<std::string> ruffleScript;  // --ruffle-script; only with the Ruffle page
+  bool printCode = false;                   // the embedding code on stdout after each movie
+  bool quiet = false;                       // stdout only for what was asked for; stderr as ever
   bool showHelp = false;
   bool showVersion = false;
 

@@ -12,7 +12,7 @@ namespace {
 struct Batch {
   std::ostringstream out;
   std::ostringstream err;
-  ConsoleWindow window{out, nullptr, [](auto&, auto&) {}, [](auto&) {}, false};
+  ConsoleWindow window{out, err, nullptr, [](auto&, auto&, auto&) {}, [](auto&) {}, {.printCode = true}};
   std::vector<ConversionSettings> seen;
 
   int Run(const TargetPlan& plan, const std::function<bool(const ConversionSettings&)>& written,
@@ -34,11 +34,21 @@ struct Batch {
           seen.push_back(settings);
           return outcome(settings);
         },
-        out, err);
+        err);
   }
 };
 
-TargetPlan TwoMovies() { return PlanTargets({"a.avi", "b.avi"}, std::nullopt); }
+// Sources and movies in a fresh folder, so the targets can be created.
+TargetPlan TwoMovies() {
+  static const std::filesystem::path folder = [] {
+    std::filesystem::path made = std::filesystem::temp_directory_path() / "tessaline-batch-two";
+    std::filesystem::create_directories(made);
+    return made;
+  }();
+  return PlanTargets({(folder / "a.avi").string(), (folder / "b.avi").string()}, std::nullopt);
+}
+
+bool IsA(const ConversionSettings& s) { return s.sourcePath.ends_with("a.avi"); }
 
 TEST(BatchConversion, AllWrittenExitsWithZero) {
   Batch batch;
@@ -48,22 +58,54 @@ TEST(BatchConversion, AllWrittenExitsWithZero) {
 
 TEST(BatchConversion, OneUnwrittenMovieExitsWithOneButTheRestStillRun) {
   Batch batch;
-  int code = batch.Run(TwoMovies(), [](const ConversionSettings& s) { return s.sourcePath != "a.avi"; });
+  int code = batch.Run(TwoMovies(), [](const ConversionSettings& s) { return !IsA(s); });
   EXPECT_EQ(code, 1);
   ASSERT_EQ(batch.seen.size(), 2u);
-  EXPECT_EQ(batch.seen[1].sourcePath, "b.avi");
+  EXPECT_TRUE(batch.seen[1].sourcePath.ends_with("b.avi"));
+}
+
+TEST(BatchConversion, ATargetThatCannotBeCreatedFailsBeforeAnyWork) {
+  Batch batch;
+  const TargetPlan plan = PlanTargets({"a.avi"}, "/nonexistent-folder-of-tessaline/a.swf");
+  EXPECT_EQ(batch.Run(plan, [](auto&) { return true; }), 1);
+  EXPECT_TRUE(batch.seen.empty());
+  EXPECT_EQ(batch.err.str(), "Datei /nonexistent-folder-of-tessaline/a.swf kann nicht erstellt werden\n");
+  EXPECT_EQ(batch.out.str(), "");
+}
+
+TEST(BatchConversion, SeveralMoviesEndWithOneSummaryLine) {
+  struct Case {
+    std::vector<ConversionOutcome> outcomes;  // for a.avi, b.avi
+    const char* summary;
+  };
+  using enum ConversionOutcome;
+  const Case cases[] = {
+      {{Complete, Complete}, "2 Filme geschrieben.\n"},
+      {{Complete, NotWritten}, "1 Film geschrieben, 1 fehlgeschlagen.\n"},
+      {{NotWritten, NotWritten}, "0 Filme geschrieben, 2 fehlgeschlagen.\n"},
+      {{Incomplete, Complete}, "2 Filme geschrieben (1 unvollständig).\n"},
+      {{Incomplete, NotWritten}, "1 Film geschrieben (1 unvollständig), 1 fehlgeschlagen.\n"},
+  };
+  for (const Case& c : cases) {
+    Batch batch;
+    batch.RunWithOutcomes(TwoMovies(), [&](const ConversionSettings& s) { return c.outcomes[IsA(s) ? 0 : 1]; });
+    EXPECT_TRUE(batch.out.str().ends_with(c.summary)) << batch.out.str();
+  }
+  Batch single;
+  single.Run(PlanTargets({TwoMovies().movies[0].source}, std::nullopt), [](auto&) { return true; });
+  EXPECT_EQ(single.out.str().find("geschrieben."), std::string::npos) << single.out.str();
 }
 
 TEST(BatchConversion, IncompleteMovieExitsWithThreeUnlessAnotherFailed) {
   const auto aIncomplete = [](const ConversionSettings& s) {
-    return s.sourcePath == "a.avi" ? ConversionOutcome::Incomplete : ConversionOutcome::Complete;
+    return IsA(s) ? ConversionOutcome::Incomplete : ConversionOutcome::Complete;
   };
   const auto aIncompleteBFailed = [](const ConversionSettings& s) {
-    return s.sourcePath == "a.avi" ? ConversionOutcome::Incomplete : ConversionOutcome::NotWritten;
+    return IsA(s) ? ConversionOutcome::Incomplete : ConversionOutcome::NotWritten;
   };
   Batch incomplete;
   EXPECT_EQ(incomplete.RunWithOutcomes(TwoMovies(), aIncomplete), 3);
-  EXPECT_NE(incomplete.out.str().find("Film geschrieben: a.swf"), std::string::npos) << incomplete.out.str();
+  EXPECT_NE(incomplete.out.str().find("a.swf\n"), std::string::npos) << incomplete.out.str();
   Batch failed;
   EXPECT_EQ(failed.RunWithOutcomes(TwoMovies(), aIncompleteBFailed), 1);
 }
@@ -88,7 +130,7 @@ TEST(BatchConversion, EachRunGetsItsPathsAndTheSharedSettings) {
 TEST(BatchConversion, AnEscapingErrorIsPrintedAndCountsAsFailure) {
   Batch batch;
   int code = batch.Run(TwoMovies(), [](const ConversionSettings& s) -> bool {
-    if (s.sourcePath == "a.avi") throw std::runtime_error("Datei a.htm kann nicht erstellt werden");
+    if (IsA(s)) throw std::runtime_error("Datei a.htm kann nicht erstellt werden");
     return true;
   });
   EXPECT_EQ(code, 1);
@@ -98,7 +140,7 @@ TEST(BatchConversion, AnEscapingErrorIsPrintedAndCountsAsFailure) {
 
 TEST(BatchConversion, CodeLinesOfAFailedPageWriteAreStillPrinted) {
   Batch batch;
-  batch.Run(PlanTargets({"a.avi"}, std::nullopt), [&](const ConversionSettings&) -> bool {
+  batch.Run(PlanTargets({TwoMovies().movies[0].source}, std::nullopt), [&](const ConversionSettings&) -> bool {
     batch.window.AppendCodeLine("</object>");
     throw std::runtime_error("Datei a.htm kann nicht erstellt werden");
   });

@@ -99,8 +99,37 @@ INSTANTIATE_TEST_SUITE_P(
                     RefusedCase{"FlagWithValue", {"--stereo=1", "a.avi"}, "--stereo nimmt keinen Wert"},
                     RefusedCase{"NoSource", {"--fps", "5"}, "Keine Quelldatei angegeben"},
                     RefusedCase{"NothingAtAll", {}, "Keine Quelldatei angegeben"},
-                    RefusedCase{"TwoTargets", {"a.avi", "-o", "x.swf", "-o", "y.swf"}, "nur einmal"}),
+                    RefusedCase{"TwoTargets", {"a.avi", "-o", "x.swf", "-o", "y.swf"}, "nur einmal"},
+                    RefusedCase{"UnknownPage", {"--page", "html", "a.avi"}, "flash oder ruffle"},
+                    RefusedCase{"ScriptWithoutRuffle", {"--ruffle-script", "r.js", "a.avi"}, "nur mit --page ruffle"},
+                    RefusedCase{"EmptyScript", {"--page=ruffle", "--ruffle-script=", "a.avi"}, "nicht leer"}),
     [](const testing::TestParamInfo<RefusedCase>& info) { return std::string(info.param.name); });
+
+TEST(CliOptions, PageCodeAndQuietChoices) {
+  struct Case {
+    std::vector<std::string> args;
+    PageKind page;
+    const char* script;  // as the page will load it
+    bool printCode;
+    bool quiet;
+  };
+  const Case cases[] = {
+      {{"a.avi"}, PageKind::Flash, kDefaultRuffleScript, false, false},
+      {{"--page", "flash", "a.avi"}, PageKind::Flash, kDefaultRuffleScript, false, false},
+      {{"--page=ruffle", "a.avi"}, PageKind::Ruffle, kDefaultRuffleScript, false, false},
+      {{"a.avi", "--ruffle-script", "/js/r.js", "--page", "ruffle"}, PageKind::Ruffle, "/js/r.js", false, false},
+      {{"--print-code", "-q", "a.avi"}, PageKind::Flash, kDefaultRuffleScript, true, true},
+      {{"--quiet", "a.avi"}, PageKind::Flash, kDefaultRuffleScript, false, true},
+  };
+  for (const Case& c : cases) {
+    CliParseResult result = Parse(c.args);
+    ASSERT_EQ(result.error, "") << c.args.front();
+    EXPECT_EQ(result.options.page, c.page);
+    EXPECT_EQ(result.options.ruffleScript.value_or(kDefaultRuffleScript), c.script);
+    EXPECT_EQ(result.options.printCode, c.printCode);
+    EXPECT_EQ(result.options.quiet, c.quiet);
+  }
+}
 
 TEST(CliOptions, CollectsSourcesInOrderAndTheTargetAnywhere) {
   CliParseResult result = Parse({"a.avi", "-o", "out", "b.mpg", "--no-html", "c.vob"});
@@ -127,8 +156,9 @@ TEST(CliOptions, HelpAndVersionNeedNoSource) {
 
 TEST(CliOptions, UsageNamesEveryOption) {
   std::string usage = CliUsageText();
-  for (const char* option : {"--fps", "--compression", "--no-audio", "--rate", "--16bit", "--stereo", "--all-pictures",
-                             "--no-html", "--open", "-o ZIEL", "--help", "--version"}) {
+  for (const char* option :
+       {"--fps", "--compression", "--no-audio", "--rate", "--16bit", "--stereo", "--all-pictures", "--no-html",
+        "--page", "--ruffle-script", "--print-code", "--open", "-o ZIEL", "--quiet", "--help", "--version"}) {
     EXPECT_NE(usage.find(option), std::string::npos) << option;
   }
   EXPECT_TRUE(usage.starts_with("Aufruf: tessaline-cli"));

@@ -24,10 +24,11 @@ using CommandLine = CliFixture;
 
 TEST_F(CommandLine, GoodFileExitsWithZeroAndWritesBesideTheSourceByDefault) {
   fs::copy_file(TestClip(ClipKind::AviMpeg4Pcm), Dir() / "urlaub.avi");
-  ProgramResult run = RunCli({"urlaub.avi", "--no-html"});
+  ProgramResult run = RunCli({"urlaub.avi", "--no-html", "--print-code"});
   EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
   ReadCheckedMovie(Dir() / "urlaub.swf");
   EXPECT_FALSE(fs::exists(Dir() / "urlaub.htm"));
+  EXPECT_EQ(run.err, "");
   EXPECT_NE(run.out.find("<embed src=\"urlaub.swf\" quality=\"high\" pluginspage=\n"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("Film geschrieben: urlaub.swf\n"), std::string::npos) << run.out;
 }
@@ -35,7 +36,7 @@ TEST_F(CommandLine, GoodFileExitsWithZeroAndWritesBesideTheSourceByDefault) {
 TEST_F(CommandLine, MissingFileExitsWithOneAndWritesNothing) {
   ProgramResult run = RunCli({"fehlt.avi"});
   EXPECT_EQ(run.exitCode, 1);
-  EXPECT_NE(run.out.find("fehlt.avi"), std::string::npos) << "the library's error names the file: " << run.out;
+  EXPECT_NE(run.err.find("fehlt.avi"), std::string::npos) << "the library's error names the file: " << run.err;
   EXPECT_FALSE(fs::exists(Dir() / "fehlt.swf"));
   EXPECT_FALSE(fs::exists(Dir() / "fehlt.htm"));
 }
@@ -52,15 +53,33 @@ TEST_F(CommandLine, CorruptFileExitsWithOne) {
   EXPECT_FALSE(fs::exists(Dir() / "kaputt.htm"));
 }
 
-TEST_F(CommandLine, UnwritableTargetExitsWithOneAndSaysSo) {
+TEST_F(CommandLine, UnwritableTargetExitsWithOneAndSaysSoBeforeConverting) {
   { std::ofstream(Dir() / "datei") << "a file where a folder would have to be"; }
   std::string target = (Dir() / "datei" / "film.swf").string();
   ProgramResult run = RunCli({"-o", target, TestClip(ClipKind::AviMpeg4Pcm).string()});
   EXPECT_EQ(run.exitCode, 1);
-  EXPECT_NE(run.out.find("Konvertiertung beendet.\nDatei " + target + " kann nicht erstellt werden\n"),
+  EXPECT_EQ(run.err, "Datei " + target + " kann nicht erstellt werden\n");
+  EXPECT_EQ(run.out, "");
+}
+
+TEST_F(CommandLine, QuietRufflePageOfAnAwkwardNameLinksThatMovie) {
+  const std::string name =
+      "\xC3\x9C"
+      "bung #1 & Co";
+  fs::copy_file(TestClip(ClipKind::AviMpeg4Pcm), Dir() / (name + ".avi"));
+  ProgramResult run = RunCli({"-q", "--page", "ruffle", "--no-audio", name + ".avi"});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "");
+  ReadCheckedMovie(Dir() / (name + ".swf"));
+  const std::string page = ReadWholeFile(Dir() / (name + ".htm"));
+  EXPECT_TRUE(page.starts_with("<!DOCTYPE html>\r\n<html>\r\n<head>\r\n<meta charset=\"utf-8\">\r\n")) << page;
+  EXPECT_NE(page.find("<title>\xC3\x9C"
+                      "bung #1 &amp; Co.swf</title>\r\n"),
             std::string::npos)
-      << run.out;
-  EXPECT_EQ(run.out.find("<object"), std::string::npos) << "no hand-off after a failed write";
+      << page;
+  EXPECT_NE(page.find("<script src=\"ruffle/ruffle.js\"></script>\r\n"), std::string::npos) << page;
+  EXPECT_NE(page.find("<embed src=\"%C3%9Cbung%20%231%20%26%20Co.swf\" quality="), std::string::npos) << page;
 }
 
 TEST_F(CommandLine, UnwritablePageExitsWithOneAfterTheMovieIsWritten) {
@@ -149,6 +168,7 @@ INSTANTIATE_TEST_SUITE_P(
                     BadOptionCase{"RateNotOffered", {"--rate", "48000", "-o", "x.swf", "CLIP"}, "--rate"},
                     BadOptionCase{"UnknownOption", {"--schnell", "-o", "x.swf", "CLIP"}, "Unbekannte Option"},
                     BadOptionCase{"NoSource", {"--fps", "10"}, "Keine Quelldatei"},
+                    BadOptionCase{"UnknownPage", {"--page", "html5", "-o", "x.swf", "CLIP"}, "--page"},
                     BadOptionCase{"SameMovieTwice", {"-o", "out", "CLIP", "CLIP"}, "denselben Film"}),
     [](const testing::TestParamInfo<BadOptionCase>& info) { return std::string(info.param.name); });
 

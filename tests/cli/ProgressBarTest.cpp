@@ -27,6 +27,40 @@ TEST(ProgressFormat, WalkingPastAnUnderstatedTotalStaysAtAFullBar) {
   EXPECT_EQ(FormatProgress(12, 10, milliseconds(0)), "[####################] 12/10 Frames  100 %  0:00 vergangen");
 }
 
+TEST(ProgressFormat, EstimateOnlyOnceEnoughTimeAndFramesHavePassed) {
+  struct Case {
+    int walked, total;
+    milliseconds elapsed;
+    bool estimate;
+  };
+  const Case cases[] = {
+      {50, 100, milliseconds(1999), false}, {50, 100, milliseconds(2000), true}, {1, 100, milliseconds(60000), false},
+      {2, 100, milliseconds(60000), true},  {99, 100, milliseconds(5000), true}, {100, 100, milliseconds(5000), false},
+  };
+  for (const Case& c : cases) {
+    const std::string line = FormatProgress(c.walked, c.total, c.elapsed);
+    EXPECT_EQ(line.find(", noch ") != std::string::npos, c.estimate) << line;
+  }
+}
+
+TEST(ProgressFormat, FitsTheWidthByNarrowingTheBarThenDroppingItThenTheTime) {
+  const milliseconds elapsed(3000);
+  struct Case {
+    std::size_t columns;
+    const char* line;
+  };
+  const Case cases[] = {
+      {200, "[#####---------------]  25/100 Frames  25 %  0:03 vergangen, noch 0:09"},
+      {70, "[#####---------------]  25/100 Frames  25 %  0:03 vergangen, noch 0:09"},
+      {69, "[####---------------]  25/100 Frames  25 %  0:03 vergangen, noch 0:09"},
+      {55, "[#----]  25/100 Frames  25 %  0:03 vergangen, noch 0:09"},
+      {54, " 25/100 Frames  25 %  0:03 vergangen, noch 0:09"},
+      {46, " 25/100 Frames  25 %"},
+      {10, " 25/100 Fr"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(FormatProgress(25, 100, elapsed, c.columns), c.line) << c.columns;
+}
+
 TEST(ProgressFormat, UnknownTotalShowsOnlyCountAndTime) {
   EXPECT_EQ(FormatProgress(42, 0, milliseconds(2500)), "42 Frames  0:02 vergangen");
 }
