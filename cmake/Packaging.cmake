@@ -13,10 +13,9 @@ set(CPACK_PACKAGE_NAME tessaline)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Tessaline <tessaline@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "converts video files into Flash movies (SWF 4)")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Tessaline turns AVI, MPEG and VOB videos into SWF 4 movies with JPEG pictures and\n"
-    "stream sound, and writes the HTML that embeds them. It has a desktop window\n"
-    "(tessaline) and a command line (tessaline-cli).")
+set(CPACK_PACKAGE_DESCRIPTION "Tessaline turns AVI, MPEG and VOB videos into SWF 4 movies with JPEG pictures and
+stream sound, and writes the HTML that embeds them. It has a desktop window
+(tessaline) and a command line (tessaline-cli).")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${TESSALINE_DEB_ARCH})
