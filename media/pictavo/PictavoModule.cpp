@@ -20,14 +20,18 @@ struct ModuleCloser {
 };
 using ModuleHandle = std::unique_ptr<void, ModuleCloser>;
 
-// A copy beside the program is the one meant: when it is damaged, no other
-// copy from the library path is taken in its place.
+// A copy beside the program (the build tree) or in the installed tree's
+// private folder is the one meant: when it is damaged, no other copy is taken
+// in its place. The private folder is spelled out rather than left to the
+// program's RUNPATH, which dlopen ignores when a sanitizer's interceptor calls it.
 ModuleHandle OpenModule(const std::filesystem::path& programDir) {
-  const std::filesystem::path besideProgram = programDir / kModuleFileName;
-  std::error_code ec;
-  if (std::filesystem::symlink_status(besideProgram, ec).type() != std::filesystem::file_type::not_found) {
-    if (!IsCompleteModuleFile(besideProgram)) return nullptr;
-    return ModuleHandle(dlopen(besideProgram.c_str(), RTLD_NOW | RTLD_LOCAL));
+  for (const std::filesystem::path& folder : {programDir, programDir / ".." / TESSALINE_MODULE_INSTALL_DIR}) {
+    const std::filesystem::path candidate = folder / kModuleFileName;
+    std::error_code ec;
+    if (std::filesystem::symlink_status(candidate, ec).type() != std::filesystem::file_type::not_found) {
+      if (!IsCompleteModuleFile(candidate)) return nullptr;
+      return ModuleHandle(dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL));
+    }
   }
   return ModuleHandle(dlopen(kModuleFileName, RTLD_NOW | RTLD_LOCAL));
 }

@@ -107,12 +107,13 @@ async function playInChromium(url, expected) {
     const messages = [];
     page.on("console", (message) => messages.push(message.text()));
     page.on("pageerror", (error) => messages.push(String(error)));
+    page.on("response", (response) => response.ok() || messages.push(`${response.status()} ${response.url()}`));
     await page.goto(url);
     const player = page.locator("ruffle-object, ruffle-embed").first();
     const handle = await page.waitForFunction(() => {
       const element = document.querySelector("ruffle-object, ruffle-embed");
       return element?.metadata ?? null;
-    }, null, { timeout: 30000 }).catch((error) => {
+    }, null, { timeout: 90000 }).catch((error) => {
       throw new Error(`Ruffle hat den Film nicht geladen: ${error.message}\n${messages.join("\n")}`);
     });
     const metadata = await handle.jsonValue();
