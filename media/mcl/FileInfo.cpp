@@ -4,35 +4,55 @@
 #include <cmath>
 #include <cstring>
 
+#include "media/mcl/Clock.h"
 #include "media/mcl/MediaSource.h"
 
 namespace mcl {
 namespace {
 
-bool IsUsable(AVRational rate) { return rate.num > 0 && rate.den > 0; }
-
 struct PacketCount {
-  int frames = 0;
-  int empty = 0;  // AVI's markers of dropped frames: no picture of their own
+  int pictures = 0;  // packets with a picture; AVI's empty chunks of dropped frames have none
+  bool untimed = false;
+  std::int64_t firstPts = AV_NOPTS_VALUE;
+  std::int64_t lastPts = AV_NOPTS_VALUE;
   bool damaged = false;
 };
 
+void CountPacket(const AVPacket& packet, PacketCount& count) {
+  if (packet.size <= 0) return;
+  ++count.pictures;
+  if (packet.flags & AV_PKT_FLAG_CORRUPT) count.damaged = true;
+  if (packet.pts == AV_NOPTS_VALUE) {
+    count.untimed = true;
+  } else {
+    count.firstPts = count.firstPts == AV_NOPTS_VALUE ? packet.pts : std::min(count.firstPts, packet.pts);
+    count.lastPts = count.lastPts == AV_NOPTS_VALUE ? packet.pts : std::max(count.lastPts, packet.pts);
+  }
+}
+
 // Containers such as MPEG program streams record no frame count, and a cut
-// AVI keeps the count of the whole file, so the packets are counted instead.
+// AVI keeps the count of the whole file, so the packets are read instead.
 PacketCount CountVideoPackets(AVFormatContext* format, int stream) {
   PacketCount count;
   PacketPtr packet(av_packet_alloc());
-  if (!packet) return {0, true};
+  if (!packet) return {.damaged = true};
   int result = 0;
   while ((result = av_read_frame(format, packet.get())) >= 0) {
-    if (packet->stream_index == stream) {
-      ++(packet->size > 0 ? count.frames : count.empty);
-      if (packet->flags & AV_PKT_FLAG_CORRUPT) count.damaged = true;
-    }
+    if (packet->stream_index == stream) CountPacket(*packet, count);
     av_packet_unref(packet.get());
   }
   if (result != AVERROR_EOF) count.damaged = true;
   return count;
+}
+
+// The frame slots up to the last picture's, on the clock the pictures are read by.
+int SlotCount(const PacketCount& count, const AVStream* stream) {
+  if (count.firstPts == AV_NOPTS_VALUE) return count.pictures;
+  const double frames =
+      static_cast<double>(count.lastPts - count.firstPts) * av_q2d(stream->time_base) * av_q2d(StreamRate(stream));
+  const int slots = SlotOfTime(frames) + 1;
+  // Where some packets carry no time, the last picture's may be among them.
+  return count.untimed ? std::max(slots, count.pictures) : slots;
 }
 
 double AudioSampleRate(const AVFormatContext* format) {
@@ -50,11 +70,7 @@ PictureSize DeliveredSize(PictureSize source) {
   return {fit(source.width), fit(source.height)};
 }
 
-double FrameRateOf(const AVStream* stream) {
-  if (IsUsable(stream->avg_frame_rate)) return av_q2d(stream->avg_frame_rate);
-  if (IsUsable(stream->r_frame_rate)) return av_q2d(stream->r_frame_rate);
-  return 25.0;  // nothing recorded: the most common rate
-}
+double FrameRateOf(const AVStream* stream) { return av_q2d(StreamRate(stream)); }
 
 ErrorKind ReadFileInfo(const std::string& path, SourceFileInfo& info) {
   std::memset(&info, 0, sizeof info);
@@ -72,9 +88,9 @@ ErrorKind ReadFileInfo(const std::string& path, SourceFileInfo& info) {
   const bool isAvi = std::strcmp(source.format->iformat->name, "avi") == 0;
   const std::int64_t recorded = isAvi ? stream->nb_frames : 0;
   const PacketCount count = CountVideoPackets(source.format.get(), source.stream);
-  info.frameCount = count.frames;
-  if (size.width <= 0 || size.height <= 0 || count.frames == 0) return ErrorKind::kCorrupt;
-  if (count.damaged || recorded > count.frames + count.empty) return ErrorKind::kCorrupt;
+  info.frameCount = SlotCount(count, stream);
+  if (size.width <= 0 || size.height <= 0 || count.pictures == 0) return ErrorKind::kCorrupt;
+  if (count.damaged || recorded > info.frameCount) return ErrorKind::kCorrupt;
   return ErrorKind::kNone;
 }
 

@@ -1,5 +1,6 @@
-// What MclGetFileInfo reports: exact frame count, real frame rate, the
-// delivered picture size and the sound's sample rate.
+// What MclGetFileInfo reports: the frame count (slots of the video's clock up
+// to its last picture), real frame rate, the delivered picture size and the
+// sound's sample rate.
 #pragma once
 
 #include <string>

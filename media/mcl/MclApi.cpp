@@ -60,7 +60,8 @@ int MclGetFileInfo(const char* path, int /*flags*/, SourceFileInfo* info, int /*
 }
 
 MclReadHandle MclReadOpen(const char* path, int /*flags*/, int /*reserved1*/, int /*reserved2*/) {
-  mcl::ClearError();
+  // The error of the file information before stays when opening succeeds: it
+  // says why the file reads only in part.
   const std::string name = path ? path : "";
   try {
     mcl::ErrorKind kind = mcl::ErrorKind::kNone;
@@ -146,10 +147,10 @@ int MclReadSound(MclReadHandle read, std::int64_t firstSample, std::int32_t coun
   try {
     if (!read->sound) {
       mcl::ErrorKind kind = mcl::ErrorKind::kNone;
-      read->sound = mcl::SoundReader::Open(path, kind);
+      read->sound = mcl::SoundReader::Open(path, read->video->StartSeconds(), kind);
       if (!read->sound) return Fail(kind, path);
     }
-    read->sound->Read(firstSample, count, sound->data);
+    if (!read->sound->Read(firstSample, count, sound->data)) return Fail(mcl::ErrorKind::kSoundUnreadable, path);
     sound->channels = read->sound->Channels();
     sound->bits = read->sound->Bits();
     return 0;

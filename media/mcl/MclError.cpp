@@ -29,6 +29,10 @@ const char* CauseOf(ErrorKind kind) {
       return "Die Datei ist keine Videodatei.";
     case ErrorKind::kNoVideoStream:
       return "Die Datei enthält keine Videospur.";
+    case ErrorKind::kNoPicture:
+      return "Kein Bild der Datei lässt sich lesen.";
+    case ErrorKind::kSoundUnreadable:
+      return "Der Ton lässt sich nicht lesen.";
     case ErrorKind::kCorrupt:
       return "Die Datei ist unvollständig oder beschädigt.";
     case ErrorKind::kNoDecoder:

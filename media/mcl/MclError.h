@@ -19,6 +19,8 @@ enum class ErrorKind {
   kInvalidArgument,
   kFolder,
   kNotAFile,
+  kNoPicture,
+  kSoundUnreadable,
 };
 
 void ClearError();

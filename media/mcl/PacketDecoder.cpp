@@ -17,11 +17,14 @@ DecodeStatus PacketDecoder::Next(AVFrame* frame) {
   int errorsInRow = 0;
   while (errorsInRow < kMaxErrorsInRow) {
     const int result = avcodec_receive_frame(codec_, frame);
-    if (result == 0) return DecodeStatus::kFrame;
+    if (result == 0) {
+      rejected_ = 0;
+      return DecodeStatus::kFrame;
+    }
     if (result == AVERROR_EOF) return DecodeStatus::kEnd;
     if (result != AVERROR(EAGAIN)) {
       // A damaged picture is skipped, as the ffmpeg tool does.
-      sawDamage_ = true;
+      ++rejected_;
       ++errorsInRow;
       continue;
     }
@@ -35,7 +38,6 @@ bool PacketDecoder::FeedOnePacket() {
   for (;;) {
     const int readResult = av_read_frame(format_, packet_.get());
     if (readResult < 0) {
-      if (readResult != AVERROR_EOF) sawDamage_ = true;
       inputDone_ = true;
       avcodec_send_packet(codec_, nullptr);  // drain the pictures still held back
       return true;
@@ -46,11 +48,11 @@ bool PacketDecoder::FeedOnePacket() {
       av_packet_unref(packet_.get());
       continue;
     }
-    if (packet_->flags & AV_PKT_FLAG_CORRUPT) sawDamage_ = true;
     if (waitForKey_) restartPts_ = packet_->pts;
     waitForKey_ = false;
     const int sendResult = avcodec_send_packet(codec_, packet_.get());
     av_packet_unref(packet_.get());
+    if (sendResult < 0) ++rejected_;
     return sendResult >= 0;
   }
 }
@@ -60,6 +62,7 @@ void PacketDecoder::Restart() {
   inputDone_ = false;
   waitForKey_ = codec_->codec_type == AVMEDIA_TYPE_VIDEO;
   restartPts_ = AV_NOPTS_VALUE;
+  rejected_ = 0;
 }
 
 }  // namespace mcl

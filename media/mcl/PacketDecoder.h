@@ -21,8 +21,8 @@ class PacketDecoder {
   void Restart();
   // Presentation time of the key frame that decoding restarted at, if known.
   std::int64_t RestartPts() const { return restartPts_; }
-  // True once a packet came back cut short or the file could not be read to its end.
-  bool SawDamage() const { return sawDamage_; }
+  // Packets or pictures the decoder refused since the last picture it gave.
+  int RejectedSinceLastFrame() const { return rejected_; }
 
  private:
   bool FeedOnePacket();
@@ -33,7 +33,7 @@ class PacketDecoder {
   PacketPtr packet_;
   bool inputDone_ = false;
   bool waitForKey_ = false;
-  bool sawDamage_ = false;
+  int rejected_ = 0;
   std::int64_t restartPts_ = AV_NOPTS_VALUE;
 };
 

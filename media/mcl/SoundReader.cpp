@@ -9,19 +9,25 @@ namespace {
 
 bool IsEightBit(AVSampleFormat format) { return format == AV_SAMPLE_FMT_U8 || format == AV_SAMPLE_FMT_U8P; }
 
+// Times that stray this little from the samples already counted are taken as
+// the count's rounding, not as a gap or an overlap.
+constexpr double kSlackSeconds = 0.002;
+
 }  // namespace
 
-std::unique_ptr<SoundReader> SoundReader::Open(const std::string& path, ErrorKind& kind) {
+std::unique_ptr<SoundReader> SoundReader::Open(const std::string& path, double startSeconds, ErrorKind& kind) {
   MediaSource source;
   kind = OpenMediaSource(path, AVMEDIA_TYPE_AUDIO, source);
   if (kind != ErrorKind::kNone) return nullptr;
-  return std::unique_ptr<SoundReader>(new SoundReader(path, std::move(source)));
+  return std::unique_ptr<SoundReader>(new SoundReader(path, startSeconds, std::move(source)));
 }
 
-SoundReader::SoundReader(std::string path, MediaSource source) : path_(std::move(path)), frame_(av_frame_alloc()) {
+SoundReader::SoundReader(std::string path, double startSeconds, MediaSource source)
+    : path_(std::move(path)), startSeconds_(startSeconds), frame_(av_frame_alloc()) {
   Attach(std::move(source));
   if (!decoder_) {
     ended_ = true;
+    decodedAny_ = true;  // no sound track: nothing to fail
     return;
   }
   channels_ = source_.codec->ch_layout.nb_channels == 1 ? 1 : 2;  // more are mixed down to stereo
@@ -30,27 +36,28 @@ SoundReader::SoundReader(std::string path, MediaSource source) : path_(std::move
   if (!frame_ || rate_ <= 0) ended_ = true;
 }
 
-void SoundReader::Read(std::int64_t first, std::int32_t count, std::vector<std::uint8_t>& out) {
+bool SoundReader::Read(std::int64_t first, std::int32_t count, std::vector<std::uint8_t>& out) {
   out.clear();
-  if (first < 0 || count <= 0 || !decoder_) return;
+  if (first < 0 || count <= 0 || !decoder_) return true;
   if (first < fifoStart_) Reposition(first);
-  const std::size_t frameBytes = static_cast<std::size_t>(channels_) * (Bits() / 8);
-  if (first > fifoStart_) {
-    const auto drop = static_cast<std::size_t>(std::min(first, FifoEnd()) - fifoStart_) * frameBytes;
-    fifo_.erase(fifo_.begin(), fifo_.begin() + static_cast<std::ptrdiff_t>(drop));
-    fifoStart_ += static_cast<std::int64_t>(drop / frameBytes);
-  }
+  if (first > fifoStart_) DropFront(std::min(first, FifoEnd()) - fifoStart_);
   while (FifoEnd() < first + count && DecodeMore(first)) {
   }
-  if (first < fifoStart_ || first >= FifoEnd()) return;
+  if (!decodedAny_ && ended_) return false;
+  if (first < fifoStart_ || first >= FifoEnd()) return true;
   const std::int64_t available = std::min<std::int64_t>(count, FifoEnd() - first);
-  const auto begin = fifo_.begin() + static_cast<std::ptrdiff_t>((first - fifoStart_) * frameBytes);
-  out.assign(begin, begin + static_cast<std::ptrdiff_t>(available * frameBytes));
+  const auto begin =
+      fifo_.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(first - fifoStart_) * FrameBytes());
+  out.assign(begin, begin + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(available) * FrameBytes()));
+  return true;
 }
 
 std::int64_t SoundReader::FifoEnd() const {
-  const std::size_t frameBytes = static_cast<std::size_t>(channels_) * (Bits() / 8);
-  return fifoStart_ + static_cast<std::int64_t>(fifo_.size() / frameBytes);
+  return fifoStart_ + static_cast<std::int64_t>(fifo_.size() / FrameBytes());
+}
+
+std::int64_t SoundReader::PositionOf(std::int64_t ts) const {
+  return std::llround((static_cast<double>(ts) * av_q2d(source_.Stream()->time_base) - startSeconds_) * rate_);
 }
 
 bool SoundReader::DecodeMore(std::int64_t keepFrom) {
@@ -59,20 +66,53 @@ bool SoundReader::DecodeMore(std::int64_t keepFrom) {
     ended_ = true;
     return false;
   }
+  decodedAny_ = true;
   const std::int64_t ts = frame_->best_effort_timestamp;
-  if (firstTs_ == AV_NOPTS_VALUE && fifoStart_ == 0 && fifo_.empty()) firstTs_ = ts;
-  if (afterSeek_) {
-    afterSeek_ = false;
-    const double position = static_cast<double>(ts - firstTs_) * av_q2d(source_.Stream()->time_base) * rate_;
-    fifoStart_ = std::max<std::int64_t>(0, std::llround(position));
-  }
+  if (ts != AV_NOPTS_VALUE) Place(PositionOf(ts), keepFrom);
+  fromStart_ = afterSeek_ = false;
   if (FifoEnd() < keepFrom) {  // skipping ahead: keep only what a read can use
     fifoStart_ = FifoEnd();
     fifo_.clear();
   }
-  return Convert(*frame_);
+  const bool converted = Convert(*frame_);
+  // Sound before the first picture is not part of the movie.
+  if (fifoStart_ < 0) DropFront(std::min(-fifoStart_, FifoEnd() - fifoStart_));
+  return converted;
 }
 
+// Puts the frame starting at position at where it belongs: after a seek
+// exactly there; at the start after silence; later frames after silence
+// for a gap, or over the samples they overlap.
+void SoundReader::Place(std::int64_t at, std::int64_t keepFrom) {
+  const auto slack = static_cast<std::int64_t>(std::ceil(kSlackSeconds * rate_));
+  if (afterSeek_ || (fromStart_ && at < 0)) {
+    fifo_.clear();
+    fifoStart_ = at;
+  } else if (at > FifoEnd() + (fromStart_ ? 0 : slack)) {
+    FillSilenceTo(at, keepFrom);
+  } else if (at < FifoEnd() - slack) {
+    // Overlapping sound: the later frame wins from its start on.
+    const std::int64_t cut = std::max(at, fifoStart_);
+    fifo_.resize(static_cast<std::size_t>(cut - fifoStart_) * FrameBytes());
+    if (at < fifoStart_) fifoStart_ = at;
+  }
+}
+
+void SoundReader::FillSilenceTo(std::int64_t at, std::int64_t keepFrom) {
+  if (FifoEnd() < keepFrom) {
+    fifo_.clear();
+    fifoStart_ = std::min(at, keepFrom);
+  }
+  const std::uint8_t silence = format_ == AV_SAMPLE_FMT_U8 ? 128 : 0;
+  fifo_.resize(fifo_.size() + static_cast<std::size_t>(at - FifoEnd()) * FrameBytes(), silence);
+}
+
+void SoundReader::DropFront(std::int64_t frames) {
+  if (frames <= 0) return;
+  fifo_.erase(fifo_.begin(),
+              fifo_.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(frames) * FrameBytes()));
+  fifoStart_ += frames;
+}
 bool SoundReader::Convert(const AVFrame& frame) {
   if (!ConfigureResampler(frame)) {
     ended_ = true;
@@ -120,11 +160,9 @@ void SoundReader::Reposition(std::int64_t first) {
 }
 
 bool SoundReader::SeekBefore(std::int64_t first) {
-  if (firstTs_ == AV_NOPTS_VALUE) return false;
   // A second early, so that a seek that lands a little late still lands before.
-  const std::int64_t margin = std::max<std::int64_t>(0, first - rate_);
-  const AVRational sampleTime{1, rate_};
-  const std::int64_t target = firstTs_ + av_rescale_q(margin, sampleTime, source_.Stream()->time_base);
+  const double seconds = startSeconds_ + static_cast<double>(std::max<std::int64_t>(0, first - rate_)) / rate_;
+  const auto target = static_cast<std::int64_t>(std::floor(seconds / av_q2d(source_.Stream()->time_base)));
   if (av_seek_frame(source_.format.get(), source_.stream, target, AVSEEK_FLAG_BACKWARD) < 0) return false;
   decoder_->Restart();
   fifo_.clear();
@@ -135,9 +173,9 @@ bool SoundReader::SeekBefore(std::int64_t first) {
 }
 
 void SoundReader::Rewind() {
-  // Opened afresh, the positions are counted exactly from sample 0 again.
   fifo_.clear();
   fifoStart_ = 0;
+  fromStart_ = true;
   afterSeek_ = false;
   MediaSource fresh;
   ended_ = OpenMediaSource(path_, AVMEDIA_TYPE_AUDIO, fresh) != ErrorKind::kNone || !fresh.codec;

@@ -1,19 +1,14 @@
 #include "media/mcl/VideoReader.h"
 
 #include <algorithm>
-#include <cmath>
+
+#include "media/mcl/Clock.h"
 
 namespace mcl {
 namespace {
 
 constexpr int kFarJump = 250;  // frames ahead past which a seek beats decoding on
 constexpr int kSeekAttempts = 4;
-
-AVRational StreamRate(const AVStream* stream) {
-  if (stream->avg_frame_rate.num > 0 && stream->avg_frame_rate.den > 0) return stream->avg_frame_rate;
-  if (stream->r_frame_rate.num > 0 && stream->r_frame_rate.den > 0) return stream->r_frame_rate;
-  return {25, 1};
-}
 
 }  // namespace
 
@@ -22,7 +17,8 @@ std::unique_ptr<VideoReader> VideoReader::Open(const std::string& path, ErrorKin
   kind = OpenMediaSource(path, AVMEDIA_TYPE_VIDEO, source);
   if (kind != ErrorKind::kNone) return nullptr;
   std::unique_ptr<VideoReader> reader(new VideoReader(path, std::move(source)));
-  if (!reader->current_ || !reader->decoder_) kind = ErrorKind::kOutOfMemory;
+  if (!reader->current_ || !reader->ahead_ || !reader->decoder_) kind = ErrorKind::kOutOfMemory;
+  if (kind == ErrorKind::kNone && !reader->Start()) kind = ErrorKind::kNoPicture;
   return kind == ErrorKind::kNone ? std::move(reader) : nullptr;
 }
 
@@ -31,93 +27,111 @@ VideoReader::VideoReader(std::string path, MediaSource source)
       source_(std::move(source)),
       decoder_(std::make_unique<PacketDecoder>(source_.format.get(), source_.codec.get(), source_.stream)),
       current_(av_frame_alloc()),
+      ahead_(av_frame_alloc()),
       rate_(StreamRate(source_.Stream())) {}
 
+double VideoReader::StartSeconds() const {
+  // The stream's start, where the container records it: AVI gives pictures of
+  // streams with B-frames the time of their decoding, a frame late.
+  const AVStream* stream = source_.Stream();
+  const std::int64_t start = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : firstTs_;
+  return static_cast<double>(start) * av_q2d(stream->time_base);
+}
+
+// The first picture sets the clock; a source without one is unreadable.
+bool VideoReader::Start() {
+  if (decoder_->Next(current_.get()) != DecodeStatus::kFrame) return false;
+  const std::int64_t ts = current_->best_effort_timestamp;
+  if (firstTs_ == AV_NOPTS_VALUE) firstTs_ = ts == AV_NOPTS_VALUE ? 0 : ts;
+  currentSlot_ = ts == AV_NOPTS_VALUE ? 0 : SlotOf(ts);
+  haveAhead_ = ended_ = stoppedEarly_ = afterSeek_ = false;
+  NoteKeyFrame(*current_, currentSlot_);
+  return true;
+}
+
 ReadStatus VideoReader::ReadFrame(int index) {
-  if (index < 0 || (endIndex_ >= 0 && index >= endIndex_)) return ReadStatus::kPastEnd;
-  if (currentIndex_ < 0) {
-    const ReadStatus first = DecodeOne();
-    if (first != ReadStatus::kOk) return first;
+  if (index < 0) return ReadStatus::kPastEnd;
+  if (endSlot_ >= 0 && index >= endSlot_) return stoppedEarly_ ? ReadStatus::kError : ReadStatus::kPastEnd;
+  if ((index < currentSlot_ || index - currentSlot_ > JumpLimit()) && !SeekBefore(index) && !Rewind()) {
+    return ReadStatus::kError;
   }
-  if (index < currentIndex_ || index - currentIndex_ > JumpLimit()) {
-    if (!SeekBefore(index) && !Rewind()) return ReadStatus::kError;
+  while (FillAhead() && aheadSlot_ <= index) {
+    std::swap(current_, ahead_);
+    currentSlot_ = aheadSlot_;
+    haveAhead_ = false;
   }
-  while (currentIndex_ < index) {
-    const ReadStatus status = DecodeOne();
-    if (status != ReadStatus::kOk) return status;
-  }
+  if (ended_ && index > currentSlot_) return stoppedEarly_ ? ReadStatus::kError : ReadStatus::kPastEnd;
   return ReadStatus::kOk;
 }
 
-ReadStatus VideoReader::DecodeOne() {
+// Decodes the picture after the current one into ahead_, unless one waits there
+// or the stream has ended.
+bool VideoReader::FillAhead() {
+  if (haveAhead_) return true;
+  if (ended_) return false;
   for (;;) {
-    const DecodeStatus status = decoder_->Next(current_.get());
-    if (status == DecodeStatus::kEnd) {
-      if (!afterSeek_ && currentIndex_ != kNoFrame) endIndex_ = currentIndex_ + 1;
-      currentIndex_ = kNoFrame;
-      return ReadStatus::kPastEnd;
+    const DecodeStatus status = decoder_->Next(ahead_.get());
+    if (status != DecodeStatus::kFrame) {
+      ended_ = true;
+      stoppedEarly_ = status == DecodeStatus::kError || decoder_->RejectedSinceLastFrame() > 0;
+      if (!afterSeek_) endSlot_ = currentSlot_ + 1;
+      return false;
     }
-    if (status == DecodeStatus::kError) {
-      currentIndex_ = kNoFrame;
-      return ReadStatus::kError;
+    const std::int64_t ts = ahead_->best_effort_timestamp;
+    if (afterSeek_) {
+      const std::int64_t restart = decoder_->RestartPts();
+      // A leading picture of an open GOP: its references are gone.
+      if (ts == AV_NOPTS_VALUE || (restart != AV_NOPTS_VALUE && ts < restart)) continue;
+      afterSeek_ = false;
     }
-    const int index = IndexOfCurrent(current_->best_effort_timestamp);
-    if (index < 0) continue;  // a leading picture of an open GOP: its references are gone
-    NoteKeyFrame(index);
-    currentIndex_ = index;
-    return ReadStatus::kOk;
+    // Times going backwards or missing count as the next slot's picture at most.
+    aheadSlot_ = ts == AV_NOPTS_VALUE ? currentSlot_ + 1 : std::max(currentSlot_, SlotOf(ts));
+    haveAhead_ = true;
+    NoteKeyFrame(*ahead_, aheadSlot_);
+    return true;
   }
 }
 
-int VideoReader::IndexOfCurrent(std::int64_t ts) {
-  if (currentIndex_ < 0) {
-    firstTs_ = ts;
-    return 0;
-  }
-  if (!afterSeek_) return currentIndex_ + 1;
-  const std::int64_t restart = decoder_->RestartPts();
-  if (ts == AV_NOPTS_VALUE || (restart != AV_NOPTS_VALUE && ts < restart)) return -1;
-  afterSeek_ = false;
-  const double frames = static_cast<double>(ts - firstTs_) * av_q2d(source_.Stream()->time_base) * av_q2d(rate_);
-  return std::max(0, static_cast<int>(std::lround(frames)));
+int VideoReader::SlotOf(std::int64_t ts) const {
+  return SlotOfTime(static_cast<double>(ts - firstTs_) * av_q2d(source_.Stream()->time_base) * av_q2d(rate_));
 }
 
 bool VideoReader::SeekBefore(int index) {
-  if (firstTs_ == AV_NOPTS_VALUE) return false;
   int back = 3;  // key frames are filed by decoding time, which runs a few frames ahead
   for (int attempt = 0; attempt < kSeekAttempts; ++attempt) {
     const std::int64_t target = TimestampOf(std::max(0, index - back));
     if (av_seek_frame(source_.format.get(), source_.stream, target, AVSEEK_FLAG_BACKWARD) < 0) return false;
     decoder_->Restart();
     afterSeek_ = true;
-    lastKeyIndex_ = -1;
-    endIndex_ = -1;
-    currentIndex_ = kNoFrame - 1;  // not "before the first frame": the index comes from the timestamp
-    if (DecodeOne() == ReadStatus::kOk && currentIndex_ <= index) return true;
+    haveAhead_ = ended_ = stoppedEarly_ = false;
+    lastKeySlot_ = -1;
+    currentSlot_ = -1;
+    if (FillAhead() && aheadSlot_ <= index) {
+      std::swap(current_, ahead_);
+      currentSlot_ = aheadSlot_;
+      haveAhead_ = false;
+      return true;
+    }
     back = std::max(2 * back, std::max(gop_, 12) + 1);
   }
-  afterSeek_ = false;
   return false;
 }
 
 bool VideoReader::Rewind() {
   MediaSource fresh;
   if (OpenMediaSource(path_, AVMEDIA_TYPE_VIDEO, fresh) != ErrorKind::kNone) return false;
-  auto decoder = std::make_unique<PacketDecoder>(fresh.format.get(), fresh.codec.get(), fresh.stream);
-  decoder_ = std::move(decoder);
+  decoder_ = std::make_unique<PacketDecoder>(fresh.format.get(), fresh.codec.get(), fresh.stream);
   source_ = std::move(fresh);
-  currentIndex_ = -1;
-  lastKeyIndex_ = -1;
-  afterSeek_ = false;
-  return DecodeOne() == ReadStatus::kOk;
+  lastKeySlot_ = -1;
+  return Start();
 }
 
 int VideoReader::JumpLimit() const { return gop_ > 0 ? std::clamp(2 * gop_, 16, kFarJump) : kFarJump; }
 
-void VideoReader::NoteKeyFrame(int index) {
-  if (current_->pict_type != AV_PICTURE_TYPE_I) return;
-  if (lastKeyIndex_ >= 0 && index > lastKeyIndex_) gop_ = std::max(gop_, index - lastKeyIndex_);
-  lastKeyIndex_ = index;
+void VideoReader::NoteKeyFrame(const AVFrame& picture, int slot) {
+  if (picture.pict_type != AV_PICTURE_TYPE_I) return;
+  if (lastKeySlot_ >= 0 && slot > lastKeySlot_) gop_ = std::max(gop_, slot - lastKeySlot_);
+  lastKeySlot_ = slot;
 }
 
 std::int64_t VideoReader::TimestampOf(int index) const {

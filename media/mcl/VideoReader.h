@@ -1,8 +1,10 @@
-// Frames of the video stream by index in display order. Forward reads decode
-// on; backward and far jumps seek to a key frame before the target.
+// Frames of the video stream by index on the stream's own clock: frame i is
+// the picture on screen at t0 + i / r, where t0 is the first picture's time
+// and r the reported frame rate. A slot without a picture of its own (an
+// empty AVI chunk, a repeated time, a rejected picture) shows the one before.
+// Forward reads decode on; backward and far jumps seek to a key frame.
 #pragma once
 
-#include <climits>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -16,35 +18,45 @@ enum class ReadStatus { kOk, kPastEnd, kError };
 
 class VideoReader {
  public:
-  // Null with the cause in kind when the file cannot be opened.
+  // Null with the cause in kind when the file cannot be opened or no picture
+  // of it can be decoded.
   static std::unique_ptr<VideoReader> Open(const std::string& path, ErrorKind& kind);
 
+  // kError: pictures stop before the end of the stream because they cannot
+  // be decoded.
   ReadStatus ReadFrame(int index);
   const AVFrame* Current() const { return current_.get(); }
   const std::string& Path() const { return path_; }
+  // When frame 0 is shown, seconds on the file's clock.
+  double StartSeconds() const;
 
  private:
-  static constexpr int kNoFrame = INT_MAX;  // forces the next read to reposition
-
   VideoReader(std::string path, MediaSource source);
-  ReadStatus DecodeOne();
-  int IndexOfCurrent(std::int64_t ts);
+  bool Start();
+  bool FillAhead();
+  int SlotOf(std::int64_t ts) const;
+  bool Reposition(int index);
   bool SeekBefore(int index);
   bool Rewind();
   int JumpLimit() const;
-  void NoteKeyFrame(int index);
+  void NoteKeyFrame(const AVFrame& picture, int slot);
   std::int64_t TimestampOf(int index) const;
 
   std::string path_;
   MediaSource source_;
   std::unique_ptr<PacketDecoder> decoder_;
   FramePtr current_;
+  FramePtr ahead_;  // the next picture, decoded but not yet due
   AVRational rate_;
-  int currentIndex_ = -1;
-  int endIndex_ = -1;  // frame count once the end was reached
-  bool afterSeek_ = false;
   std::int64_t firstTs_ = AV_NOPTS_VALUE;
-  int lastKeyIndex_ = -1;
+  int currentSlot_ = -1;
+  int aheadSlot_ = -1;
+  bool haveAhead_ = false;
+  bool ended_ = false;         // nothing after current_
+  bool stoppedEarly_ = false;  // ended on pictures the decoder rejected
+  bool afterSeek_ = false;
+  int endSlot_ = -1;  // frame count once the end was reached without a seek before
+  int lastKeySlot_ = -1;
   int gop_ = 0;
 };
 

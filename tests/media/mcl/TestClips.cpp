@@ -58,6 +58,12 @@ const std::map<std::string, Args>& Recipes() {
                         Lavfi("aevalsrc=exprs='0.25*gte(n,4410)|0.25*gte(n,4410)|0.25*gte(n,4410)|0.25*gte(n,4410)|"
                               "0.25*gte(n,4410)|0.25*gte(n,4410)':c=5.1:s=44100:d=1"),
                         {"-c:a", "pcm_s16le"}})},
+      // Frames 20 to 40 dropped: the AVI keeps no chunk for them.
+      {"dropped.avi",
+       Join({Gray("25", "4"),
+             {"-vf", "select='not(between(n,20,40))'", "-fps_mode", "passthrough", "-c:v", "mpeg4", "-q:v", "2"}})},
+      {"mp2.avi",
+       Join({Gray("25", "4"), Lavfi("sine=f=440:r=44100:d=4"), {"-c:v", "mpeg4", "-q:v", "2", "-c:a", "mp2"}})},
       {"sound.wav", Join({StepStereo("1"), {"-c:a", "pcm_s16le"}})},
   };
   return recipes;
