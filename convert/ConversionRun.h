@@ -63,13 +63,14 @@ struct ConversionRun {
   std::int32_t bits16 = 0;
   std::int32_t stereo = 0;
   std::int32_t outputBytesPerSampleFrame = 1;
-  std::int32_t sourceSamplesPerFrame = 0;
   std::int64_t samplesWritten = 0;
   std::int64_t soundReadPosition = 0;
 
   std::int32_t framesEmitted = 0;
   bool limitReached = false;  // the movie is as long as the format allows
   bool incomplete = false;    // pictures or sound were lost; the reason was shown
+  bool soundLost = false;     // the sound cannot be decoded: silent blocks from then on
+  std::string shownError;     // the decoding library\'s text already shown
 };
 
 // Adds a turn's sound block or frame end to the movie, after the pending picture.

@@ -19,11 +19,19 @@ std::string FrameLine(std::int32_t frame, std::int32_t total) {
 }
 
 // A source without a usable picture or frame rate would walk forever or
-// store nothing; it is treated like one that cannot be opened.
-bool SourceReadable(const ConversionRun& run, int infoResult) {
+// store nothing; it is treated like one that cannot be opened. A damaged one
+// that opens converts as far as it can be read.
+bool SourceReadable(const ConversionRun& run) {
   const SourceFileInfo& info = run.fileInfo;
-  return infoResult == 0 && run.readHandle && info.frameRate > 0 && std::isfinite(info.frameRate) && info.width > 0 &&
-         info.height > 0;
+  return run.readHandle && info.frameRate > 0 && std::isfinite(info.frameRate) && info.width > 0 && info.height > 0;
+}
+
+// The library's own line on the damage, once; the movie will be incomplete.
+void ReportDamage(ConversionRun& run) {
+  const char* text = run.decoder.MclGetErrorStr();
+  run.shownError = text != nullptr && *text != '\0' ? text : "Die Datei ist unvollständig oder beschädigt.";
+  run.window.ShowStatusLine(run.shownError);
+  run.incomplete = true;
 }
 
 void ReportUnreadable(const ConversionRun& run) {
@@ -41,14 +49,14 @@ bool SetUp(ConversionRun& run) {
   const int infoResult = run.decoder.MclGetFileInfo(sourcePath.c_str(), 0, &run.fileInfo, 0, 0);
   run.frameTotal = run.fileInfo.frameCount;
   run.readHandle = {run.decoder.MclReadOpen(sourcePath.c_str(), 0, 0, 0), run.decoder.MclReadClose};
-  if (!SourceReadable(run, infoResult)) return false;
+  if (!SourceReadable(run)) return false;
+  if (infoResult != 0) ReportDamage(run);
   run.fps = run.settings.framesPerSecond;
   ChooseSoundFormat(run);
   if (run.settings.convertAudio) run.movie.Add(MakeSoundStreamHead(run));
   run.window.ShowStatusLine("Starte Konvertierung...");
   run.soundHandle = {run.decoder.MclSndCreate(), run.decoder.MclSndFree};
   run.imageHandle = {run.decoder.MclImgCreate(), run.decoder.MclImgFree};
-  run.sourceSamplesPerFrame = TruncateToInt32(run.fileInfo.audioSampleRate / run.fps);
   return true;
 }
 
@@ -96,9 +104,11 @@ ConversionOutcome Finish(ConversionRun& run) {
   run.pictures.Finish();
   run.soundHandle.reset();
   run.imageHandle.reset();
-  if (run.decoder.MclGetError() != 0) {
-    const char* text = run.decoder.MclGetErrorStr();
-    run.window.ShowStatusLine(text != nullptr ? text : "");
+  // Pictures that stopped before the end: the library says why, the frame line where.
+  const char* error = run.decoder.MclGetError() != 0 ? run.decoder.MclGetErrorStr() : nullptr;
+  if (error != nullptr && run.shownError != error) {
+    run.window.ShowStatusLine(error);
+    run.incomplete = true;
   }
   run.window.ShowStatusLine(FrameLine(run.frameIndex, run.frameTotal));
   run.window.ShowStatusLine("Konvertiertung beendet.");

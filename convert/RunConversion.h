@@ -18,4 +18,4 @@ ConversionOutcome RunConversion(ConversionSettings& settings, ConversionWindow& 
 
 // The same over the given decoding functions.
 ConversionOutcome RunConversion(ConversionSettings& settings, ConversionWindow& window, const PictavoApi& imaging,
-                   const DecoderFunctions& decoder);
+                                const DecoderFunctions& decoder);

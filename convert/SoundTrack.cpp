@@ -1,5 +1,6 @@
 #include "convert/SoundTrack.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -98,13 +99,31 @@ void ConvertSamples(const SourceSamples& source, OutputFormat format, std::int64
   }
 }
 
+// Sound that cannot be decoded leaves the movie silent; the walk goes on.
+void ReportSoundLost(ConversionRun& run) {
+  run.window.ShowStatusLine("Der Ton der Datei " + run.settings.sourcePath +
+                            " kann nicht gelesen werden; der Film bleibt stumm.");
+  const char* text = run.decoder.MclGetErrorStr();
+  if (text != nullptr) run.shownError = text;
+  run.soundLost = true;
+  run.incomplete = true;
+  run.soundResult = 0;
+}
+
 void ConvertSoundBlock(ConversionRun& run) {
   const DecoderFunctions& mcl = run.decoder;
-  run.soundResult =
-      mcl.MclReadSound(run.readHandle.get(), run.soundReadPosition, run.sourceSamplesPerFrame, run.soundHandle.get());
+  // Read by the running exact count, as the output is, so no source rate drifts.
+  const double exactEnd =
+      std::trunc(static_cast<double>(run.soundFrameNumber) * run.fileInfo.audioSampleRate / run.fps);
+  const std::int64_t readEnd = exactEnd > 0 && exactEnd < 1e15 ? static_cast<std::int64_t>(exactEnd) : 0;
+  const auto readCount = static_cast<std::int32_t>(std::max<std::int64_t>(0, readEnd - run.soundReadPosition));
   std::int32_t unused = 0, channels = 0, bits = 0, byteCount = 0;
   const unsigned char* data = nullptr;
-  mcl.MclSndGetInfo(run.soundHandle.get(), &unused, &channels, &bits, &byteCount, &data);
+  if (!run.soundLost) {
+    run.soundResult = mcl.MclReadSound(run.readHandle.get(), run.soundReadPosition, readCount, run.soundHandle.get());
+    if (run.soundResult != 0) ReportSoundLost(run);
+  }
+  if (!run.soundLost) mcl.MclSndGetInfo(run.soundHandle.get(), &unused, &channels, &bits, &byteCount, &data);
 
   const std::int64_t product = static_cast<std::int64_t>(run.soundFrameNumber) * run.sampleRate;
   const double quotient = std::trunc(static_cast<double>(product) / run.fps - static_cast<double>(run.samplesWritten));
@@ -123,5 +142,5 @@ void ConvertSoundBlock(ConversionRun& run) {
 
   run.samplesWritten += n;
   run.soundFrameNumber += 1;
-  run.soundReadPosition += run.sourceSamplesPerFrame;
+  run.soundReadPosition += readCount;
 }

@@ -121,8 +121,8 @@ TEST_F(SoundRuns, BlocksFollowTheRunningTotal) {
   EXPECT_EQ(BlockSizes(movie), (std::vector<std::size_t>{3666, 3667, 3667, 3666, 3667, 3667}));
   // compression 0, rate 01, 8-bit, mono; 3666 = 0x0E52
   EXPECT_EQ(TagsWithCode(movie, tags::kSoundStreamHead2)[0]->body, (std::vector<std::uint8_t>{0x01, 0x04, 0x52, 0x0E}));
-  // 11000 / 3 = 3666 source samples a read, from the running position
-  EXPECT_EQ(Fake().soundReads[2], std::make_pair(std::int64_t{7332}, std::int32_t{3666}));
+  // Reads follow the running exact count too: 11000 * 2 / 3 = 7333 up to the third
+  EXPECT_EQ(Fake().soundReads[2], std::make_pair(std::int64_t{7333}, std::int32_t{3667}));
 }
 
 TEST_F(SoundRuns, HeadAnnouncesTheChosenFormat) {

@@ -70,15 +70,16 @@ std::vector<double> LeftChannel(const SwfMovie& movie, const StreamFormat& forma
   return samples;
 }
 
-// A beep starts where the level jumps after at least a tenth of a second of quiet.
+// A beep starts at a loud sample a tenth of a second or more after the last one.
 std::vector<std::int64_t> BeepStarts(const std::vector<double>& samples, int rate) {
   std::vector<std::int64_t> starts;
   const std::int64_t quietNeeded = rate / 10;
-  std::int64_t quiet = quietNeeded;
+  std::int64_t lastLoud = -quietNeeded;
   for (std::size_t i = 0; i < samples.size(); ++i) {
-    const double level = std::fabs(samples[i]);
-    if (level > 0.25 && quiet >= quietNeeded) starts.push_back(static_cast<std::int64_t>(i));
-    quiet = level < 0.05 ? quiet + 1 : 0;
+    if (std::fabs(samples[i]) <= 0.25) continue;
+    const auto at = static_cast<std::int64_t>(i);
+    if (at - lastLoud >= quietNeeded) starts.push_back(at);
+    lastLoud = at;
   }
   return starts;
 }

@@ -1,0 +1,159 @@
+// Pictures and sound on one clock: clips that flash white and beep at the
+// same instants, in the containers and with the faults people's files have,
+// converted by the real program; in each movie every flash and its beep
+// meet within one movie frame.
+#include <cmath>
+#include <iostream>
+#include <ostream>
+
+#include "CliFixture.h"
+#include "tests/support/ClipMaker.h"
+#include "tests/support/FlashBeep.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+enum class Damage { kNone, kCut, kSpoiledSound };
+
+struct SyncCase {
+  const char* name;
+  const char* file;
+  FlashBeepClip clip;
+  std::vector<std::string> encoding;
+  Damage damage;
+  int fps;
+  int exitCode;
+  const char* line;     // on stderr; "%s" stands for the source's path
+  double movieSeconds;  // negative: as long as ffprobe can read
+  std::size_t flashes;  // found in the movie; each with its beep unless the sound is spoilt
+};
+
+void PrintTo(const SyncCase& c, std::ostream* os) { *os << c.name; }
+
+const std::vector<std::string> kAvi = {"-c:v", "mpeg4", "-q:v", "3", "-c:a", "pcm_s16le"};
+const char* const kDamaged = "Die Datei ist unvollständig oder beschädigt.";
+const char* const kSoundLost = "Der Ton der Datei %s kann nicht gelesen werden; der Film bleibt stumm.";
+
+const SyncCase kCases[] = {
+    {"PlainAvi", "plain.avi", {}, kAvi, Damage::kNone, 25, 0, "", 4, 3},
+    // Frames 20 to 40 dropped, as capture programs store them: empty chunks.
+    {"AviWithDroppedFrames",
+     "dropped.avi",
+     {},
+     {"-vf", "select='not(between(n,20,40))'", "-fps_mode", "passthrough", "-c:v", "mpeg4", "-c:a", "pcm_s16le"},
+     Damage::kNone,
+     25,
+     0,
+     "",
+     4,
+     2},
+    {"VobWithSoundLeading",
+     "lead.vob",
+     {.sampleRate = 48000, .soundLead = 0.5},
+     {"-fps_mode", "passthrough", "-c:v", "mpeg2video", "-c:a", "ac3", "-f", "dvd"},
+     Damage::kNone,
+     25,
+     0,
+     "",
+     4,
+     3},
+    {"MpegWithPictureLeading",
+     "late.mpg",
+     {.sampleRate = 44100, .soundLead = -0.4},
+     {"-c:v", "mpeg1video", "-c:a", "mp2", "-f", "mpeg"},
+     Damage::kNone,
+     25,
+     0,
+     "",
+     4,
+     3},
+    {"TruncatedAvi", "cut.avi", {}, kAvi, Damage::kCut, 25, 3, kDamaged, -1, 2},
+    {"NtscMpeg",
+     "ntsc.mpg",
+     {.rate = "30000/1001", .flashEvery = 30, .sampleRate = 44100},
+     {"-c:v", "mpeg1video", "-c:a", "mp2", "-f", "mpeg"},
+     Damage::kNone,
+     30,
+     0,
+     "",
+     4,
+     3},
+    {"UndecodableSound",
+     "spoilt.avi",
+     {},
+     {"-c:v", "mpeg4", "-c:a", "mp2"},
+     Damage::kSpoiledSound,
+     25,
+     3,
+     kSoundLost,
+     4,
+     3},
+    // 25 pictures a second for two seconds, then 50.
+    {"VariableFrameRate",
+     "vfr.mkv",
+     {.rate = "50", .flashEvery = 50, .flashLength = 6},
+     {"-vf", "select='gte(t,2)+not(mod(n,2))'", "-fps_mode", "vfr", "-c:v", "mpeg4", "-c:a", "pcm_s16le"},
+     Damage::kNone,
+     25,
+     0,
+     "",
+     4,
+     3},
+    // An 8 kHz sound read at 120 movie frames a second drifts unless counted exactly.
+    {"LateBeepAt120Fps",
+     "late.avi",
+     {.rate = "5", .flashEvery = 125, .flashLength = 1, .seconds = 30, .sampleRate = 8000},
+     kAvi,
+     Damage::kNone,
+     120,
+     0,
+     "",
+     30,
+     1},
+};
+
+std::string WithPath(std::string line, const std::string& path) {
+  const auto at = line.find("%s");
+  return at == std::string::npos ? line : line.replace(at, 2, path);
+}
+
+class PicturesAndSoundInStep : public CliFixture, public testing::WithParamInterface<SyncCase> {};
+
+TEST_P(PicturesAndSoundInStep, EveryFlashMeetsItsBeepWithinOneMovieFrame) {
+  const SyncCase& c = GetParam();
+  std::vector<std::string> args = FlashBeepInputs(c.clip);
+  args.insert(args.end(), c.encoding.begin(), c.encoding.end());
+  const fs::path source = Dir() / c.file;
+  fs::copy_file(CachedClip(c.file, args), source);
+  if (c.damage == Damage::kCut) CutFile(source, 0.62);
+  if (c.damage == Damage::kSpoiledSound) SpoilPackets(source, "a:0");
+
+  const ProgramResult run = RunCli({"--fps", std::to_string(c.fps), "--16bit", "-o", "film.swf", source.string()});
+  ASSERT_EQ(run.exitCode, c.exitCode) << run.out << run.err;
+  if (*c.line) {
+    const std::string line = WithPath(c.line, source.string());
+    const std::string said = run.out + run.err;
+    const auto first = said.find(line);
+    EXPECT_NE(first, std::string::npos) << said;
+    EXPECT_EQ(said.find(line, first + 1), std::string::npos) << "shown once: " << said;
+  }
+  const SwfMovie movie = ReadCheckedMovie(Dir() / "film.swf");
+  const MovieSync sync = FindFlashesAndBeeps(movie);
+  const double seconds = c.movieSeconds >= 0 ? c.movieSeconds : FfprobeFrameCount(source) / 25.0;
+  EXPECT_NEAR(sync.frames, seconds * c.fps, 1.0);
+  EXPECT_EQ(sync.flashFrames.size(), c.flashes);
+  if (c.damage == Damage::kSpoiledSound) {
+    EXPECT_TRUE(sync.beepStarts.empty()) << "the movie stays silent";
+    return;
+  }
+  for (double offset : FlashToBeepOffsets(sync)) {
+    EXPECT_LE(std::fabs(offset), 1.0 / c.fps) << "beep " << offset * 1000 << " ms from its flash";
+    std::cout << "[ sync     ] " << c.name << ": beep " << offset * 1000 << " ms from its flash\n";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(FlashAndBeep, PicturesAndSoundInStep, testing::ValuesIn(kCases),
+                         [](const testing::TestParamInfo<SyncCase>& info) { return std::string(info.param.name); });
+
+}  // namespace
