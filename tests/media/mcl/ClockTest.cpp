@@ -71,7 +71,9 @@ TEST_P(SpoiltStream, FailsWhereTheDecodableDataEnds) {
   while (frames < 100 && MclReadImage(reader, frames, image) == 0) ++frames;
   EXPECT_EQ(frames, s.framesRead);
   // Pictures that stop early are an error, not the end.
-  if (frames < 100) EXPECT_NE(MclGetError(), 0);
+  if (frames < 100) {
+    EXPECT_NE(MclGetError(), 0);
+  }
   const bool soundSpoilt = std::string(s.stream) == "a:0";
   EXPECT_EQ(MclReadSound(reader, 0, 4410, sound) != 0, soundSpoilt);
   MclSndFree(sound);
