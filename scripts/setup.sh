@@ -15,7 +15,7 @@ done
 packages=(
   build-essential cmake pkg-config libgtest-dev file help2man
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
-  libturbojpeg0-dev ffmpeg time
+  libjpeg62-turbo-dev libturbojpeg0-dev ffmpeg time
   qt6-base-dev fonts-dejavu-core fonts-liberation
 )
 if [ $with_tests -eq 1 ]; then

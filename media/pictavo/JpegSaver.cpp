@@ -1,33 +1,107 @@
 #include "media/pictavo/JpegSaver.h"
 
-#include <turbojpeg.h>
+// clang-format off
+#include <cstdio>  // jpeglib.h needs FILE and size_t first
+#include <jpeglib.h>
+// clang-format on
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <limits>
-#include <memory>
+#include <stdexcept>
+#include <vector>
 
 namespace {
 
-struct TjHandleDeleter {
-  void operator()(void* handle) const { tjDestroy(handle); }
+// libjpeg reports fatal errors through error_exit, which must not return.
+// It throws instead; the throw never leaves this file.
+struct JpegError : std::runtime_error {
+  using std::runtime_error::runtime_error;
 };
-struct TjBufferDeleter {
-  void operator()(unsigned char* buffer) const { tjFree(buffer); }
-};
-using TjHandle = std::unique_ptr<void, TjHandleDeleter>;
-using TjBuffer = std::unique_ptr<unsigned char, TjBufferDeleter>;
 
-// One compressor and one output buffer per thread, kept from picture to
-// picture: making them anew each time cost page faults and allocator work
-// for every picture of a conversion.
-struct Compressor {
-  TjHandle handle;
-  TjBuffer buffer;
-  unsigned long capacity = 0;
+[[noreturn]] void ThrowJpegError(j_common_ptr common) {
+  char text[JMSG_LENGTH_MAX];
+  (*common->err->format_message)(common, text);
+  throw JpegError(text);
+}
+
+void IgnoreWarning(j_common_ptr) {}
+
+// Collects the encoder's output in memory, growing as it fills.
+struct VectorDestination {
+  jpeg_destination_mgr manager{};
+  std::vector<JOCTET> bytes;
+  std::size_t used = 0;  // bytes before the free space libjpeg was handed
+
+  void Hand(std::size_t from) {
+    used = from;
+    manager.next_output_byte = bytes.data() + from;
+    manager.free_in_buffer = bytes.size() - from;
+  }
+  static VectorDestination& Of(j_compress_ptr cinfo) { return *reinterpret_cast<VectorDestination*>(cinfo->dest); }
+  static void Init(j_compress_ptr cinfo) { Of(cinfo).Hand(0); }
+  // Called with the whole buffer full.
+  static boolean Grow(j_compress_ptr cinfo) {
+    VectorDestination& self = Of(cinfo);
+    const std::size_t full = self.bytes.size();
+    self.bytes.resize(full * 2);
+    self.Hand(full);
+    return TRUE;
+  }
+  static void Term(j_compress_ptr cinfo) {
+    VectorDestination& self = Of(cinfo);
+    self.bytes.resize(self.bytes.size() - self.manager.free_in_buffer);
+  }
 };
-thread_local Compressor compressor;
+static_assert(offsetof(VectorDestination, manager) == 0);
+
+// One compression: the libjpeg object is destroyed however the work ends.
+class Compressor {
+ public:
+  explicit Compressor(std::size_t expectedBytes) {
+    cinfo_.err = jpeg_std_error(&errors_);
+    errors_.error_exit = ThrowJpegError;
+    errors_.output_message = IgnoreWarning;
+    jpeg_create_compress(&cinfo_);
+    destination_.bytes.resize(std::max<std::size_t>(expectedBytes, 4096));
+    destination_.manager.init_destination = VectorDestination::Init;
+    destination_.manager.empty_output_buffer = VectorDestination::Grow;
+    destination_.manager.term_destination = VectorDestination::Term;
+    cinfo_.dest = &destination_.manager;
+  }
+  ~Compressor() { jpeg_destroy_compress(&cinfo_); }
+  Compressor(const Compressor&) = delete;
+  Compressor& operator=(const Compressor&) = delete;
+
+  // Baseline JPEG with Huffman tables made for this picture (a second pass
+  // over the coefficients, a few percent smaller than the standard tables).
+  const std::vector<JOCTET>& Encode(const DibRecord& dib, int quality) {
+    const int width = dib.info->width;
+    const int height = dib.info->height;
+    cinfo_.image_width = static_cast<JDIMENSION>(width);
+    cinfo_.image_height = static_cast<JDIMENSION>(height);
+    cinfo_.input_components = 3;
+    cinfo_.in_color_space = JCS_EXT_BGR;
+    jpeg_set_defaults(&cinfo_);  // YCbCr, colour at half resolution both ways
+    jpeg_set_quality(&cinfo_, quality, TRUE);
+    cinfo_.optimize_coding = TRUE;
+    cinfo_.dct_method = JDCT_ISLOW;
+    jpeg_start_compress(&cinfo_, TRUE);
+    while (cinfo_.next_scanline < cinfo_.image_height) {
+      // Stored rows are bottom-up; the JPEG starts with the top row.
+      JSAMPROW row =
+          dib.rows + static_cast<std::ptrdiff_t>(height - 1 - static_cast<int>(cinfo_.next_scanline)) * dib.rowLength;
+      jpeg_write_scanlines(&cinfo_, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo_);
+    return destination_.bytes;
+  }
+
+ private:
+  jpeg_error_mgr errors_{};
+  jpeg_compress_struct cinfo_{};
+  VectorDestination destination_;
+};
 
 bool IsValidPicture(const DibRecord& dib) {
   if (dib.info == nullptr || dib.rows == nullptr) return false;
@@ -36,11 +110,13 @@ bool IsValidPicture(const DibRecord& dib) {
          static_cast<long long>(dib.rowLength) >= 3LL * info.width;
 }
 
-bool WriteFile(const char* path, const unsigned char* data, unsigned long size) {
+bool WriteFile(const char* path, const std::vector<JOCTET>& bytes) {
   {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out) return false;
-    if (out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size)) && out.flush()) return true;
+    if (out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size())) &&
+        out.flush())
+      return true;
   }
   std::error_code ignored;  // a cut-off JPEG is worse than none
   std::filesystem::remove(path, ignored);
@@ -51,23 +127,11 @@ bool WriteFile(const char* path, const unsigned char* data, unsigned long size) 
 
 bool SaveDibAsJpeg(const DibRecord& dib, const char* path, int quality) {
   if (path == nullptr || !IsValidPicture(dib)) return false;
-  Compressor& c = compressor;
-  if (!c.handle) c.handle.reset(tjInitCompress());
-  if (!c.handle) return false;
-  // Video sources already carry colour at half resolution both ways, so 4:2:0
-  // loses next to nothing and keeps the movie's pictures small.
-  const unsigned long needed = tjBufSize(dib.info->width, dib.info->height, TJSAMP_420);
-  if (needed == static_cast<unsigned long>(-1) || needed > std::numeric_limits<int>::max()) return false;
-  if (c.capacity < needed) {
-    c.buffer.reset(tjAlloc(static_cast<int>(needed)));
-    c.capacity = c.buffer ? needed : 0;
-    if (!c.buffer) return false;
+  try {
+    // A tenth of the raw size is a generous first guess at middle qualities.
+    Compressor compressor(dib.imageBytes / 10);
+    return WriteFile(path, compressor.Encode(dib, std::clamp(quality, 1, 100)));
+  } catch (const JpegError&) {
+    return false;
   }
-  unsigned char* jpeg = c.buffer.get();
-  unsigned long jpegSize = c.capacity;
-  const int result =
-      tjCompress2(c.handle.get(), dib.rows, dib.info->width, dib.rowLength, dib.info->height, TJPF_BGR, &jpeg,
-                  &jpegSize, TJSAMP_420, std::clamp(quality, 1, 100), TJFLAG_BOTTOMUP | TJFLAG_NOREALLOC);
-  if (result != 0) return false;
-  return WriteFile(path, jpeg, jpegSize);
 }

@@ -1,5 +1,7 @@
 #include <turbojpeg.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <set>
 
 #include "PictavoTestSupport.h"
@@ -78,6 +80,44 @@ TEST_F(SaveDib, WritesWholeBaselineJpegWithHalvedChroma) {
   EXPECT_FALSE(markers.count(0xC2)) << "progressive frame header found";
   EXPECT_TRUE(markers.count(0xDA)) << "no scan";
   EXPECT_EQ(DecodeJpeg(jpeg).subsampling, TJSAMP_420);
+}
+
+// The same picture through TurboJPEG's standard Huffman tables and the same
+// accurate DCT.
+std::vector<unsigned char> StandardTableJpeg(const ModuleDib& picture, int quality) {
+  std::unique_ptr<void, int (*)(tjhandle)> encoder(tjInitCompress(), tjDestroy);
+  unsigned char* jpeg = nullptr;
+  unsigned long size = 0;
+  const DibRecord& dib = picture.Record();
+  EXPECT_EQ(tjCompress2(encoder.get(), dib.rows, picture.Width(), dib.rowLength, picture.Height(), TJPF_BGR, &jpeg,
+                        &size, TJSAMP_420, quality, TJFLAG_BOTTOMUP | TJFLAG_ACCURATEDCT),
+            0);
+  std::vector<unsigned char> bytes(jpeg, jpeg + size);
+  tjFree(jpeg);
+  return bytes;
+}
+
+TEST_F(SaveDib, HuffmanTablesMadeForThePictureShrinkItWithoutChangingPixels) {
+  struct Case {
+    int width, height, quality;
+    std::function<Rgb(int, int)> colours;
+  };
+  const Case cases[] = {{320, 240, 75, TestCard}, {320, 240, 50, Smooth(320, 240)}, {33, 17, 90, TestCard}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " at " << c.quality);
+    ModuleDib picture(Api(), c.width, c.height);
+    picture.Fill(c.colours);
+    const std::vector<unsigned char> ours = SaveAt(Api(), picture, c.quality, TempFile("opt.jpg"));
+    const std::vector<unsigned char> standard = StandardTableJpeg(picture, c.quality);
+    EXPECT_LT(ours.size(), standard.size());
+    EXPECT_TRUE(HeaderMarkers(ours).count(0xC0)) << "baseline frame header expected";
+    const DecodedPicture a = DecodeJpeg(ours);
+    const DecodedPicture b = DecodeJpeg(standard);
+    ASSERT_EQ(a.rgb.size(), b.rgb.size());
+    int largest = 0;
+    for (std::size_t i = 0; i < a.rgb.size(); ++i) largest = std::max(largest, std::abs(a.rgb[i] - b.rgb[i]));
+    EXPECT_LE(largest, 1) << "the coefficients should be the standard encoder's";
+  }
 }
 
 TEST_F(SaveDib, LowerQualityGivesSmallerFile) {
