@@ -37,6 +37,10 @@ std::string ApplyFps(std::string_view value, ConversionSettings& settings) {
   return error;
 }
 
+std::string ApplyTolerance(std::string_view value, ConversionSettings& settings) {
+  return ApplyRangedNumber("--tolerance", value, 0, 255, settings.tolerance);
+}
+
 std::string ApplyRate(std::string_view value, ConversionSettings& settings) {
   static constexpr std::array<int, 4> kRates = {5500, 11000, 22000, 44000};
   std::optional<int> rate = ParseWholeNumber(value);
@@ -70,13 +74,14 @@ using ValueSetter = std::function<std::string(std::string_view, CliOptions&)>;
 using FlagSetter = std::function<void(CliOptions&)>;
 
 const ValueSetter* FindValueOption(std::string_view name) {
-  static const std::array<std::pair<std::string_view, ValueSetter>, 6> kOptions = {{
+  static const std::array<std::pair<std::string_view, ValueSetter>, 7> kOptions = {{
       {"--fps", [](std::string_view v, CliOptions& o) { return ApplyFps(v, o.settings); }},
       {"--compression",
        [](std::string_view v, CliOptions& o) {
          return ApplyRangedNumber("--compression", v, 0, 100, o.settings.compression);
        }},
       {"--rate", [](std::string_view v, CliOptions& o) { return ApplyRate(v, o.settings); }},
+      {"--tolerance", [](std::string_view v, CliOptions& o) { return ApplyTolerance(v, o.settings); }},
       {"--page", ApplyPage},
       {"--ruffle-script", ApplyRuffleScript},
       {"-o",
@@ -195,6 +200,8 @@ std::string CliUsageText() {
          "  --16bit            Ton mit 16 Bit statt 8 Bit\n"
          "  --stereo           Ton in Stereo statt Mono\n"
          "  --all-pictures     jedes Bild ganz speichern, nicht nur die Änderungen\n"
+         "  --tolerance N      ein Bildpunkt gilt erst als geändert, wenn ein Farbwert um mehr als N\n"
+         "                     von dem abweicht, was der Film dort zeigt; 0 bis 255 (Vorgabe 0: genau)\n"
          "  --no-html          keine HTML-Seite neben den Film schreiben\n"
          "  --page ART         die Seite: flash (Vorgabe; nur der Quelltext zum Einbinden) oder\n"
          "                     ruffle (HTML5-Seite, die den Film mit Ruffle in heutigen Browsern zeigt)\n"

@@ -14,6 +14,9 @@ struct ConversionSettings {
   bool audio16Bit = false;
   bool stereo = false;
   bool storeOnlyChanges = true;
+  // A pixel counts as changed when a channel differs by more than this from
+  // what the movie shows there; 0 compares exactly. The window keeps 0.
+  int tolerance = 0;  // 0 to 255
   bool openResult = true;
   bool createHtmlPage = true;
   // Off: every picture is made on the calling thread, one after the other;

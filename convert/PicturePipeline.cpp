@@ -1,5 +1,6 @@
 #include "convert/PicturePipeline.h"
 
+#include <cstring>
 #include <string>
 #include <utility>
 
@@ -195,7 +196,8 @@ void PicturePipeline::HandOverPrevious(PictureHolder current) {
 }
 
 // The JPEG goes through a temporary file: the imaging module only saves files.
-void PicturePipeline::Store(PictureHolder current, const ChangedRegion& region, OldPictures old) {
+void PicturePipeline::Store(PictureHolder current, const ChangedRegion& region, OldPictures old, int tolerance) {
+  if (tolerance > 0) current = WhatTheMovieShows(std::move(current), region);
   const PictureView view = RegionView(current, region);
   const PicturePlace at{region.minX, current.Height() - 1 - region.maxR, view.header.width, view.header.height};
   wholeDue_ = false;
@@ -215,6 +217,25 @@ void PicturePipeline::Store(PictureHolder current, const ChangedRegion& region, 
                                        window_.OwnerWindowHandle(), at, current.Width(), current.Height());
   HandOverPrevious(std::move(current));
   decisions_.push_back(std::move(decision));
+}
+
+// The previous picture with the region of current laid over it: a new
+// picture, as a running JPEG may still read the previous one.
+PictureHolder PicturePipeline::WhatTheMovieShows(PictureHolder current, const ChangedRegion& region) {
+  const int w = current.Width();
+  const int h = current.Height();
+  if (previous_.Width() != w || previous_.Height() != h) return current;
+  PictureHolder shown = TakePicture(w, h);
+  if (!shown.Held()) return current;
+  const auto rowBytes = static_cast<std::size_t>(3 * w);
+  const auto regionBytes = static_cast<std::size_t>(3 * (region.maxX - region.minX + 1));
+  for (int r = 0; r < h; ++r) {
+    const bool inRegion = r >= region.minR && r <= region.maxR;
+    std::memcpy(shown.Row(r), previous_.Row(r), rowBytes);
+    if (inRegion) std::memcpy(shown.Row(r) + 3 * region.minX, current.Row(r) + 3 * region.minX, regionBytes);
+  }
+  Recycle(std::move(current));
+  return shown;
 }
 
 // Kept only behind a running JPEG, whose failure would make it due whole.

@@ -89,7 +89,9 @@ class PicturePipeline {
 
   // Starts the JPEG of region of current; current becomes the previous
   // picture. The JPEG reads the rows in place.
-  void Store(PictureHolder current, const ChangedRegion& region, OldPictures old);
+  // With a tolerance, pixels outside the region may differ that much from
+  // the previous picture; they stay as the movie shows them.
+  void Store(PictureHolder current, const ChangedRegion& region, OldPictures old, int tolerance);
   // A decoded picture without changes.
   void KeepUnchanged(PictureHolder current, OldPictures old);
   // A turn's tag, after the tags of every picture decided before it.
@@ -107,6 +109,7 @@ class PicturePipeline {
   void StartWhole(Decision& decision);
   void HandOverPrevious(PictureHolder current);
   void Recycle(PictureHolder picture);
+  PictureHolder WhatTheMovieShows(PictureHolder current, const ChangedRegion& region);
   void ReportTrouble(const std::string& path);
 
   const PictavoApi& imaging_;

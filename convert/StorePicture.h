@@ -8,9 +8,11 @@
 #include "convert/PicturePipeline.h"
 #include "convert/TempFileName.h"
 
-// The smallest rectangle holding every pixel that differs. Unchanged: minX and
-// minR stay above, maxX and maxR below any pixel.
-ChangedRegion FindChangedRegion(const PictureHolder& current, const PictureHolder& previous, int w, int h);
+// The smallest rectangle holding every pixel with a channel that differs by
+// more than tolerance. Unchanged: minX and minR stay above, maxX and maxR below
+// any pixel.
+ChangedRegion FindChangedRegion(const PictureHolder& current, const PictureHolder& previous, int w, int h,
+                                int tolerance = 0);
 
 // Decodes the frame, and starts the JPEG of its changed region on a worker.
 void StorePicture(ConversionRun& run, std::int32_t frameIndex);

@@ -20,6 +20,7 @@ TEST(CliOptions, DefaultsAreTheWindowsExceptThatNothingIsOpened) {
   EXPECT_FALSE(s.audio16Bit);
   EXPECT_FALSE(s.stereo);
   EXPECT_TRUE(s.storeOnlyChanges);
+  EXPECT_EQ(s.tolerance, 0);
   EXPECT_TRUE(s.createHtmlPage);
   EXPECT_FALSE(s.openResult);
   EXPECT_EQ(result.options.sources, std::vector<std::string>{"clip.avi"});
@@ -50,6 +51,7 @@ INSTANTIATE_TEST_SUITE_P(
         SettingCase{"FpsJoined", {"--fps=25", "a.avi"}, [](auto& s) { return s.framesPerSecond == 25; }},
         SettingCase{"CompressionZero", {"--compression", "0", "a.avi"}, [](auto& s) { return s.compression == 0; }},
         SettingCase{"CompressionFull", {"--compression=100", "a.avi"}, [](auto& s) { return s.compression == 100; }},
+        SettingCase{"ToleranceHighest", {"--tolerance", "255", "a.avi"}, [](auto& s) { return s.tolerance == 255; }},
         SettingCase{"NoAudio", {"--no-audio", "a.avi"}, [](auto& s) { return !s.convertAudio; }},
         SettingCase{"Rate5500", {"--rate", "5500", "a.avi"}, [](auto& s) { return s.sampleRateChoice == 0; }},
         SettingCase{"Rate11000", {"--rate", "11000", "a.avi"}, [](auto& s) { return s.sampleRateChoice == 1; }},
@@ -91,6 +93,9 @@ INSTANTIATE_TEST_SUITE_P(
                     RefusedCase{"FpsHuge", {"--fps", "99999999999", "a.avi"}, "--fps"},
                     RefusedCase{"CompressionNegative", {"--compression", "-1", "a.avi"}, "von 0 bis 100"},
                     RefusedCase{"CompressionAbove", {"--compression", "101", "a.avi"}, "--compression: \"101\""},
+                    RefusedCase{"ToleranceAbove",
+                                {"--tolerance=256", "a.avi"},
+                                "--tolerance: \"256\" (erlaubt: eine ganze Zahl von 0 bis 255)"},
                     RefusedCase{"RateNotInList", {"--rate", "44100", "a.avi"}, "5500, 11000, 22000 oder 44000"},
                     RefusedCase{"UnknownOption", {"--fast", "a.avi"}, "Unbekannte Option: --fast"},
                     RefusedCase{"UnknownShortOption", {"-x", "a.avi"}, "Unbekannte Option: -x"},
@@ -156,9 +161,9 @@ TEST(CliOptions, HelpAndVersionNeedNoSource) {
 
 TEST(CliOptions, UsageNamesEveryOption) {
   std::string usage = CliUsageText();
-  for (const char* option :
-       {"--fps", "--compression", "--no-audio", "--rate", "--16bit", "--stereo", "--all-pictures", "--no-html",
-        "--page", "--ruffle-script", "--print-code", "--open", "-o ZIEL", "--quiet", "--help", "--version"}) {
+  for (const char* option : {"--fps", "--compression", "--no-audio", "--rate", "--16bit", "--stereo", "--all-pictures",
+                             "--tolerance", "--no-html", "--page", "--ruffle-script", "--print-code", "--open",
+                             "-o ZIEL", "--quiet", "--help", "--version"}) {
     EXPECT_NE(usage.find(option), std::string::npos) << option;
   }
   EXPECT_TRUE(usage.starts_with("Aufruf: tessaline-cli"));

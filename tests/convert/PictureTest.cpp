@@ -258,3 +258,54 @@ TEST_F(Pictures, TemporaryNameSkipsExistingFiles) {
 }
 
 }  // namespace
+
+// ---- noise tolerance ----
+
+// An 8 by 6 picture at 100: from frame 1 on, every pixel but a 2 by 2 patch
+// at (2, 1) is off by noise, up or down in a checker that flips each frame;
+// the patch drifts up by drift a frame.
+Picture NoisyFrame(int frame, int noise, int drift) {
+  Picture picture = SolidPicture(8, 6, 100);
+  for (int y = 0; y < 6; ++y)
+    for (int x = 0; x < 8; ++x) {
+      const bool patch = x >= 2 && x < 4 && y >= 1 && y < 3;
+      const int offset = patch ? drift * frame : frame == 0 ? 0 : (x + y + frame) % 2 ? noise : -noise;
+      SetPixel(picture, 8, 6, x, y, static_cast<std::uint8_t>(100 + offset));
+    }
+  return picture;
+}
+
+TEST_F(Pictures, ToleranceComparesWithWhatTheMovieShows) {
+  struct Case {
+    const char* name;
+    int tolerance, noise, drift, frameCount;
+    std::vector<std::pair<int, int>> storedSizes;
+  };
+  const std::pair<int, int> whole{8, 6}, patch{2, 2};
+  const Case cases[] = {
+      {"exact comparison stores every change", 0, 1, 1, 3, {whole, whole, whole}},
+      {"noise within the tolerance stores nothing", 3, 3, 0, 5, {whole}},
+      {"noise above the tolerance is stored", 2, 3, 0, 3, {whole, whole, whole}},
+      {"slow drift is caught once past the tolerance", 3, 3, 1, 9, {whole, patch, patch}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ResetFake();
+    std::vector<Picture> frames;
+    for (int k = 0; k < c.frameCount; ++k) frames.push_back(NoisyFrame(k, c.noise, c.drift));
+    UseSource(8, 6, 8, frames);
+    settings.framesPerSecond = 8;
+    settings.tolerance = c.tolerance;
+    ASSERT_TRUE(Run());
+    const SwfMovie movie = Movie();
+    std::vector<std::pair<int, int>> sizes;
+    for (const RawPicture& picture : StoredPictures(movie)) sizes.emplace_back(picture.width, picture.height);
+    EXPECT_EQ(sizes, c.storedSizes);
+    const Replay replay = ReplayMovie(movie, 8, 6);
+    ASSERT_EQ(replay.error, "");
+    ASSERT_EQ(replay.frames.size(), frames.size());
+    for (std::size_t k = 0; k < frames.size(); ++k)
+      for (std::size_t i = 0; i < frames[k].size(); ++i)
+        ASSERT_LE(std::abs(replay.frames[k][i] - frames[k][i]), c.tolerance) << "frame " << k << " byte " << i;
+  }
+}
