@@ -7,12 +7,25 @@
 
 namespace {
 
+constexpr double kLongestSeconds = 1e7;  // far beyond any source, yet every frame index stays in range
+constexpr int kLargestSide = 2880;       // the largest stage Flash players show
+
 // Whole decimal numbers only: "5.0", "+5", " 5" and "5x" are refused.
 std::optional<int> ParseWholeNumber(std::string_view text) {
   int value = 0;
   const char* end = text.data() + text.size();
   auto [next, error] = std::from_chars(text.data(), end, value);
   if (text.empty() || error != std::errc() || next != end) return std::nullopt;
+  return value;
+}
+
+// Seconds as a decimal number with a point: "1.5", "90"; no sign, no exponent.
+std::optional<double> ParseSeconds(std::string_view text) {
+  if (text.empty() || text.find_first_not_of("0123456789.") != std::string_view::npos) return std::nullopt;
+  double value = 0;
+  const char* end = text.data() + text.size();
+  auto [next, error] = std::from_chars(text.data(), end, value);
+  if (error != std::errc() || next != end || !(value <= kLongestSeconds)) return std::nullopt;
   return value;
 }
 
@@ -70,11 +83,30 @@ std::string ApplyRuffleScript(std::string_view value, CliOptions& options) {
   return {};
 }
 
+std::string ApplySound(std::string_view value, ConversionSettings& settings) {
+  static constexpr std::array<std::pair<std::string_view, SoundCompression>, 3> kModes = {
+      {{"pcm", SoundCompression::Pcm}, {"adpcm", SoundCompression::Adpcm}, {"mp3", SoundCompression::Mp3}}};
+  for (const auto& [name, mode] : kModes) {
+    if (name == value) {
+      settings.soundCompression = mode;
+      return {};
+    }
+  }
+  return BadValue("--sound", value, "pcm, adpcm oder mp3");
+}
+
+std::string ApplySeconds(std::string_view option, std::string_view value, double& field) {
+  std::optional<double> seconds = ParseSeconds(value);
+  if (!seconds) return BadValue(option, value, "Sekunden, z. B. 12 oder 12.5");
+  field = *seconds;
+  return {};
+}
+
 using ValueSetter = std::function<std::string(std::string_view, CliOptions&)>;
 using FlagSetter = std::function<void(CliOptions&)>;
 
 const ValueSetter* FindValueOption(std::string_view name) {
-  static const std::array<std::pair<std::string_view, ValueSetter>, 7> kOptions = {{
+  static const std::array<std::pair<std::string_view, ValueSetter>, 13> kOptions = {{
       {"--fps", [](std::string_view v, CliOptions& o) { return ApplyFps(v, o.settings); }},
       {"--compression",
        [](std::string_view v, CliOptions& o) {
@@ -84,6 +116,23 @@ const ValueSetter* FindValueOption(std::string_view name) {
       {"--tolerance", [](std::string_view v, CliOptions& o) { return ApplyTolerance(v, o.settings); }},
       {"--page", ApplyPage},
       {"--ruffle-script", ApplyRuffleScript},
+      {"--sound", [](std::string_view v, CliOptions& o) { return ApplySound(v, o.settings); }},
+      {"--start",
+       [](std::string_view v, CliOptions& o) { return ApplySeconds("--start", v, o.settings.startSeconds); }},
+      {"--end",
+       [](std::string_view v, CliOptions& o) {
+         std::string error = ApplySeconds("--end", v, o.settings.endSeconds);
+         if (error.empty() && o.settings.endSeconds <= 0) error = BadValue("--end", v, "Sekunden größer als 0");
+         return error;
+       }},
+      {"--width", [](std::string_view v,
+                     CliOptions& o) { return ApplyRangedNumber("--width", v, 1, kLargestSide, o.settings.width); }},
+      {"--height", [](std::string_view v,
+                      CliOptions& o) { return ApplyRangedNumber("--height", v, 1, kLargestSide, o.settings.height); }},
+      {"--mp3-bitrate",
+       [](std::string_view v, CliOptions& o) {
+         return ApplyRangedNumber("--mp3-bitrate", v, 8, 320, o.settings.mp3BitrateKbit);
+       }},
       {"-o",
        [](std::string_view v, CliOptions& o) -> std::string {
          if (o.target) return "Das Ziel (-o) darf nur einmal angegeben werden";
@@ -119,6 +168,15 @@ const FlagSetter* FindFlagOption(std::string_view name) {
   return nullptr;
 }
 
+// Options that are fine alone but not together.
+std::string CheckCombination(const ConversionSettings& settings) {
+  if (settings.soundCompression == SoundCompression::Mp3 && settings.sampleRateChoice == 0)
+    return "MP3-Ton gibt es nicht mit 5500 Hz: --rate 11000, 22000 oder 44000 wählen";
+  if (settings.endSeconds > 0 && settings.endSeconds <= settings.startSeconds)
+    return "Das Ende (--end) muss nach dem Anfang (--start) liegen";
+  return {};
+}
+
 class Parser {
  public:
   explicit Parser(const std::vector<std::string>& args) : args_(args) {}
@@ -126,6 +184,10 @@ class Parser {
   CliParseResult Run() {
     while (error_.empty() && next_ < args_.size()) Step(args_[next_++]);
     if (error_.empty()) error_ = CheckCombination(result_);
+    if (error_.empty() && !result_.showHelp && !result_.showVersion && result_.sources.empty()) {
+      error_ = "Keine Quelldatei angegeben";
+    }
+    if (error_.empty()) error_ = CheckCombination(result_.settings);
     return {result_, error_};
   }
 
@@ -199,9 +261,16 @@ std::string CliUsageText() {
          "  --rate HZ          Abtastrate des Tons: 5500, 11000, 22000 oder 44000 (Vorgabe 11000)\n"
          "  --16bit            Ton mit 16 Bit statt 8 Bit\n"
          "  --stereo           Ton in Stereo statt Mono\n"
+         "  --sound ART        Ton unkomprimiert (pcm, Vorgabe), als ADPCM (adpcm) oder als MP3 (mp3;\n"
+         "                     mit 11025, 22050 oder 44100 Hz statt 11000, 22000 oder 44000)\n"
+         "  --mp3-bitrate N    Bitrate des MP3-Tons in kbit/s, 8 bis 320 (Vorgabe 64 mono, 128 stereo)\n"
          "  --all-pictures     jedes Bild ganz speichern, nicht nur die Änderungen\n"
          "  --tolerance N      ein Bildpunkt gilt erst als geändert, wenn ein Farbwert um mehr als N\n"
          "                     von dem abweicht, was der Film dort zeigt; 0 bis 255 (Vorgabe 0: genau)\n"
+         "  --start SEKUNDEN   erst ab dieser Stelle der Quelle umwandeln, z. B. 12.5\n"
+         "  --end SEKUNDEN     nur bis zu dieser Stelle der Quelle umwandeln\n"
+         "  --width PIXEL      Breite des Films, 1 bis 2880 (ohne --height: Höhe im Seitenverhältnis)\n"
+         "  --height PIXEL     Höhe des Films, 1 bis 2880 (ohne --width: Breite im Seitenverhältnis)\n"
          "  --no-html          keine HTML-Seite neben den Film schreiben\n"
          "  --page ART         die Seite: flash (Vorgabe; nur der Quelltext zum Einbinden) oder\n"
          "                     ruffle (HTML5-Seite, die den Film mit Ruffle in heutigen Browsern zeigt)\n"

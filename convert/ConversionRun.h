@@ -12,6 +12,7 @@
 #include "convert/LineOrderWindow.h"
 #include "convert/MovieBuilder.h"
 #include "convert/PicturePipeline.h"
+#include "convert/SoundEncoder.h"
 #include "media/pictavo/PictavoApi.h"
 #include "swf/swf.h"
 
@@ -50,6 +51,8 @@ struct ConversionRun {
   DecoderHandle<MclSound> soundHandle{nullptr, nullptr};
 
   double fps = 0;
+  std::int64_t soundFirstSample = 0;  // the part's first sound sample
+  std::int32_t firstFrame = 0;        // source index of the part's first frame; frameIndex counts from it
   std::int32_t frameIndex = 0;
   std::int32_t frameTotal = 0;
   double sourceTime = 0.0;
@@ -65,6 +68,7 @@ struct ConversionRun {
   std::int32_t outputBytesPerSampleFrame = 1;
   std::int64_t samplesWritten = 0;
   std::int64_t soundReadPosition = 0;
+  std::unique_ptr<SoundEncoder> soundEncoder;  // compressed sound only
 
   std::int32_t framesEmitted = 0;
   bool limitReached = false;  // the movie is as long as the format allows

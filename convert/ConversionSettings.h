@@ -4,6 +4,9 @@
 
 #include <string>
 
+// The stream sound's coding: the uncompressed samples, or SWF ADPCM or MP3.
+enum class SoundCompression { Pcm, Adpcm, Mp3 };
+
 struct ConversionSettings {
   std::string sourcePath;
   std::string targetPath;
@@ -13,6 +16,13 @@ struct ConversionSettings {
   int sampleRateChoice = 1;  // 0..3 for 5500, 11000, 22000, 44000 Hz; anything else counts as 5500
   bool audio16Bit = false;
   bool stereo = false;
+  SoundCompression soundCompression = SoundCompression::Pcm;
+  int mp3BitrateKbit = 0;  // 0: 64 for mono, 128 for stereo
+  // The part of the source and the movie's size (command line only).
+  double startSeconds = 0;
+  double endSeconds = 0;  // 0: to the end
+  int width = 0;          // pixels; 0: from the other side by the aspect ratio, or the source's
+  int height = 0;
   bool storeOnlyChanges = true;
   // A pixel counts as changed when a channel differs by more than this from
   // what the movie shows there; 0 compares exactly. The window keeps 0.

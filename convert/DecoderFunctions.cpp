@@ -2,9 +2,9 @@
 
 const DecoderFunctions& RealDecoder() {
   static const DecoderFunctions table{
-      MclGetFileInfo, MclReadOpen,  MclSndCreate,  MclImgCreate,   MclReadImage,
-      MclImgToDIB,    MclGetDIBits, MclReleaseDIB, MclReadSound,   MclSndGetInfo,
-      MclSndFree,     MclImgFree,   MclGetError,   MclGetErrorStr, MclReadClose,
+      MclGetFileInfo, MclReadOpen,    MclSndCreate, MclImgCreate,     MclReadImage, MclImgToDIB,
+      MclGetDIBits,   MclReleaseDIB,  MclReadSound, MclSndGetInfo,    MclSndFree,   MclImgFree,
+      MclGetError,    MclGetErrorStr, MclReadClose, MakeSoundEncoder,
   };
   return table;
 }

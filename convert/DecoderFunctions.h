@@ -4,6 +4,10 @@
 
 #include <cstdint>
 
+#include <memory>
+#include <string>
+
+#include "convert/SoundEncoder.h"
 #include "media/mcl/mcl.h"
 
 struct DecoderFunctions {
@@ -24,6 +28,8 @@ struct DecoderFunctions {
   int (*MclGetError)();
   const char* (*MclGetErrorStr)();
   void (*MclReadClose)(MclReadHandle read);
+  // The media side's encoders for compressed stream sound; null where there are none.
+  std::unique_ptr<SoundEncoder> (*MakeSoundEncoder)(const SoundEncoderFormat& format, std::string& error);
 };
 
 // The table of the linked decoding library.

@@ -6,6 +6,7 @@
 #include "convert/ConversionRun.h"
 #include "convert/HandOffMovie.h"
 #include "convert/SoundTrack.h"
+#include "convert/SourcePart.h"
 #include "convert/StorePicture.h"
 #include "convert/Twips.h"
 
@@ -41,6 +42,18 @@ void ReportUnreadable(const ConversionRun& run) {
                                     : "Die Datei " + run.settings.sourcePath + " kann nicht gelesen werden.");
 }
 
+bool SetUpSound(ConversionRun& run) {
+  ChooseSoundFormat(run);
+  if (!run.settings.convertAudio) return true;
+  std::string error;
+  if (!OpenSoundEncoder(run, error)) {
+    run.window.ShowStatusLine(error);
+    return false;
+  }
+  run.movie.Add(MakeSoundStreamHead(run));
+  return true;
+}
+
 bool SetUp(ConversionRun& run) {
   run.pictures.MakePlaceholder();
   ResetCharacterIDs();
@@ -49,11 +62,14 @@ bool SetUp(ConversionRun& run) {
   const int infoResult = run.decoder.MclGetFileInfo(sourcePath.c_str(), 0, &run.fileInfo, 0, 0);
   run.frameTotal = run.fileInfo.frameCount;
   run.readHandle = {run.decoder.MclReadOpen(sourcePath.c_str(), 0, 0, 0), run.decoder.MclReadClose};
-  if (!SourceReadable(run)) return false;
+  if (!SourceReadable(run)) {
+    ReportUnreadable(run);
+    return false;
+  }
   if (infoResult != 0) ReportDamage(run);
+  if (!ChoosePart(run)) return false;
   run.fps = run.settings.framesPerSecond;
-  ChooseSoundFormat(run);
-  if (run.settings.convertAudio) run.movie.Add(MakeSoundStreamHead(run));
+  if (!SetUpSound(run)) return false;
   run.window.ShowStatusLine("Starte Konvertierung...");
   run.soundHandle = {run.decoder.MclSndCreate(), run.decoder.MclSndFree};
   run.imageHandle = {run.decoder.MclImgCreate(), run.decoder.MclImgFree};
@@ -87,7 +103,7 @@ void WalkFrame(ConversionRun& run) {
   }
   run.sourceTime = run.sourceTime + 1 / run.fileInfo.frameRate;
   if (run.movieTime <= run.sourceTime && !FrameLimitReached(run)) {
-    StorePicture(run, run.frameIndex);
+    StorePicture(run, run.firstFrame + run.frameIndex);
     if (!run.limitReached) EmitMovieFrames(run);
   }
   run.frameIndex = run.frameIndex + 1;
@@ -130,10 +146,7 @@ ConversionOutcome Finish(ConversionRun& run) {
 ConversionOutcome RunConversion(ConversionSettings& settings, ConversionWindow& window, const PictavoApi& imaging,
                                 const DecoderFunctions& decoder) {
   ConversionRun run(settings, window, imaging, decoder);
-  if (!SetUp(run)) {
-    ReportUnreadable(run);
-    return ConversionOutcome::NotWritten;
-  }
+  if (!SetUp(run)) return ConversionOutcome::NotWritten;
   WalkSource(run);
   return Finish(run);
 }

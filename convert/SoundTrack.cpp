@@ -1,9 +1,11 @@
 #include "convert/SoundTrack.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -23,6 +25,12 @@ RateChoice RateOf(int choice) {
     default:
       return {5500, 0};
   }
+}
+
+// MP3 knows only the real rates; its sample counts use them.
+std::int32_t Mp3RateOf(std::int32_t code) {
+  static constexpr std::int32_t kRates[] = {5512, 11025, 22050, 44100};
+  return kRates[code & 3];
 }
 
 bool UsableSource(const SourceSamples& source) {
@@ -68,18 +76,37 @@ std::int32_t TruncateToInt32(double value) {
 
 void ChooseSoundFormat(ConversionRun& run) {
   const RateChoice choice = RateOf(run.settings.sampleRateChoice);
-  run.sampleRate = choice.rate;
+  const bool compressed = run.settings.soundCompression != SoundCompression::Pcm;
+  run.sampleRate = run.settings.soundCompression == SoundCompression::Mp3 ? Mp3RateOf(choice.code) : choice.rate;
   run.rateCode = choice.code;
-  run.bits16 = run.settings.audio16Bit ? 1 : 0;
+  // Compressed sound is always made from 16-bit samples and announced so.
+  run.bits16 = run.settings.audio16Bit || compressed ? 1 : 0;
   run.stereo = run.settings.stereo ? 1 : 0;
   run.outputBytesPerSampleFrame = (run.bits16 ? 2 : 1) * (run.stereo ? 2 : 1);
 }
 
+bool OpenSoundEncoder(ConversionRun& run, std::string& error) {
+  if (run.settings.soundCompression == SoundCompression::Pcm) return true;
+  SoundEncoderFormat format;
+  format.compression = run.settings.soundCompression;
+  format.sampleRate = run.sampleRate;
+  format.channels = run.stereo ? 2 : 1;
+  format.mp3BitrateKbit = run.settings.mp3BitrateKbit > 0 ? run.settings.mp3BitrateKbit : run.stereo ? 128 : 64;
+  if (run.decoder.MakeSoundEncoder == nullptr) {
+    error = "Komprimierter Ton ist hier nicht verfügbar.";
+    return false;
+  }
+  run.soundEncoder = run.decoder.MakeSoundEncoder(format, error);
+  return run.soundEncoder != nullptr;
+}
+
 std::unique_ptr<FDTSoundStreamHead2> MakeSoundStreamHead(const ConversionRun& run) {
   const auto sampleCount = static_cast<std::uint16_t>(TruncateToInt32(run.sampleRate / run.fps));
-  return std::make_unique<FDTSoundStreamHead2>(1, 0, static_cast<std::uint8_t>(run.rateCode),
-                                               static_cast<std::uint8_t>(run.bits16),
-                                               static_cast<std::uint8_t>(run.stereo), sampleCount);
+  const SoundEncoder* encoder = run.soundEncoder.get();
+  return std::make_unique<FDTSoundStreamHead2>(
+      1, encoder ? encoder->CompressionCode() : 0, static_cast<std::uint8_t>(run.rateCode),
+      static_cast<std::uint8_t>(run.bits16), static_cast<std::uint8_t>(run.stereo), sampleCount,
+      encoder ? encoder->LatencySeek() : 0);
 }
 
 void ConvertSamples(const SourceSamples& source, OutputFormat format, std::int64_t n, unsigned char* out) {
@@ -110,12 +137,15 @@ void ReportSoundLost(ConversionRun& run) {
   run.soundResult = 0;
 }
 
-void ConvertSoundBlock(ConversionRun& run) {
+namespace {
+
+SourceSamples ReadSourceSamples(ConversionRun& run) {
   const DecoderFunctions& mcl = run.decoder;
   // Read by the running exact count, as the output is, so no source rate drifts.
   const double exactEnd =
       std::trunc(static_cast<double>(run.soundFrameNumber) * run.fileInfo.audioSampleRate / run.fps);
-  const std::int64_t readEnd = exactEnd > 0 && exactEnd < 1e15 ? static_cast<std::int64_t>(exactEnd) : 0;
+  const std::int64_t readEnd =
+      run.soundFirstSample + (exactEnd > 0 && exactEnd < 1e15 ? static_cast<std::int64_t>(exactEnd) : 0);
   const auto readCount = static_cast<std::int32_t>(std::max<std::int64_t>(0, readEnd - run.soundReadPosition));
   std::int32_t unused = 0, channels = 0, bits = 0, byteCount = 0;
   const unsigned char* data = nullptr;
@@ -125,22 +155,57 @@ void ConvertSoundBlock(ConversionRun& run) {
   }
   if (!run.soundLost) mcl.MclSndGetInfo(run.soundHandle.get(), &unused, &channels, &bits, &byteCount, &data);
 
-  const std::int64_t product = static_cast<std::int64_t>(run.soundFrameNumber) * run.sampleRate;
-  const double quotient = std::trunc(static_cast<double>(product) / run.fps - static_cast<double>(run.samplesWritten));
-  // Bounded so a frame rate of 0 cannot make the cast undefined.
-  const std::int64_t n = quotient > 0 && quotient < 1e12 ? static_cast<std::int64_t>(quotient) : 0;
-  const std::int64_t blockBytes = n * run.outputBytesPerSampleFrame;
-
+  run.soundReadPosition += readCount;
   SourceSamples source{data, 0, channels, bits};
   const int sourceFrameBytes = (bits == 16 ? 2 : 1) * (channels == 2 ? 2 : 1);
   source.frames = byteCount > 0 ? byteCount / sourceFrameBytes : 0;
+  return source;
+}
 
+// Sample frames of this block, from the running total so blocks stay in step.
+std::int64_t BlockLength(const ConversionRun& run) {
+  const std::int64_t product = static_cast<std::int64_t>(run.soundFrameNumber) * run.sampleRate;
+  const double quotient = std::trunc(static_cast<double>(product) / run.fps - static_cast<double>(run.samplesWritten));
+  // Bounded so a frame rate of 0 cannot make the cast undefined.
+  return quotient > 0 && quotient < 1e12 ? static_cast<std::int64_t>(quotient) : 0;
+}
+
+void AddPcmBlock(ConversionRun& run, const SourceSamples& source, std::int64_t n) {
+  const std::int64_t blockBytes = n * run.outputBytesPerSampleFrame;
   auto buffer = std::make_unique<unsigned char[]>(static_cast<std::size_t>(blockBytes));
   ConvertSamples(source, OutputFormat{run.bits16 != 0, run.stereo != 0}, n, buffer.get());
   auto block = std::make_unique<FDTSoundStreamBlock>(static_cast<std::uint32_t>(blockBytes), buffer.get());
   AddTurnObject(run, std::move(block), std::move(buffer));
+}
 
+void AddEncodedBlock(ConversionRun& run, const SourceSamples& source, std::int64_t n) {
+  static_assert(std::endian::native == std::endian::little, "16-bit samples are converted little-endian");
+  std::vector<std::int16_t> samples(static_cast<std::size_t>(n * (run.stereo ? 2 : 1)));
+  ConvertSamples(source, OutputFormat{true, run.stereo != 0}, n, reinterpret_cast<unsigned char*>(samples.data()));
+  std::optional<EncodedSoundBlock> block = run.soundEncoder->EncodeBlock(samples.data(), n);
+  if (!block) {
+    if (!run.incomplete) run.window.ShowStatusLine(kSoundEncodingFailedLine);
+    run.incomplete = true;
+    block = EncodedSoundBlock{};
+    if (run.settings.soundCompression == SoundCompression::Mp3) block->mp3 = Mp3BlockHead{0, 0};
+  }
+  const auto size = static_cast<std::uint32_t>(block->bytes.size());
+  auto bytes = std::make_unique<unsigned char[]>(block->bytes.size());
+  std::copy(block->bytes.begin(), block->bytes.end(), bytes.get());
+  auto tag = block->mp3 ? std::make_unique<FDTSoundStreamBlock>(*block->mp3, size, bytes.get())
+                        : std::make_unique<FDTSoundStreamBlock>(size, bytes.get());
+  AddTurnObject(run, std::move(tag), std::move(bytes));
+}
+
+}  // namespace
+
+void ConvertSoundBlock(ConversionRun& run) {
+  const SourceSamples source = ReadSourceSamples(run);
+  const std::int64_t n = BlockLength(run);
+  if (run.soundEncoder)
+    AddEncodedBlock(run, source, n);
+  else
+    AddPcmBlock(run, source, n);
   run.samplesWritten += n;
   run.soundFrameNumber += 1;
-  run.soundReadPosition += readCount;
 }

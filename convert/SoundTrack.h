@@ -4,12 +4,19 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "convert/ConversionRun.h"
 
 // Sets the sample rate, rate code, sample size and channel flags and the
 // output bytes per sample frame from the settings.
 void ChooseSoundFormat(ConversionRun& run);
+
+// Opens the encoder of a compressed sound; false, with a German reason, when
+// it cannot be opened. Nothing to do for uncompressed sound.
+bool OpenSoundEncoder(ConversionRun& run, std::string& error);
+
+inline constexpr const char* kSoundEncodingFailedLine = "Der Ton konnte nicht vollständig kodiert werden.";
 
 std::unique_ptr<FDTSoundStreamHead2> MakeSoundStreamHead(const ConversionRun& run);
 

@@ -46,6 +46,16 @@ void FObjCollection::AddObject(std::unique_ptr<FObj> object) {
   objects.push_back(std::move(object));
 }
 
+const unsigned char* FObjCollection::Keep(std::unique_ptr<unsigned char[]> bytes) {
+  keptBytes.push_back(std::move(bytes));
+  return keptBytes.back().get();
+}
+
+const unsigned char* FObjCollection::Keep(std::vector<unsigned char> bytes) {
+  keptVectors.push_back(std::move(bytes));
+  return keptVectors.back().data();
+}
+
 void FObjCollection::WriteObjects(FSWFStream& stream) const {
   for (const std::unique_ptr<FObj>& object : objects) {
     if (object) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <list>
 #include <memory>
+#include <vector>
 
 #include "swf/FObj.h"
 
@@ -35,6 +36,10 @@ class FObjCollection {
   FObjCollection& operator=(const FObjCollection&) = delete;
 
   void AddObject(std::unique_ptr<FObj> object);
+  // Takes the bytes a tag will borrow, before that tag is added, and keeps
+  // them until every tag is gone.
+  const unsigned char* Keep(std::unique_ptr<unsigned char[]> bytes);
+  const unsigned char* Keep(std::vector<unsigned char> bytes);
   void WriteObjects(FSWFStream& stream) const;
   void WriteEndTag(FSWFStream& stream) const;
   // Header room, all tags, End; then patches the header and resets the IDs.
@@ -49,5 +54,8 @@ class FObjCollection {
 
  private:
   std::int32_t frameCount = 0;
+  // Declared before the tags: freed after them. A moved vector keeps its buffer.
+  std::vector<std::unique_ptr<unsigned char[]>> keptBytes;
+  std::vector<std::vector<unsigned char>> keptVectors;
   std::list<std::unique_ptr<FObj>> objects;
 };

@@ -61,6 +61,25 @@ INSTANTIATE_TEST_SUITE_P(
         SettingCase{"Stereo", {"--stereo", "a.avi"}, [](auto& s) { return s.stereo; }},
         SettingCase{"AllPictures", {"--all-pictures", "a.avi"}, [](auto& s) { return !s.storeOnlyChanges; }},
         SettingCase{"NoHtml", {"--no-html", "a.avi"}, [](auto& s) { return !s.createHtmlPage; }},
+        SettingCase{"SoundPcmByDefault",
+                    {"a.avi"},
+                    [](auto& s) { return s.soundCompression == SoundCompression::Pcm && s.mp3BitrateKbit == 0; }},
+        SettingCase{"SoundAdpcm",
+                    {"--sound", "adpcm", "a.avi"},
+                    [](auto& s) { return s.soundCompression == SoundCompression::Adpcm; }},
+        SettingCase{"SoundMp3WithBitrate",
+                    {"--sound=mp3", "--mp3-bitrate", "96", "a.avi"},
+                    [](auto& s) { return s.soundCompression == SoundCompression::Mp3 && s.mp3BitrateKbit == 96; }},
+        SettingCase{"StartAndEnd",
+                    {"--start", "1.5", "--end=90", "a.avi"},
+                    [](auto& s) { return s.startSeconds == 1.5 && s.endSeconds == 90; }},
+        SettingCase{"WidthAlone", {"--width", "321", "a.avi"}, [](auto& s) { return s.width == 321 && s.height == 0; }},
+        SettingCase{"BothSides",
+                    {"--height=2880", "--width", "1", "a.avi"},
+                    [](auto& s) { return s.width == 1 && s.height == 2880; }},
+        SettingCase{"Mp3RefusesOnly5500",
+                    {"--rate", "11000", "--sound", "mp3", "a.avi"},
+                    [](auto& s) { return s.sampleRateChoice == 1; }},
         SettingCase{"Open", {"a.avi", "--open"}, [](auto& s) { return s.openResult; }},
         SettingCase{"FlagsLeaveOthersAlone",
                     {"--stereo", "a.avi"},
@@ -98,6 +117,17 @@ INSTANTIATE_TEST_SUITE_P(
                                 "--tolerance: \"256\" (erlaubt: eine ganze Zahl von 0 bis 255)"},
                     RefusedCase{"RateNotInList", {"--rate", "44100", "a.avi"}, "5500, 11000, 22000 oder 44000"},
                     RefusedCase{"UnknownOption", {"--fast", "a.avi"}, "Unbekannte Option: --fast"},
+                    RefusedCase{"SoundUnknown", {"--sound", "ogg", "a.avi"}, "pcm, adpcm oder mp3"},
+                    RefusedCase{"Mp3BitrateAbove", {"--mp3-bitrate", "321", "a.avi"}, "von 8 bis 320"},
+                    RefusedCase{"StartNegative", {"--start", "-1", "a.avi"}, "--start: \"-1\""},
+                    RefusedCase{"StartComma", {"--start", "1,5", "a.avi"}, "Sekunden"},
+                    RefusedCase{"StartNotANumber", {"--start", "nan", "a.avi"}, "--start"},
+                    RefusedCase{"StartHuge", {"--start", "1e99", "a.avi"}, "--start"},
+                    RefusedCase{"EndZero", {"--end", "0", "a.avi"}, "größer als 0"},
+                    RefusedCase{"EndBeforeStart", {"--start", "5", "--end", "4.5", "a.avi"}, "nach dem Anfang"},
+                    RefusedCase{"WidthZero", {"--width", "0", "a.avi"}, "von 1 bis 2880"},
+                    RefusedCase{"HeightAbove", {"--height", "2881", "a.avi"}, "--height"},
+                    RefusedCase{"Mp3At5500", {"--sound", "mp3", "--rate", "5500", "a.avi"}, "5500 Hz"},
                     RefusedCase{"UnknownShortOption", {"-x", "a.avi"}, "Unbekannte Option: -x"},
                     RefusedCase{"MissingValue", {"a.avi", "--fps"}, "Für --fps fehlt der Wert"},
                     RefusedCase{"MissingTarget", {"a.avi", "-o"}, "Für -o fehlt der Wert"},
@@ -161,9 +191,11 @@ TEST(CliOptions, HelpAndVersionNeedNoSource) {
 
 TEST(CliOptions, UsageNamesEveryOption) {
   std::string usage = CliUsageText();
-  for (const char* option : {"--fps", "--compression", "--no-audio", "--rate", "--16bit", "--stereo", "--all-pictures",
-                             "--tolerance", "--no-html", "--page", "--ruffle-script", "--print-code", "--open",
-                             "-o ZIEL", "--quiet", "--help", "--version"}) {
+  for (const char* option :
+       {"--fps",          "--compression", "--no-audio", "--rate",        "--16bit",         "--stereo",
+        "--all-pictures", "--tolerance",   "--sound",    "--mp3-bitrate", "--start",         "--end",
+        "--width",        "--height",      "--no-html",  "--page",        "--ruffle-script", "--print-code",
+        "--open",         "-o ZIEL",       "--quiet",    "--help",        "--version"}) {
     EXPECT_NE(usage.find(option), std::string::npos) << option;
   }
   EXPECT_TRUE(usage.starts_with("Aufruf: tessaline-cli"));

@@ -116,8 +116,8 @@ FakeSource& Fake() { return source; }
 void ResetFake() { source = FakeSource{}; }
 
 const DecoderFunctions& FakeDecoder() {
-  static const DecoderFunctions table{GetFileInfo, ReadOpen,  SndCreate,  ImgCreate,   ReadImage,
-                                      ImgToDIB,    GetDIBits, ReleaseDIB, ReadSound,   SndGetInfo,
-                                      SndFree,     ImgFree,   GetError,   GetErrorStr, ReadClose};
+  static const DecoderFunctions table{GetFileInfo, ReadOpen,    SndCreate, ImgCreate,  ReadImage, ImgToDIB,
+                                      GetDIBits,   ReleaseDIB,  ReadSound, SndGetInfo, SndFree,   ImgFree,
+                                      GetError,    GetErrorStr, ReadClose, nullptr};
   return table;
 }

@@ -13,6 +13,11 @@ std::string VideoSource() {
 
 std::string ToneSource(int rate) { return "sine=frequency=440:sample_rate=" + std::to_string(rate) + ":duration=1"; }
 
+std::string RichStereoSource() {
+  return "aevalsrc=0.4*sin(2*PI*440*t)+0.2*sin(2*PI*1870*t)|0.4*sin(2*PI*660*t)+0.2*sin(2*PI*2500*t)"
+         ":s=44100:d=1";
+}
+
 std::vector<std::string> EncoderArguments(ClipKind kind) {
   switch (kind) {
     case ClipKind::AviMpeg4Pcm:
@@ -23,6 +28,8 @@ std::vector<std::string> EncoderArguments(ClipKind kind) {
       return {"-f", "lavfi", "-i", ToneSource(48000), "-c:v", "mpeg2video", "-c:a", "ac3", "-ac", "2", "-f", "dvd"};
     case ClipKind::AviSilentNoSound:
       return {"-c:v", "mpeg4", "-f", "avi"};
+    case ClipKind::AviPcmStereo44k:
+      return {"-f", "lavfi", "-i", RichStereoSource(), "-c:v", "mpeg4", "-c:a", "pcm_s16le", "-ac", "2", "-f", "avi"};
   }
   return {};
 }
@@ -39,6 +46,8 @@ std::string ClipName(ClipKind kind) {
       return "mpeg2.vob";
     case ClipKind::AviSilentNoSound:
       return "stumm.avi";
+    case ClipKind::AviPcmStereo44k:
+      return "stereo44k.avi";
   }
   return {};
 }

@@ -133,6 +133,89 @@ INSTANTIATE_TEST_SUITE_P(StreamSound, SoundBlocks,
                                            BlockCase{63, {0xFF, 0x04, 0x3F, 0x00, 0x00, 0x00}}),
                          [](const auto& info) { return "DataSize" + std::to_string(info.param.dataSize); });
 
+// Compressed streams. Head body: format byte; compression(4) rate(2) size(1)
+// type(1); sample count; for MP3 (compression 2) only, the latency seek.
+struct CompressedHeadCase {
+  std::string name;
+  std::uint8_t compression, rate, size, type;
+  std::uint16_t sampleCount;
+  std::int16_t latencySeek;
+  Bytes expected;
+};
+
+void PrintTo(const CompressedHeadCase& c, std::ostream* os) { *os << c.name; }
+
+class CompressedSoundHeads : public ::testing::TestWithParam<CompressedHeadCase> {};
+
+TEST_P(CompressedSoundHeads, WriteTheLatencySeekOnlyForMp3) {
+  const CompressedHeadCase& c = GetParam();
+  const FDTSoundStreamHead2 head(1, c.compression, c.rate, c.size, c.type, c.sampleCount, c.latencySeek);
+  EXPECT_TRUE(SameBytes(TagBytes(head), c.expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    StreamSound, CompressedSoundHeads,
+    ::testing::Values(
+        // 0001 01 1 0 = 0x16; 2200 = 0x0898; no seek: 4-byte body, header 0000101101 000100
+        CompressedHeadCase{"AdpcmMono11k", 1, 1, 1, 0, 2200, 999, {0x44, 0x0B, 0x01, 0x16, 0x98, 0x08}},
+        // 0010 11 1 1 = 0x2F; 8820 = 0x2274; seek 1105 = 0x0451; header 0000101101 000110
+        CompressedHeadCase{"Mp3Stereo44k", 2, 3, 1, 1, 8820, 1105, {0x46, 0x0B, 0x01, 0x2F, 0x74, 0x22, 0x51, 0x04}},
+        // 0010 01 1 0 = 0x26; 441 = 0x01B9; seek -1 = 0xFFFF
+        CompressedHeadCase{"Mp3NegativeSeek", 2, 1, 1, 0, 441, -1, {0x46, 0x0B, 0x01, 0x26, 0xB9, 0x01, 0xFF, 0xFF}}),
+    [](const auto& info) { return info.param.name; });
+
+struct Mp3BlockCase {
+  std::string name;
+  Mp3BlockHead head;
+  Bytes frames;
+  Bytes expected;
+};
+
+void PrintTo(const Mp3BlockCase& c, std::ostream* os) { *os << c.name; }
+
+class Mp3Blocks : public ::testing::TestWithParam<Mp3BlockCase> {};
+
+TEST_P(Mp3Blocks, PutSampleCountAndSeekBeforeTheFrames) {
+  const Mp3BlockCase& c = GetParam();
+  const FDTSoundStreamBlock block(c.head, static_cast<std::uint32_t>(c.frames.size()),
+                                  c.frames.empty() ? nullptr : c.frames.data());
+  EXPECT_TRUE(SameBytes(TagBytes(block), c.expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    StreamSound, Mp3Blocks,
+    ::testing::Values(
+        // 0000010011 000111: 7 bytes; 2304 = 0x0900; seek 529 = 0x0211
+        Mp3BlockCase{
+            "TwoFrames", {2304, 529}, {0xAA, 0xBB, 0xCC}, {0xC7, 0x04, 0x00, 0x09, 0x11, 0x02, 0xAA, 0xBB, 0xCC}},
+        // 0000010011 000100: only the count 0 and seek 100 = 0x0064
+        Mp3BlockCase{"NoFrameYet", {0, 100}, {}, {0xC4, 0x04, 0x00, 0x00, 0x64, 0x00}},
+        // 59 frame bytes + 4 = 63: long form, 0000010011 111111 then 63
+        Mp3BlockCase{"LongHeaderCountsTheHead",
+                     {576, -576},
+                     Bytes(59, 0x11),
+                     Join({{0xFF, 0x04, 0x3F, 0x00, 0x00, 0x00, 0x40, 0x02, 0xC0, 0xFD}, Bytes(59, 0x11)})}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(StreamSound, MovieKeepsTheBytesItsTagsBorrow) {
+  // Many buffers, so the keeper's own storage moves while tags point into it.
+  FObjCollection movie;
+  Bytes expected;
+  for (std::uint8_t i = 0; i < 100; ++i) {
+    const unsigned char* data = movie.Keep(std::vector<unsigned char>{i, i});
+    movie.AddObject(std::make_unique<FDTSoundStreamBlock>(2, data));
+    expected.insert(expected.end(), {0xC2, 0x04, i, i});  // 0000010011 000010
+    auto owned = std::make_unique<unsigned char[]>(1);
+    owned[0] = i;
+    const unsigned char* single = movie.Keep(std::move(owned));
+    movie.AddObject(std::make_unique<FDTSoundStreamBlock>(1, single));
+    expected.insert(expected.end(), {0xC1, 0x04, i});
+  }
+  FSWFStream stream;
+  movie.WriteObjects(stream);
+  EXPECT_TRUE(SameBytes(StreamBytes(stream), expected));
+}
+
 TEST(StreamSound, TagsTakeNoCharacterID) {
   ResetCharacterIDs();
   const FDTSoundStreamHead2 head(1, 0, 0, 0, 0, 1);

@@ -1,0 +1,42 @@
+// Compressed stream sound: the conversion hands each movie frame's samples to
+// an encoder and gets back that frame's block. The encoders themselves live
+// with the media libraries; this header is all the conversion sees of them.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "convert/ConversionSettings.h"
+#include "swf/FSoundTags.h"
+
+struct SoundEncoderFormat {
+  SoundCompression compression = SoundCompression::Adpcm;
+  int sampleRate = 11025;  // what the samples are counted in
+  int channels = 1;
+  int mp3BitrateKbit = 64;
+};
+
+// One movie frame's block: bytes the movie will own, and for MP3 its head.
+struct EncodedSoundBlock {
+  std::vector<unsigned char> bytes;
+  std::optional<Mp3BlockHead> mp3;
+};
+
+class SoundEncoder {
+ public:
+  virtual ~SoundEncoder() = default;
+  virtual std::uint8_t CompressionCode() const = 0;
+  // Samples the decoder puts before the first source sample (MP3 only).
+  virtual std::int16_t LatencySeek() const { return 0; }
+  // frames sample frames of signed 16-bit samples, channels interleaved: the
+  // sound of the next movie frame. Null samples stand for silence. Nothing
+  // when the encoder fails.
+  virtual std::optional<EncodedSoundBlock> EncodeBlock(const std::int16_t* samples, std::int64_t frames) = 0;
+};
+
+// The media side's encoders (over libavcodec). Null, with a German reason in
+// error, when the encoder cannot be opened.
+std::unique_ptr<SoundEncoder> MakeSoundEncoder(const SoundEncoderFormat& format, std::string& error);

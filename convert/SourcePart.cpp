@@ -1,0 +1,46 @@
+#include "convert/SourcePart.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "convert/ConversionRun.h"
+
+MovieSize ScaledSize(MovieSize source, int wantedWidth, int wantedHeight) {
+  if (wantedWidth > 0 && wantedHeight > 0) return {wantedWidth, wantedHeight};
+  const auto follow = [](int given, int along, int across) {
+    return std::max(1, static_cast<int>(std::lround(static_cast<double>(given) * along / across)));
+  };
+  if (wantedWidth > 0) return {wantedWidth, follow(wantedWidth, source.height, source.width)};
+  if (wantedHeight > 0) return {follow(wantedHeight, source.width, source.height), wantedHeight};
+  return source;
+}
+
+namespace {
+
+std::int32_t FrameAt(double seconds, double frameRate) {
+  const double index = std::round(seconds * frameRate);
+  return index < 2147483647.0 ? static_cast<std::int32_t>(index) : 2147483647;
+}
+
+}  // namespace
+
+bool ChoosePart(ConversionRun& run) {
+  const ConversionSettings& settings = run.settings;
+  const SourceFileInfo& info = run.fileInfo;
+  const MovieSize size = ScaledSize({info.width, info.height}, settings.width, settings.height);
+  run.fileInfo.width = size.width;  // the decoder scales every picture to the size asked for
+  run.fileInfo.height = size.height;
+  if (settings.startSeconds <= 0 && settings.endSeconds <= 0) return true;
+  const std::int32_t first = FrameAt(settings.startSeconds, info.frameRate);
+  std::int32_t end = settings.endSeconds > 0 ? FrameAt(settings.endSeconds, info.frameRate) : info.frameCount;
+  end = std::min(end, info.frameCount);
+  if (first >= end) {
+    run.window.ShowStatusLine("Der gewählte Abschnitt enthält kein Bild der Quelle.");
+    return false;
+  }
+  run.firstFrame = first;
+  run.frameTotal = end - first;
+  run.soundFirstSample = std::llround(first / info.frameRate * info.audioSampleRate);
+  run.soundReadPosition = run.soundFirstSample;
+  return true;
+}

@@ -1,0 +1,20 @@
+// The part of the source a run converts and the size of its movie.
+#pragma once
+
+#include <cstdint>
+
+struct ConversionRun;
+
+struct MovieSize {
+  int width;
+  int height;
+};
+
+// The wanted size; one side alone takes the other from the source's aspect ratio.
+MovieSize ScaledSize(MovieSize source, int wantedWidth, int wantedHeight);
+
+// Sets the first source frame, the frame count and the first sound sample of
+// the part asked for (start and end in seconds, on the source's clock), and
+// the movie's picture size. False, with a German line shown, when the part
+// holds no frame.
+bool ChoosePart(ConversionRun& run);

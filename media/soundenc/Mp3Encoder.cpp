@@ -1,0 +1,75 @@
+// MP3 frames hold a fixed number of samples (576 or 1152) that do not divide
+// a movie frame's share, and the encoder hands them out late. So the encoded
+// frames wait in a queue, and each block takes the whole frames that end by
+// the end of its movie frame (counted in decoded samples, the encoder's delay
+// included); its seek says how far into its first frame its own sound starts.
+// Over the whole movie the blocks stay less than one MP3 frame from the clock.
+#include "media/soundenc/Mp3Encoder.h"
+
+#include <deque>
+#include <vector>
+
+#include "media/soundenc/CodecOpen.h"
+
+namespace soundenc {
+
+namespace {
+
+class Mp3Encoder : public SoundEncoder {
+ public:
+  Mp3Encoder(mcl::CodecPtr codec, int channels) : codec_(std::move(codec)), channels_(channels) {}
+
+  std::uint8_t CompressionCode() const override { return 2; }
+  std::int16_t LatencySeek() const override { return static_cast<std::int16_t>(codec_->initial_padding); }
+
+  std::optional<EncodedSoundBlock> EncodeBlock(const std::int16_t* samples, std::int64_t frames) override {
+    const std::int64_t blockStart = clock_ + codec_->initial_padding;  // decoded position of this movie frame
+    if (samples != nullptr)
+      pending_.insert(pending_.end(), samples, samples + frames * channels_);
+    else
+      pending_.resize(pending_.size() + static_cast<std::size_t>(frames * channels_), 0);
+    clock_ += frames;
+    if (!EncodeWholeFrames()) return std::nullopt;
+    EncodedSoundBlock block;
+    block.mp3 = Mp3BlockHead{0, static_cast<std::int16_t>(blockStart - placed_)};
+    const int frameSize = codec_->frame_size;
+    while (!waiting_.empty() && placed_ + frameSize <= clock_ + codec_->initial_padding) {
+      block.bytes.insert(block.bytes.end(), waiting_.front().begin(), waiting_.front().end());
+      waiting_.pop_front();
+      placed_ += frameSize;
+      block.mp3->sampleCount = static_cast<std::uint16_t>(block.mp3->sampleCount + frameSize);
+    }
+    return block;
+  }
+
+ private:
+  bool EncodeWholeFrames() {
+    const std::size_t frameValues = static_cast<std::size_t>(codec_->frame_size) * channels_;
+    std::size_t used = 0;
+    std::vector<std::vector<std::uint8_t>> packets;
+    for (; pending_.size() - used >= frameValues; used += frameValues) {
+      if (!EncodeFrame(*codec_, pending_.data() + used, codec_->frame_size, packets)) return false;
+    }
+    pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(used));
+    for (auto& packet : packets) waiting_.push_back(std::move(packet));
+    return true;
+  }
+
+  mcl::CodecPtr codec_;
+  int channels_;
+  std::vector<std::int16_t> pending_;              // samples not yet a whole encoder frame
+  std::deque<std::vector<std::uint8_t>> waiting_;  // encoded MP3 frames not yet in a block
+  std::int64_t clock_ = 0;                         // sample frames of all movie frames so far
+  std::int64_t placed_ = 0;                        // decoded samples of the frames in blocks
+};
+
+}  // namespace
+
+std::unique_ptr<SoundEncoder> MakeMp3Encoder(const SoundEncoderFormat& format) {
+  mcl::CodecPtr codec = OpenEncoder({AV_CODEC_ID_MP3, "libmp3lame", AV_SAMPLE_FMT_S16P, format.sampleRate,
+                                     format.channels, static_cast<std::int64_t>(format.mp3BitrateKbit) * 1000});
+  if (!codec || codec->frame_size <= 0) return nullptr;
+  return std::make_unique<Mp3Encoder>(std::move(codec), format.channels);
+}
+
+}  // namespace soundenc
