@@ -169,7 +169,7 @@ const FlagSetter* FindFlagOption(std::string_view name) {
 }
 
 // Options that are fine alone but not together.
-std::string CheckCombination(const ConversionSettings& settings) {
+std::string CheckSettingCombination(const ConversionSettings& settings) {
   if (settings.soundCompression == SoundCompression::Mp3 && settings.sampleRateChoice == 0)
     return "MP3-Ton gibt es nicht mit 5500 Hz: --rate 11000, 22000 oder 44000 wählen";
   if (settings.endSeconds > 0 && settings.endSeconds <= settings.startSeconds)
@@ -187,7 +187,7 @@ class Parser {
     if (error_.empty() && !result_.showHelp && !result_.showVersion && result_.sources.empty()) {
       error_ = "Keine Quelldatei angegeben";
     }
-    if (error_.empty()) error_ = CheckCombination(result_.settings);
+    if (error_.empty()) error_ = CheckSettingCombination(result_.settings);
     return {result_, error_};
   }
 
