@@ -3,7 +3,9 @@
 #include <fcntl.h>
 #include <spawn.h>
 
+#include <filesystem>
 #include <memory>
+#include <system_error>
 
 extern char** environ;
 
@@ -41,14 +43,22 @@ std::unique_ptr<posix_spawnattr_t, SpawnAttrDeleter> DetachedAttributes() {
   return owned;
 }
 
+// A relative name starting with '-' would be read as an option.
+std::string UnmistakablePath(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+  if (!error) return absolute.string();
+  return path.starts_with('/') ? path : "./" + path;
+}
+
 }  // namespace
 
-bool OpenWithDesktop(const std::string& pathOrAddress) {
+bool OpenWithDesktop(const std::string& path) {
   auto actions = QuietFileActions();
   auto attributes = DetachedAttributes();
   if (!actions || !attributes) return false;
   std::string program = "xdg-open";
-  std::string argument = pathOrAddress;
+  std::string argument = UnmistakablePath(path);
   char* argv[] = {program.data(), argument.data(), nullptr};
   pid_t child = 0;
   return posix_spawnp(&child, program.c_str(), actions.get(), attributes.get(), argv, environ) == 0;

@@ -10,6 +10,9 @@ class ConversionWindow {
 
   // Appends one line to the message list (the window keeps the last five).
   virtual void ShowStatusLine(const std::string& line) = 0;
+  // A line that tells of a failure or of something lost. The window shows it
+  // like any other line; a console sets it apart from the results.
+  virtual void ShowProblemLine(const std::string& line) { ShowStatusLine(line); }
   // Lets the window handle input that arrived since the last call.
   virtual void ProcessPendingInput() = 0;
   // Called once per source frame walked; front ends may draw progress.
