@@ -30,9 +30,10 @@ bool SaveAndReadBack(const PictavoApi& imaging, const PictureView& view, const s
   DibInfoHeader header = view.header;
   const DibRecord picture{&header, nullptr, static_cast<std::size_t>(view.rowLength) * view.header.height, view.rows,
                           view.rowLength};
-  // A failed save may leave a partial file behind.
+  // A failed save may leave a partial file behind. The file exists, empty,
+  // before the save, so an empty one was never written.
   if (imaging.SaveDib(picture, path.c_str(), kJpegFormat, ownerWindow) != 0) return false;
-  return ReadWholeFile(path, bytes);
+  return ReadWholeFile(path, bytes) && !bytes.empty();
 }
 
 // The next job saves under the same name: a file made afresh is cheaper

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "convert/RemoveOnSignal.h"
 #include "swf/swf.h"
 
 // Bytes a tag points at without owning them.
@@ -26,7 +27,8 @@ class TagWithBytes : public FObj {
 
 class MovieBuilder {
  public:
-  explicit MovieBuilder(const std::string& targetPath) : writer_(targetPath) {}
+  explicit MovieBuilder(const std::string& targetPath)
+      : writer_(targetPath), tempFileKept_(writer_.TempPath().string(), RemoveOnSignal::Kind::File) {}
   void Add(const FObj& tag) { writer_.Add(tag); }
   void Add(std::unique_ptr<FObj> tag) { writer_.Add(*tag); }
   // True only when the whole movie reached the target path; sizes in twips.
@@ -35,4 +37,6 @@ class MovieBuilder {
 
  private:
   MovieFileWriter writer_;
+  // The temporary file goes too when a signal ends the program.
+  RemoveOnSignal tempFileKept_;
 };

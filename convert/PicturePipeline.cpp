@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "convert/PictureTags.h"
-#include "convert/TempFileName.h"
 
 namespace {
 
@@ -27,13 +26,9 @@ ChangedRegion Whole(const PictureHolder& picture) {
 
 }  // namespace
 
-TempJpegName::~TempJpegName() {
-  if (!path_.empty()) ReleaseTempFileName(path_);
-}
-
 const std::string& TempJpegName::Get() {
-  if (path_.empty()) path_ = MakeTempFileName("tempjpg", ".jpg");
-  return path_;
+  if (!file_.Made()) file_ = folder_.NewFile("tempjpg", ".jpg");
+  return file_.Path();
 }
 
 // A JPEG being made, and where its tags will put it.
@@ -101,10 +96,16 @@ void PicturePipeline::Recycle(PictureHolder picture) {
 // Told once a run; the next picture is then stored whole.
 void PicturePipeline::ReportTrouble(const std::string& path) {
   wholeDue_ = true;
-  if (troubleShown_) return;
-  troubleShown_ = true;
-  window_.ShowStatusLine(path.empty() ? std::string("Der temporäre Ordner kann nicht benutzt werden.")
-                                      : "Die temporäre Bilddatei " + path + " kann nicht geschrieben werden.");
+  LosePicture(path.empty() ? std::string("Der temporäre Ordner kann nicht benutzt werden.")
+                           : "Die temporäre Bilddatei " + path + " kann nicht geschrieben werden.");
+}
+
+// The movie goes on without the picture; told once a run.
+void PicturePipeline::LosePicture(const std::string& line) {
+  picturesLost_ = true;
+  if (lossShown_) return;
+  lossShown_ = true;
+  window_.ShowProblemLine(line);
 }
 
 void PicturePipeline::SettleBeforeDecision() {

@@ -15,6 +15,7 @@
 #include "convert/JpegJob.h"
 #include "convert/MovieBuilder.h"
 #include "convert/PictureHolder.h"
+#include "convert/TempFolder.h"
 #include "media/pictavo/PictavoApi.h"
 
 // Bounds in stored-row coordinates (r = 0 is the bottom row).
@@ -41,19 +42,17 @@ struct DisplayDepths {
   std::int32_t charactersMade = 0;
 };
 
-// The temporary file all of a run's JPEGs go through, one after the other;
-// the name is reserved once and given back when the run ends.
+// The temporary file all of a run's JPEGs go through, one after the other,
+// in the run's own folder; made once and removed with the folder.
 class TempJpegName {
  public:
-  TempJpegName() = default;
-  ~TempJpegName();
-  TempJpegName(const TempJpegName&) = delete;
-  TempJpegName& operator=(const TempJpegName&) = delete;
   // Empty while the temporary folder cannot be used.
   const std::string& Get();
+  const TempFolder& Folder() const { return folder_; }
 
  private:
-  std::string path_;
+  TempFolder folder_;
+  TempFile file_;
 };
 
 class PicturePipeline {
@@ -101,6 +100,12 @@ class PicturePipeline {
   // Frees every picture once all are finished.
   void ReleasePictures();
 
+  // The run's own folder for the JPEG file; checked before the walk.
+  const TempFolder& Folder() const { return tempName_.Folder(); }
+  // A picture that could not be made or stored: the reason is shown once.
+  void LosePicture(const std::string& line);
+  bool PicturesLost() const { return picturesLost_; }
+
  private:
   struct Decision;
 
@@ -128,5 +133,6 @@ class PicturePipeline {
   std::size_t overlapDepth_;  // decisions left unfinished where a one-thread run finishes all
   DisplayDepths depths_;
   bool wholeDue_ = true;
-  bool troubleShown_ = false;  // the temporary file's trouble is told once
+  bool picturesLost_ = false;
+  bool lossShown_ = false;  // a lost picture is told once
 };

@@ -5,6 +5,7 @@
 
 #include "convert/ConversionRun.h"
 #include "convert/HandOffMovie.h"
+#include "convert/OverwriteCheck.h"
 #include "convert/SoundTrack.h"
 #include "convert/SourcePart.h"
 #include "convert/StorePicture.h"
@@ -38,8 +39,8 @@ void ReportDamage(ConversionRun& run) {
 void ReportUnreadable(const ConversionRun& run) {
   const char* text = run.decoder.MclGetErrorStr();
   const bool hasText = run.decoder.MclGetError() != 0 && text != nullptr && *text != '\0';
-  run.window.ShowStatusLine(hasText ? std::string(text)
-                                    : "Die Datei " + run.settings.sourcePath + " kann nicht gelesen werden.");
+  run.window.ShowProblemLine(hasText ? std::string(text)
+                                     : "Die Datei " + run.settings.sourcePath + " kann nicht gelesen werden.");
 }
 
 bool SetUpSound(ConversionRun& run) {
@@ -67,6 +68,10 @@ bool SetUp(ConversionRun& run) {
     return false;
   }
   if (infoResult != 0) ReportDamage(run);
+  if (!run.pictures.Folder().Made()) {
+    run.window.ShowProblemLine(run.pictures.Folder().Problem());
+    return false;
+  }
   if (!ChoosePart(run)) return false;
   run.fps = run.settings.framesPerSecond;
   if (!SetUpSound(run)) return false;
@@ -80,7 +85,7 @@ bool FrameLimitReached(ConversionRun& run) {
   if (run.framesEmitted < kLargest16Bit) return false;
   run.pictures.Finish();
   run.limitReached = true;
-  run.window.ShowStatusLine(kMovieLimitLine);
+  run.window.ShowProblemLine(kMovieLimitLine);
   return true;
 }
 
@@ -133,18 +138,23 @@ ConversionOutcome Finish(ConversionRun& run) {
   const std::string targetPath = run.settings.targetPath;
   const bool saved = run.movie.Save(Twips(run.fileInfo.width), Twips(run.fileInfo.height), TruncateToInt32(run.fps));
   if (!saved) {
-    run.window.ShowStatusLine("Datei " + targetPath + " kann nicht erstellt werden");
+    run.window.ShowProblemLine("Datei " + targetPath + " kann nicht erstellt werden");
     return ConversionOutcome::NotWritten;
   }
   HandOffMovie(run.window, targetPath, run.fileInfo.width, run.fileInfo.height, run.settings.createHtmlPage,
                run.settings.openResult);
-  return run.incomplete || run.limitReached ? ConversionOutcome::Incomplete : ConversionOutcome::Complete;
+  const bool lost = run.incomplete || run.limitReached || run.pictures.PicturesLost();
+  return lost ? ConversionOutcome::Incomplete : ConversionOutcome::Complete;
 }
 
 }  // namespace
 
 ConversionOutcome RunConversion(ConversionSettings& settings, ConversionWindow& window, const PictavoApi& imaging,
                                 const DecoderFunctions& decoder) {
+  if (const std::string problem = OverwriteProblem(settings); !problem.empty()) {
+    window.ShowProblemLine(problem);
+    return ConversionOutcome::NotWritten;
+  }
   ConversionRun run(settings, window, imaging, decoder);
   if (!SetUp(run)) return ConversionOutcome::NotWritten;
   WalkSource(run);

@@ -78,7 +78,11 @@ void StorePicture(ConversionRun& run, std::int32_t frameIndex) {
   run.imageResult = mcl.MclReadImage(run.readHandle.get(), frameIndex, run.imageHandle.get());
   const BitmapHandle bitmap(mcl.MclImgToDIB(run.imageHandle.get()), mcl.MclReleaseDIB);
   PictureHolder current = pictures.TakePicture(run.fileInfo.width, run.fileInfo.height);
-  if (!current.Held()) return;
+  if (!current.Held()) {
+    pictures.LosePicture("Für das Bild von Frame " + std::to_string(frameIndex + 1) +
+                         " ist nicht genug Speicher frei.");
+    return;
+  }
   FetchPixels(mcl, bitmap.get(), current);
   const int w = current.Width();
   const int h = current.Height();
@@ -102,7 +106,7 @@ void StorePicture(ConversionRun& run, std::int32_t frameIndex) {
   }
   if (atLimit) {
     run.limitReached = true;
-    run.window.ShowStatusLine(kMovieLimitLine);
+    run.window.ShowProblemLine(kMovieLimitLine);
     return;
   }
   pictures.Store(std::move(current), region, old, run.settings.tolerance);

@@ -6,7 +6,6 @@
 
 #include "convert/ConversionRun.h"
 #include "convert/PicturePipeline.h"
-#include "convert/TempFileName.h"
 
 // The smallest rectangle holding every pixel with a channel that differs by
 // more than tolerance. Unchanged: minX and minR stay above, maxX and maxR below

@@ -29,6 +29,8 @@ class MovieFileWriter {
   std::int32_t FrameCount() const { return frameCount_; }
   // Bytes of the file so far, header room included, End tag not.
   std::uint64_t Size() const { return size_; }
+  // The temporary file beside the target; empty when it could not be made.
+  const std::filesystem::path& TempPath() const { return tempPath_; }
 
  private:
   void Discard();

@@ -2,6 +2,7 @@
 // be written, a source that cannot be read, a temporary file that cannot be
 // written, and a movie that reaches the format's largest length.
 #include <cmath>
+#include <fstream>
 #include <limits>
 
 #include "convert/ConversionRun.h"
@@ -73,9 +74,8 @@ TEST_F(Mends, UnwrittenTemporaryFileIsToldOnceAndNextPictureIsWhole) {
   UseSource(3, 2, 4, frames);
   settings.framesPerSecond = 4;
   Imaging().failSaves = 2;
-  ASSERT_TRUE(Run());
-  const std::string line =
-      "Die temporäre Bilddatei " + (tempFolder / "tempjpg0.jpg").string() + " kann nicht geschrieben werden.";
+  ASSERT_EQ(Outcome(), ConversionOutcome::Incomplete);
+  const std::string line = "Die temporäre Bilddatei " + Imaging().savedPaths.at(0) + " kann nicht geschrieben werden.";
   EXPECT_EQ(std::count(window.lines.begin(), window.lines.end(), line), 1);
   const SwfMovie movie = Movie();
   const auto bitmaps = TagsWithCode(movie, tags::kDefineBitsJPEG2);
@@ -88,18 +88,44 @@ TEST_F(Mends, UnwrittenTemporaryFileIsToldOnceAndNextPictureIsWhole) {
   EXPECT_EQ(replay.frames[3], frames[3]);
 }
 
-TEST_F(Mends, MissingTemporaryFolderIsToldOnceAndRunGoesOn) {
+TEST_F(Mends, PictureWithoutMemoryIsToldOnceAndTheMovieIsIncomplete) {
   UseSource(3, 2, 4, OnePixelSteps(3));
   settings.framesPerSecond = 4;
-  setenv("TMPDIR", (folder / "gibt-es-nicht").c_str(), 1);
-  ASSERT_TRUE(Run());
-  EXPECT_EQ(std::count(window.lines.begin(), window.lines.end(),
-                       std::string("Der temporäre Ordner kann nicht benutzt werden.")),
+  Imaging().failNewdibSizes = {{3, 2}};
+  ASSERT_EQ(Outcome(), ConversionOutcome::Incomplete);
+  EXPECT_EQ(std::count_if(window.lines.begin(), window.lines.end(),
+                          [](const std::string& l) { return l.find("Speicher") != std::string::npos; }),
             1);
-  const SwfMovie movie = Movie();
-  EXPECT_TRUE(TagsWithCode(movie, tags::kDefineBitsJPEG2).empty());
-  EXPECT_EQ(movie.frameCount, 3);
+  EXPECT_NE(
+      std::find(window.lines.begin(), window.lines.end(), "Für das Bild von Frame 1 ist nicht genug Speicher frei."),
+      window.lines.end());
+  EXPECT_TRUE(TagsWithCode(Movie(), tags::kDefineBitsJPEG2).empty());
 }
+
+struct UnusableFolderCase {
+  const char* name;
+  const char* tmpdir;
+  bool fileInPlace;
+};
+
+class UnusableTempFolder : public ConversionFixture, public testing::WithParamInterface<UnusableFolderCase> {};
+
+TEST_P(UnusableTempFolder, EndsTheRunBeforeAnyPictureWithOneLine) {
+  const std::filesystem::path tmpdir = folder / GetParam().tmpdir;
+  if (GetParam().fileInPlace) std::ofstream(tmpdir) << "a file";
+  setenv("TMPDIR", tmpdir.c_str(), 1);
+  UseSource(3, 2, 4, OnePixelSteps(3));
+  ASSERT_EQ(Outcome(), ConversionOutcome::NotWritten);
+  EXPECT_EQ(window.lines,
+            std::vector<std::string>{"Der temporäre Ordner " + tmpdir.string() + " kann nicht benutzt werden."});
+  EXPECT_TRUE(Fake().imageReads.empty());
+  EXPECT_FALSE(std::filesystem::exists(settings.targetPath));
+}
+
+INSTANTIATE_TEST_SUITE_P(Refused, UnusableTempFolder,
+                         testing::Values(UnusableFolderCase{"Missing", "gibt-es-nicht", false},
+                                         UnusableFolderCase{"FileInItsPlace", "datei", true}),
+                         [](const testing::TestParamInfo<UnusableFolderCase>& info) { return info.param.name; });
 
 TEST_F(Mends, WalkEndsBeforeFrameCountPassesSixteenBits) {
   UseSource(1, 1, 1, std::vector<Picture>(600, SolidPicture(1, 1, 5)));

@@ -42,9 +42,8 @@ TEST_F(Overlap, PictureAfterOneUnreadableJpegIsStoredWhole) {
   UseSource(4, 3, 4, frames);
   settings.framesPerSecond = 4;
   Imaging().failSaveNumbers = {2};
-  ASSERT_TRUE(Run());
-  const std::string line =
-      "Die temporäre Bilddatei " + (tempFolder / "tempjpg0.jpg").string() + " kann nicht geschrieben werden.";
+  ASSERT_EQ(Outcome(), ConversionOutcome::Incomplete);
+  const std::string line = "Die temporäre Bilddatei " + Imaging().savedPaths.at(2) + " kann nicht geschrieben werden.";
   EXPECT_EQ(std::count(window.lines.begin(), window.lines.end(), line), 1);
   const SwfMovie movie = Movie();
   // saves: 0 whole; 1 and 2 the 2 by 2 pixels around two marks; 3 whole as 2
@@ -155,9 +154,9 @@ TEST_F(Overlap, TroubleLineComesBeforeTheNextProgressLine) {
   UseSource(1, 1, 4, Flicker(102));
   settings.framesPerSecond = 4;
   Imaging().failSaveNumbers = {99};
-  ASSERT_TRUE(Run());
+  ASSERT_EQ(Outcome(), ConversionOutcome::Incomplete);
   const std::string trouble =
-      "Die temporäre Bilddatei " + (tempFolder / "tempjpg0.jpg").string() + " kann nicht geschrieben werden.";
+      "Die temporäre Bilddatei " + Imaging().savedPaths.at(99) + " kann nicht geschrieben werden.";
   EXPECT_EQ(window.lines,
             (std::vector<std::string>{"Starte Konvertierung...", "Frame 1 von 102", trouble, "Frame 101 von 102",
                                       "Frame 102 von 102", "Konvertiertung beendet."}));
@@ -220,6 +219,11 @@ TEST_F(Overlap, OverlappedRunEqualsOneThreadRun) {
       ASSERT_TRUE(Run());
       std::ifstream file(settings.targetPath, std::ios::binary);
       records[overlap] = {std::string(std::istreambuf_iterator<char>(file), {}), window.lines, Imaging().savedPaths};
+      // Each run has a folder of its own: compare the names inside it.
+      const std::string own = std::filesystem::path(Imaging().savedPaths.at(0)).parent_path().string();
+      for (std::string& line : records[overlap].lines)
+        if (const std::size_t at = line.find(own); at != std::string::npos) line.replace(at, own.size(), "…");
+      for (std::string& save : records[overlap].saves) save = std::filesystem::path(save).filename().string();
     }
     EXPECT_EQ(records[1].movie, records[0].movie);
     EXPECT_EQ(records[1].lines, records[0].lines);

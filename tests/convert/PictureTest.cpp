@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "convert/StorePicture.h"
+#include "convert/TempFolder.h"
 #include "tests/convert/ConversionFixture.h"
 
 namespace {
@@ -222,39 +223,57 @@ TEST_F(Pictures, FrameWithoutRowsIsBlackEvenInAReusedPicture) {
 
 // ---- the temporary file ----
 
-TEST_F(Pictures, TemporaryNameIsReservedUntilGivenBack) {
-  const std::string first = MakeTempFileName("tempjpg", ".jpg");
-  const std::string second = MakeTempFileName("tempjpg", ".jpg");
-  EXPECT_EQ(first, (tempFolder / "tempjpg0.jpg").string());
-  EXPECT_EQ(second, (tempFolder / "tempjpg1.jpg").string());
-  EXPECT_FALSE(std::filesystem::exists(first));  // left to the imaging module to create
-  std::ofstream(first) << "picture";
-  ReleaseTempFileName(first);
-  EXPECT_FALSE(std::filesystem::exists(first));
-  EXPECT_EQ(MakeTempFileName("tempjpg", ".jpg"), first);
-  ReleaseTempFileName(first);
-  ReleaseTempFileName(second);
-  EXPECT_TRUE(std::filesystem::is_empty(tempFolder));
-}
-
-TEST_F(Pictures, TemporaryNameSkipsExistingFiles) {
-  EXPECT_EQ(MakeTempFileName("tempjpg", ".jpg"), (tempFolder / "tempjpg0.jpg").string());
-  ReleaseTempFileName((tempFolder / "tempjpg0.jpg").string());
+TEST_F(Pictures, PicturesGoThroughAFolderOfTheRunsOwnAndNotThroughWhatLiesInTheSharedOne) {
   std::ofstream(tempFolder / "tempjpg0.jpg") << "left over";
-  EXPECT_EQ(MakeTempFileName("tempjpg", ".jpg"), (tempFolder / "tempjpg1.jpg").string());
-  ReleaseTempFileName((tempFolder / "tempjpg1.jpg").string());
-
-  UseSource(1, 1, 4, {SolidPicture(1, 1, 3)});
-  ASSERT_TRUE(Run());
-  EXPECT_EQ(Imaging().savedPaths, std::vector<std::string>{(tempFolder / "tempjpg1.jpg").string()});
-  EXPECT_EQ(Imaging().formats, std::vector<int>{7});
-  EXPECT_EQ(Imaging().owners, std::vector<void*>{&window});
-  EXPECT_FALSE(std::filesystem::exists(tempFolder / "tempjpg1.jpg"));
+  std::filesystem::create_symlink(folder / "opfer.txt", tempFolder / "tempjpg1.jpg");
+  std::filesystem::perms ownFolderPerms{};
+  window.onInput = [&] {
+    for (const auto& entry : std::filesystem::directory_iterator(tempFolder)) {
+      if (entry.is_directory()) ownFolderPerms = entry.status().permissions();
+    }
+  };
+  UseSource(1, 1, 4, {SolidPicture(1, 1, 3), SolidPicture(1, 1, 4)});
+  settings.framesPerSecond = 4;
+  ASSERT_EQ(Outcome(), ConversionOutcome::Complete);
+  EXPECT_EQ(ownFolderPerms & std::filesystem::perms::all, std::filesystem::perms::owner_all);
+  ASSERT_EQ(Imaging().savedPaths.size(), 2u);
+  for (const std::string& path : Imaging().savedPaths) {
+    const std::filesystem::path saved(path);
+    EXPECT_EQ(saved.filename(), "tempjpg0.jpg");  // each gone before the next is made
+    EXPECT_EQ(saved.parent_path().parent_path(), tempFolder);
+    EXPECT_TRUE(saved.parent_path().filename().string().starts_with("tessaline-")) << path;
+  }
+  EXPECT_EQ(Imaging().formats, (std::vector<int>{7, 7}));
+  EXPECT_EQ(Imaging().owners, (std::vector<void*>{&window, &window}));
+  EXPECT_FALSE(std::filesystem::exists(folder / "opfer.txt"));
   std::ifstream leftover(tempFolder / "tempjpg0.jpg");
   std::string text;
   std::getline(leftover, text);
   EXPECT_EQ(text, "left over");
   std::filesystem::remove(tempFolder / "tempjpg0.jpg");
+  std::filesystem::remove(tempFolder / "tempjpg1.jpg");
+}
+
+TEST_F(Pictures, TemporaryNamesAreTheFirstFreeNumbersAndNeverFollowALink) {
+  std::string madeAt;
+  {
+    TempFolder own;
+    ASSERT_TRUE(own.Made()) << own.Problem();
+    madeAt = own.Path();
+    EXPECT_NE(TempFolder().Path(), madeAt);
+    std::filesystem::create_symlink(folder / "opfer.txt", madeAt + "/tempjpg0.jpg");
+    TempFile first = own.NewFile("tempjpg", ".jpg");
+    TempFile second = own.NewFile("tempjpg", ".jpg");
+    EXPECT_EQ(first.Path(), madeAt + "/tempjpg1.jpg");
+    EXPECT_EQ(second.Path(), madeAt + "/tempjpg2.jpg");
+    EXPECT_FALSE(std::filesystem::exists(folder / "opfer.txt"));
+    const std::string firstPath = first.Path();
+    first = TempFile();
+    EXPECT_FALSE(std::filesystem::exists(firstPath));
+    EXPECT_EQ(own.NewFile("tempjpg", ".jpg").Path(), firstPath);
+    std::ofstream(second.Path()) << "picture";
+  }
+  EXPECT_FALSE(std::filesystem::exists(madeAt));  // with the link still in it
 }
 
 }  // namespace

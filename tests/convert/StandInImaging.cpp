@@ -14,7 +14,7 @@ StandInImaging state;
 int RowLength(int width) { return (width * 3 + 3) & ~3; }
 
 int NewDib(DibRecord* dib, int width, int height, int bitsPerPixel, int, int) {
-  if (bitsPerPixel != 24) return 1;
+  if (bitsPerPixel != 24 || state.failNewdibSizes.count({width, height}) != 0) return 1;
   const std::size_t imageBytes = static_cast<std::size_t>(RowLength(width)) * static_cast<std::size_t>(height);
   void* block = std::calloc(1, sizeof(DibInfoHeader) + imageBytes);
   auto* info = static_cast<DibInfoHeader*>(block);
@@ -84,6 +84,7 @@ void ResetImaging() {
   state.livePictures = 0;
   state.failSaves = 0;
   state.failSaveNumbers.clear();
+  state.failNewdibSizes.clear();
   state.throwAtSave = -1;
   state.slowSave = -1;
   state.quality = 75;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "media/pictavo/PictavoApi.h"
@@ -13,12 +14,13 @@
 // Saves run on the conversion's worker thread; the test reads what they
 // recorded only after the run.
 struct StandInImaging {
-  std::atomic<int> livePictures = 0;  // pictures are made and freed on two threads
-  int failSaves = 0;                  // the next this many saves write no file
-  std::set<int> failSaveNumbers;      // 0-based numbers of saves that write no file
-  int throwAtSave = -1;               // this save throws std::runtime_error
-  int slowSave = -1;                  // this save takes a while
-  std::atomic<int> quality = 75;      // as the module's quality setting
+  std::atomic<int> livePictures = 0;              // pictures are made and freed on two threads
+  int failSaves = 0;                              // the next this many saves write no file
+  std::set<int> failSaveNumbers;                  // 0-based numbers of saves that write no file
+  std::set<std::pair<int, int>> failNewdibSizes;  // newdib fails for pictures of these widths and heights
+  int throwAtSave = -1;                           // this save throws std::runtime_error
+  int slowSave = -1;                              // this save takes a while
+  std::atomic<int> quality = 75;                  // as the module's quality setting
   std::vector<std::string> savedPaths;
   std::vector<int> formats;
   std::vector<void*> owners;

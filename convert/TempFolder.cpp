@@ -1,0 +1,124 @@
+#include "convert/TempFolder.h"
+
+#include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+namespace {
+
+// -1 when the name is taken or the folder takes no file.
+int CreateExclusive(const std::string& path) {
+  return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+}
+
+// A folder that is full or limited to small files lets a file be made but
+// not filled; a picture's JPEG is about this size.
+bool TakesBytes(const TempFolder& folder) {
+  TempFile probe = folder.NewFile("probe", ".tmp");
+  if (!probe.Made()) return false;
+  const int fd = open(probe.Path().c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return false;
+  static const std::array<char, 16384> kBytes{};
+  const bool written = write(fd, kBytes.data(), kBytes.size()) == static_cast<ssize_t>(kBytes.size());
+  return close(fd) == 0 && written;
+}
+
+// Holds back the signals that end the program on this thread, so a folder
+// is registered for removal before one can end the program.
+class EndingSignalsHeld {
+ public:
+  EndingSignalsHeld() {
+    sigset_t ending;
+    sigemptyset(&ending);
+    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&ending, signalNumber);
+    pthread_sigmask(SIG_BLOCK, &ending, &previous_);
+  }
+  ~EndingSignalsHeld() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+  EndingSignalsHeld(const EndingSignalsHeld&) = delete;
+  EndingSignalsHeld& operator=(const EndingSignalsHeld&) = delete;
+
+ private:
+  sigset_t previous_;
+};
+
+}  // namespace
+
+TempFile::TempFile(std::string path, RemoveOnSignal registration)
+    : path_(std::move(path)), registration_(std::move(registration)) {}
+
+TempFile::~TempFile() { Remove(); }
+
+TempFile::TempFile(TempFile&& other) noexcept
+    : path_(std::exchange(other.path_, {})), registration_(std::move(other.registration_)) {}
+
+TempFile& TempFile::operator=(TempFile&& other) noexcept {
+  if (this != &other) {
+    Remove();
+    path_ = std::exchange(other.path_, {});
+    registration_ = std::move(other.registration_);
+  }
+  return *this;
+}
+
+void TempFile::Remove() {
+  if (!path_.empty()) unlink(path_.c_str());
+  path_.clear();
+}
+
+std::string SystemTempFolder() {
+  for (const char* name : {"TMPDIR", "TMP", "TEMP", "TEMPDIR"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && *value != '\0') return value;
+  }
+  return "/tmp";
+}
+
+TempFolder::TempFolder() {
+  const std::string parent = SystemTempFolder();
+  std::string pattern = (std::filesystem::path(parent) / "tessaline-XXXXXX").string();
+  bool made = false;
+  {
+    const EndingSignalsHeld held;
+    made = mkdtemp(pattern.data()) != nullptr;
+    if (made) registration_ = RemoveOnSignal(pattern, RemoveOnSignal::Kind::Folder);
+  }
+  if (made) {
+    path_ = pattern;
+    if (TakesBytes(*this)) return;
+    rmdir(path_.c_str());
+    path_.clear();
+    registration_ = RemoveOnSignal();
+  }
+  problem_ = "Der temporäre Ordner " + parent + " kann nicht benutzt werden.";
+}
+
+TempFolder::~TempFolder() {
+  if (path_.empty()) return;
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+TempFile TempFolder::NewFile(const std::string& prefix, const std::string& extension) const {
+  if (path_.empty()) return {};
+  constexpr unsigned kNumbers = 10000;  // only this run makes files here
+  for (unsigned n = 0; n < kNumbers; ++n) {
+    std::string path = path_ + "/" + prefix + std::to_string(n) + extension;
+    // Registered first: a signal between the two finds nothing to remove.
+    RemoveOnSignal registration(path, RemoveOnSignal::Kind::File);
+    const int fd = CreateExclusive(path);
+    if (fd >= 0) {
+      close(fd);
+      return TempFile(std::move(path), std::move(registration));
+    }
+    if (errno != EEXIST) return {};
+  }
+  return {};
+}
