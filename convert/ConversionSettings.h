@@ -2,6 +2,7 @@
 // controls; a run reads some of them again while it goes.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // The stream sound's coding: the uncompressed samples, or SWF ADPCM or MP3.
@@ -32,4 +33,7 @@ struct ConversionSettings {
   // Off: every picture is made on the calling thread, one after the other;
   // the movie and the lines are the same either way.
   bool overlapPictures = true;
+  // The longest movie file to write: the header's 32-bit length field.
+  // Lowered only by tests, which cannot write gigabytes.
+  std::uint64_t largestMovieBytes = 0xFFFFFFFFu;
 };

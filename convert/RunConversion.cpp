@@ -81,8 +81,23 @@ bool SetUp(ConversionRun& run) {
   return true;
 }
 
+// What one more movie frame may add at most: the pictures still being made and
+// the next one, each no larger than twice its raw rows, and one sound block.
+std::uint64_t RoomForOneFrame(const ConversionRun& run) {
+  constexpr std::uint64_t kPicturesNotYetInTheMovie = 3;
+  constexpr std::uint64_t kTagOverhead = 1024;
+  const std::uint64_t rawPicture = std::uint64_t(run.fileInfo.width) * std::uint64_t(run.fileInfo.height) * 3;
+  const std::uint64_t soundBlock =
+      std::uint64_t(run.sampleRate) * std::uint64_t(run.outputBytesPerSampleFrame) / std::uint64_t(run.fps) + 1;
+  return kPicturesNotYetInTheMovie * (2 * rawPicture + kTagOverhead) + soundBlock + kTagOverhead;
+}
+
+bool LengthLimitNear(const ConversionRun& run) {
+  return run.movie.Size() + RoomForOneFrame(run) > run.settings.largestMovieBytes;
+}
+
 bool FrameLimitReached(ConversionRun& run) {
-  if (run.framesEmitted < kLargest16Bit) return false;
+  if (run.framesEmitted < kLargest16Bit && !LengthLimitNear(run)) return false;
   run.pictures.Finish();
   run.limitReached = true;
   run.window.ShowProblemLine(kMovieLimitLine);

@@ -141,6 +141,20 @@ TEST_F(Mends, WalkEndsBeforeFrameCountPassesSixteenBits) {
   EXPECT_LT(Fake().imageReads.size(), 600u);
 }
 
+TEST_F(Mends, WalkEndsBeforeTheFileLengthPassesItsField) {
+  std::vector<Picture> frames;
+  for (int i = 0; i < 400; ++i) frames.push_back(SolidPicture(4, 4, static_cast<std::uint8_t>(i % 2)));
+  UseSource(4, 4, 25, frames);
+  settings.framesPerSecond = 25;
+  settings.largestMovieBytes = 30000;
+  ASSERT_EQ(Outcome(), ConversionOutcome::Incomplete);
+  const SwfMovie movie = Movie();
+  EXPECT_LE(std::filesystem::file_size(settings.targetPath), settings.largestMovieBytes);
+  EXPECT_GT(movie.frameCount, 10);
+  EXPECT_LT(movie.frameCount, 400);
+  EXPECT_EQ(window.lines[window.lines.size() - 3], kMovieLimitLine);
+}
+
 TEST_F(Mends, WalkEndsBeforeCharacterIdsPassSixteenBits) {
   // Every picture changes and takes two ids: 32767 pictures use ids 1 to 65534.
   std::vector<Picture> frames;
