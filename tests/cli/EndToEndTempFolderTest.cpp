@@ -52,6 +52,10 @@ class UnusableTempFolder : public CliFixture, public testing::WithParamInterface
 // Its error stream goes through a pipe, which a file-size limit leaves alone.
 TEST_P(UnusableTempFolder, EndsTheSourceWithOneLineBeforeConverting) {
   const UnusableCase& c = GetParam();
+#if defined(__SANITIZE_THREAD__)
+  // ThreadSanitizer's runtime lets SIGXFSZ kill the program although it is ignored.
+  if (std::string(c.limit) != "unlimited") GTEST_SKIP() << "file-size limit under ThreadSanitizer";
+#endif
   const fs::path tmpdir = Dir() / c.tmpdir;
   if (c.fileInPlace) std::ofstream(tmpdir) << "a file";
   const std::string script = std::string("mkfifo fehler; cat fehler >&2 & (ulimit -f ") + c.limit + "; exec " +
