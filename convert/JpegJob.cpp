@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <utility>
 
 namespace {
@@ -25,29 +24,17 @@ class FileDescriptor {
   int fd_;
 };
 
+// The file is kept from picture to picture and saved over: making and
+// removing one per picture cost more than the JPEG's own bytes. A save that
+// fails leaves no file behind; one that succeeds leaves a JPEG, never nothing.
 bool SaveAndReadBack(const PictavoApi& imaging, const PictureView& view, const std::string& path, void* ownerWindow,
                      JpegBytes& bytes) {
   DibInfoHeader header = view.header;
   const DibRecord picture{&header, nullptr, static_cast<std::size_t>(view.rowLength) * view.header.height, view.rows,
                           view.rowLength};
-  // A failed save may leave a partial file behind. The file exists, empty,
-  // before the save, so an empty one was never written.
   if (imaging.SaveDib(picture, path.c_str(), kJpegFormat, ownerWindow) != 0) return false;
   return ReadWholeFile(path, bytes) && !bytes.empty();
 }
-
-// The next job saves under the same name: a file made afresh is cheaper
-// than one rewritten, which some file systems flush on close.
-class RemovedAfterwards {
- public:
-  explicit RemovedAfterwards(const std::string& path) : path_(path) {}
-  ~RemovedAfterwards() { std::remove(path_.c_str()); }
-  RemovedAfterwards(const RemovedAfterwards&) = delete;
-  RemovedAfterwards& operator=(const RemovedAfterwards&) = delete;
-
- private:
-  const std::string& path_;
-};
 
 }  // namespace
 
@@ -107,7 +94,6 @@ JpegJob::JpegJob(JpegWorker& worker, const PictavoApi& imaging, const PictureVie
           [&worker, &imaging, picture, room = std::move(room), path, ownerWindow]() mutable {
             JpegResult result{JpegOutcome::Skipped, std::move(room)};
             if (worker.Blocked()) return result;
-            const RemovedAfterwards removed(path);
             const bool read = SaveAndReadBack(imaging, picture, path, ownerWindow, result.bytes);
             result.outcome = read ? JpegOutcome::Read : JpegOutcome::Failed;
             if (!read) worker.Block();

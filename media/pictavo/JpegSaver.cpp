@@ -5,12 +5,15 @@
 #include <jpeglib.h>
 // clang-format on
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <span>
+#include <mutex>
 #include <stdexcept>
 #include <vector>
+
+#include "media/pictavo/HuffmanCounts.h"
 
 namespace {
 
@@ -102,7 +105,7 @@ class Compressor {
 
   // Baseline JPEG with Huffman tables made for this picture (a second pass
   // over the coefficients, a few percent smaller than the standard tables).
-  std::span<const JOCTET> Encode(const DibRecord& dib, int quality) {
+  std::span<const JOCTET> Encode(const DibRecord& dib, int quality, SymbolCounting counting) {
     const int width = dib.info->width;
     const int height = dib.info->height;
     cinfo_.image_width = static_cast<JDIMENSION>(width);
@@ -114,6 +117,7 @@ class Compressor {
     cinfo_.optimize_coding = TRUE;
     cinfo_.dct_method = JDCT_ISLOW;
     jpeg_start_compress(&cinfo_, TRUE);
+    if (counting == SymbolCounting::Quick) counts_.TakeOver(&cinfo_);
     while (cinfo_.next_scanline < cinfo_.image_height) {
       // Stored rows are bottom-up; the JPEG starts with the top row.
       JSAMPROW row =
@@ -128,6 +132,7 @@ class Compressor {
   jpeg_error_mgr errors_{};
   jpeg_compress_struct cinfo_{};
   VectorDestination destination_;
+  HuffmanCounts counts_;
 };
 
 bool IsValidPicture(const DibRecord& dib) {
@@ -137,31 +142,80 @@ bool IsValidPicture(const DibRecord& dib) {
          static_cast<long long>(dib.rowLength) >= 3LL * info.width;
 }
 
-bool WriteFile(const char* path, std::span<const JOCTET> bytes) {
-  {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    if (out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size())) &&
-        out.flush())
-      return true;
+bool WriteAll(int file, std::span<const JOCTET> bytes) {
+  for (std::size_t done = 0; done < bytes.size();) {
+    const ssize_t wrote = ::write(file, bytes.data() + done, bytes.size() - done);
+    if (wrote <= 0) return false;
+    done += static_cast<std::size_t>(wrote);
   }
-  std::error_code ignored;  // a cut-off JPEG is worse than none
-  std::filesystem::remove(path, ignored);
-  return false;
+  return true;
 }
+
+// Written over in place and then cut to length, never cut to nothing first:
+// ext4 flushes a file emptied and written again when it is closed.
+bool WriteFile(const char* path, std::span<const JOCTET> bytes) {
+  const int file = ::open(path, O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  if (file < 0) return false;
+  bool written = WriteAll(file, bytes) && ::ftruncate(file, static_cast<off_t>(bytes.size())) == 0;
+  written = ::close(file) == 0 && written;
+  if (!written) std::remove(path);  // a cut-off JPEG is worse than none
+  return written;
+}
+
+// Output buffers kept from picture to picture, one for each picture saved at
+// the same time: a new one for every picture cost page faults and allocator
+// work. Not per thread: a thread's storage with a destructor would keep the
+// module from being unloaded.
+class BufferPool {
+ public:
+  std::vector<JOCTET> Take() {
+    const std::lock_guard lock(mutex_);
+    if (free_.empty()) return {};
+    std::vector<JOCTET> buffer = std::move(free_.back());
+    free_.pop_back();
+    return buffer;
+  }
+  void Give(std::vector<JOCTET> buffer) {
+    const std::lock_guard lock(mutex_);
+    free_.push_back(std::move(buffer));
+  }
+
+ private:
+  std::mutex mutex_;
+  std::vector<std::vector<JOCTET>> free_;
+};
+
+BufferPool buffers;
+
+class PooledBuffer {
+ public:
+  PooledBuffer() : bytes_(buffers.Take()) {}
+  ~PooledBuffer() { buffers.Give(std::move(bytes_)); }
+  PooledBuffer(const PooledBuffer&) = delete;
+  PooledBuffer& operator=(const PooledBuffer&) = delete;
+  std::vector<JOCTET>& Get() { return bytes_; }
+
+ private:
+  std::vector<JOCTET> bytes_;
+};
 
 }  // namespace
 
-bool SaveDibAsJpeg(const DibRecord& dib, const char* path, int quality) {
-  if (path == nullptr || !IsValidPicture(dib)) return false;
+std::span<const unsigned char> EncodeJpeg(const DibRecord& dib, int quality, std::vector<unsigned char>& room,
+                                          SymbolCounting counting) {
+  if (!IsValidPicture(dib)) return {};
   try {
-    // One output buffer per thread, kept from picture to picture: a new one
-    // for every picture cost page faults and allocator work. A tenth of the
-    // raw size is a generous first guess at middle qualities.
-    thread_local std::vector<JOCTET> buffer;
-    Compressor compressor(buffer, dib.imageBytes / 10);
-    return WriteFile(path, compressor.Encode(dib, std::clamp(quality, 1, 100)));
+    // A tenth of the raw size is a generous first guess at middle qualities.
+    Compressor compressor(room, dib.imageBytes / 10);
+    return compressor.Encode(dib, std::clamp(quality, 1, 100), counting);
   } catch (const JpegError&) {
-    return false;
+    return {};
   }
+}
+
+bool SaveDibAsJpeg(const DibRecord& dib, const char* path, int quality) {
+  if (path == nullptr) return false;
+  PooledBuffer buffer;
+  const std::span<const unsigned char> jpeg = EncodeJpeg(dib, quality, buffer.Get(), SymbolCounting::Quick);
+  return !jpeg.empty() && WriteFile(path, jpeg);
 }

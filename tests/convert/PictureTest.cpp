@@ -239,7 +239,7 @@ TEST_F(Pictures, PicturesGoThroughAFolderOfTheRunsOwnAndNotThroughWhatLiesInTheS
   ASSERT_EQ(Imaging().savedPaths.size(), 2u);
   for (const std::string& path : Imaging().savedPaths) {
     const std::filesystem::path saved(path);
-    EXPECT_EQ(saved.filename(), "tempjpg0.jpg");  // each gone before the next is made
+    EXPECT_EQ(saved.filename(), "tempjpg0.jpg");  // one file, saved over for each picture
     EXPECT_EQ(saved.parent_path().parent_path(), tempFolder);
     EXPECT_TRUE(saved.parent_path().filename().string().starts_with("tessaline-")) << path;
   }

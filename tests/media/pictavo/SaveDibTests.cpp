@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cstdlib>
 #include <numeric>
+#include <random>
 #include <set>
 
 #include "PictavoTestSupport.h"
+#include "media/pictavo/JpegSaver.h"
 
 namespace {
 
@@ -135,6 +137,36 @@ TEST_F(SaveDib, BaselineWithHuffmanTablesMadeForThePictureSmallerAtTheSameQualit
     for (const std::vector<int>& counts : tables)
       for (const std::vector<int>& usualCounts : usualAc) EXPECT_NE(counts, usualCounts);
     EXPECT_GT(Psnr(picture, DecodeJpeg(ours)), Psnr(picture, DecodeJpeg(usual)) - 0.5);
+  }
+}
+
+TEST_F(SaveDib, QuickSymbolCountsGiveTheLibrarysBytes) {
+  std::mt19937 random(7);
+  const auto noise = [&random](int, int) {
+    return Rgb{static_cast<int>(random() % 256), static_cast<int>(random() % 256), static_cast<int>(random() % 256)};
+  };
+  // Lone dots on grey: runs of zero coefficients of every length.
+  const auto dots = [&random](int, int) { return random() % 23 == 0 ? Rgb{255, 160, 60} : Rgb{128, 128, 128}; };
+  struct Case {
+    int width, height;
+    std::function<Rgb(int, int)> colours;
+  };
+  std::vector<Case> cases{
+      {320, 240, TestCard}, {33, 17, Smooth(33, 17)}, {61, 47, noise}, {96, 64, dots}, {1, 1, TestCard}};
+  // Small pictures, in whose tables each symbol weighs.
+  for (int n = 0; n < 40; ++n) cases.push_back({16, 16, dots});
+  for (const Case& c : cases) {
+    ModuleDib picture(Api(), c.width, c.height);
+    picture.Fill(c.colours);
+    for (const int quality : {1, 50, 90, 100}) {
+      SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " at " << quality);
+      std::vector<unsigned char> quickRoom;
+      std::vector<unsigned char> libraryRoom;
+      const auto quick = EncodeJpeg(picture.Record(), quality, quickRoom, SymbolCounting::Quick);
+      const auto library = EncodeJpeg(picture.Record(), quality, libraryRoom, SymbolCounting::Library);
+      ASSERT_FALSE(library.empty());
+      EXPECT_TRUE(std::ranges::equal(quick, library));
+    }
   }
 }
 
