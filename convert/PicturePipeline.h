@@ -88,8 +88,8 @@ class PicturePipeline {
 
   // Starts the JPEG of region of current; current becomes the previous
   // picture. The JPEG reads the rows in place.
-  // With a tolerance, pixels outside the region may differ that much from
-  // the previous picture; they stay as the movie shows them.
+  // With a tolerance, pixels outside the region may differ from the previous
+  // picture by noise; they stay as the movie shows them.
   void Store(PictureHolder current, const ChangedRegion& region, OldPictures old, int tolerance);
   // A decoded picture without changes.
   void KeepUnchanged(PictureHolder current, OldPictures old);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "convert/NoiseTolerantRegion.h"
+
 namespace {
 
 using BitmapHandle = std::unique_ptr<MclBitmap, void (*)(MclBitmap*)>;
@@ -11,32 +13,19 @@ using BitmapHandle = std::unique_ptr<MclBitmap, void (*)(MclBitmap*)>;
 // of this is stored whole and takes the older pictures off the display list.
 constexpr std::int32_t kWholePicturePeriod = 10;
 
-int ChannelDistance(unsigned char a, unsigned char b) { return a > b ? a - b : b - a; }
-
-bool SamePixel(const unsigned char* a, const unsigned char* b, int tolerance) {
-  return ChannelDistance(a[0], b[0]) <= tolerance && ChannelDistance(a[1], b[1]) <= tolerance &&
-         ChannelDistance(a[2], b[2]) <= tolerance;
-}
-
-// Branch-free over the whole row, so the compiler can vectorise it.
-bool RowDiffers(const unsigned char* a, const unsigned char* b, std::size_t bytes, int tolerance) {
-  if (tolerance == 0) return std::memcmp(a, b, bytes) != 0;
-  int largest = 0;
-  for (std::size_t i = 0; i < bytes; ++i) largest = std::max(largest, ChannelDistance(a[i], b[i]));
-  return largest > tolerance;
-}
+bool SamePixel(const unsigned char* a, const unsigned char* b) { return std::memcmp(a, b, 3) == 0; }
 
 // Only columns outside the bounds found so far can widen them.
-void WidenByRow(const unsigned char* a, const unsigned char* b, int w, int r, int tolerance, ChangedRegion& region) {
+void WidenByRow(const unsigned char* a, const unsigned char* b, int w, int r, ChangedRegion& region) {
   const int leftEnd = std::min(region.minX, w);
   for (int x = 0; x < leftEnd; ++x) {
-    if (!SamePixel(a + 3 * x, b + 3 * x, tolerance)) {
+    if (!SamePixel(a + 3 * x, b + 3 * x)) {
       region.minX = x;
       break;
     }
   }
   for (int x = w - 1; x > region.maxX && x >= 0; --x) {
-    if (!SamePixel(a + 3 * x, b + 3 * x, tolerance)) {
+    if (!SamePixel(a + 3 * x, b + 3 * x)) {
       region.maxX = x;
       break;
     }
@@ -62,12 +51,13 @@ bool RegionIsEmpty(const ChangedRegion& region) {
 
 ChangedRegion FindChangedRegion(const PictureHolder& current, const PictureHolder& previous, int w, int h,
                                 int tolerance) {
+  if (tolerance > 0) return FindNoiseTolerantRegion(current, previous, w, h, tolerance);
   ChangedRegion region{false, w + 10, -10, h + 10, -10};
   const auto rowBytes = static_cast<std::size_t>(3 * w);
   for (int r = 0; r < h; ++r) {
     const unsigned char* a = current.Row(r);
     const unsigned char* b = previous.Row(r);
-    if (RowDiffers(a, b, rowBytes, tolerance)) WidenByRow(a, b, w, r, tolerance, region);
+    if (std::memcmp(a, b, rowBytes) != 0) WidenByRow(a, b, w, r, region);
   }
   return region;
 }

@@ -7,9 +7,9 @@
 #include "convert/ConversionRun.h"
 #include "convert/PicturePipeline.h"
 
-// The smallest rectangle holding every pixel with a channel that differs by
-// more than tolerance. Unchanged: minX and minR stay above, maxX and maxR below
-// any pixel.
+// The smallest rectangle holding every changed pixel: one with any channel
+// different, or under a tolerance one whose neighbourhood differs by more on
+// average. Unchanged: minX and minR stay above, maxX and maxR below any pixel.
 ChangedRegion FindChangedRegion(const PictureHolder& current, const PictureHolder& previous, int w, int h,
                                 int tolerance = 0);
 

@@ -280,16 +280,19 @@ TEST_F(Pictures, TemporaryNamesAreTheFirstFreeNumbersAndNeverFollowALink) {
 
 // ---- noise tolerance ----
 
-// An 8 by 6 picture at 100: from frame 1 on, every pixel but a 2 by 2 patch
-// at (2, 1) is off by noise, up or down in a checker that flips each frame;
-// the patch drifts up by drift a frame.
+constexpr int kNoisyWidth = 32, kNoisyHeight = 20;
+
+bool InPatch(int x, int y) { return x >= 10 && x < 18 && y >= 8 && y < 16; }
+
+// A picture at 100: from frame 1 on, every pixel but an 8 by 8 patch at
+// (10, 8) is off by noise, up or down in a checker that flips each frame; the
+// patch drifts up by drift a frame.
 Picture NoisyFrame(int frame, int noise, int drift) {
-  Picture picture = SolidPicture(8, 6, 100);
-  for (int y = 0; y < 6; ++y)
-    for (int x = 0; x < 8; ++x) {
-      const bool patch = x >= 2 && x < 4 && y >= 1 && y < 3;
-      const int offset = patch ? drift * frame : frame == 0 ? 0 : (x + y + frame) % 2 ? noise : -noise;
-      SetPixel(picture, 8, 6, x, y, static_cast<std::uint8_t>(100 + offset));
+  Picture picture = SolidPicture(kNoisyWidth, kNoisyHeight, 100);
+  for (int y = 0; y < kNoisyHeight; ++y)
+    for (int x = 0; x < kNoisyWidth; ++x) {
+      const int offset = InPatch(x, y) ? drift * frame : frame == 0 ? 0 : (x + y + frame) % 2 ? noise : -noise;
+      SetPixel(picture, kNoisyWidth, kNoisyHeight, x, y, static_cast<std::uint8_t>(100 + offset));
     }
   return picture;
 }
@@ -299,20 +302,25 @@ TEST_F(Pictures, ToleranceComparesWithWhatTheMovieShows) {
     const char* name;
     int tolerance, noise, drift, frameCount;
     std::vector<std::pair<int, int>> storedSizes;
+    int patchWithin, elsewhereWithin;  // how far what the movie shows may be from the source
   };
-  const std::pair<int, int> whole{8, 6}, patch{2, 2};
+  const std::pair<int, int> whole{kNoisyWidth, kNoisyHeight};
+  // The patch's changed pixels widened to the 8 by 8 blocks counted from the top left.
+  const std::pair<int, int> patchBlocks{16, 8};
   const Case cases[] = {
-      {"exact comparison stores every change", 0, 1, 1, 3, {whole, whole, whole}},
-      {"noise within the tolerance stores nothing", 3, 3, 0, 5, {whole}},
-      {"noise above the tolerance is stored", 2, 3, 0, 3, {whole, whole, whole}},
-      {"slow drift is caught once past the tolerance", 3, 3, 1, 9, {whole, patch, patch}},
+      {"exact comparison stores every change", 0, 1, 1, 3, {whole, whole, whole}, 0, 0},
+      {"noise within the tolerance stores nothing", 3, 3, 0, 5, {whole}, 0, 3},
+      {"noise past the tolerance both ways stores nothing", 2, 3, 0, 5, {whole}, 0, 3},
+      {"noise past twice the tolerance is stored", 1, 3, 0, 3, {whole, whole, whole}, 0, 0},
+      // Noise stored with the patch's blocks flips to the other side after.
+      {"slow drift is caught once past the tolerance", 3, 3, 1, 9, {whole, patchBlocks, patchBlocks}, 3, 6},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     ResetFake();
     std::vector<Picture> frames;
     for (int k = 0; k < c.frameCount; ++k) frames.push_back(NoisyFrame(k, c.noise, c.drift));
-    UseSource(8, 6, 8, frames);
+    UseSource(kNoisyWidth, kNoisyHeight, 8, frames);
     settings.framesPerSecond = 8;
     settings.tolerance = c.tolerance;
     ASSERT_TRUE(Run());
@@ -320,11 +328,15 @@ TEST_F(Pictures, ToleranceComparesWithWhatTheMovieShows) {
     std::vector<std::pair<int, int>> sizes;
     for (const RawPicture& picture : StoredPictures(movie)) sizes.emplace_back(picture.width, picture.height);
     EXPECT_EQ(sizes, c.storedSizes);
-    const Replay replay = ReplayMovie(movie, 8, 6);
+    const Replay replay = ReplayMovie(movie, kNoisyWidth, kNoisyHeight);
     ASSERT_EQ(replay.error, "");
     ASSERT_EQ(replay.frames.size(), frames.size());
     for (std::size_t k = 0; k < frames.size(); ++k)
-      for (std::size_t i = 0; i < frames[k].size(); ++i)
-        ASSERT_LE(std::abs(replay.frames[k][i] - frames[k][i]), c.tolerance) << "frame " << k << " byte " << i;
+      for (int y = 0; y < kNoisyHeight; ++y)
+        for (int x = 0; x < kNoisyWidth; ++x) {
+          const std::size_t i = 3 * static_cast<std::size_t>((kNoisyHeight - 1 - y) * kNoisyWidth + x);
+          ASSERT_LE(std::abs(replay.frames[k][i] - frames[k][i]), InPatch(x, y) ? c.patchWithin : c.elsewhereWithin)
+              << "frame " << k << " at " << x << ", " << y;
+        }
   }
 }
