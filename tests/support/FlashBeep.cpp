@@ -2,10 +2,14 @@
 
 #include <turbojpeg.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <cstring>
 #include <memory>
+
+#include "tests/support/ProcessRunner.h"
 
 namespace {
 
@@ -43,17 +47,42 @@ double MeanBrightness(const std::vector<std::uint8_t>& body) {
   return sum / static_cast<double>(gray.size());
 }
 
+constexpr int kMp3 = 2;  // the head's compression code
+
 struct StreamFormat {
-  int rate = 0;
+  int rate = 0;  // that the blocks are counted in
   bool sixteen = false;
   bool stereo = false;
+  int compression = 0;
+  int latencySeek = 0;  // MP3 only
 };
 
 StreamFormat FormatOf(const SwfTag& head) {
   static const int kRates[4] = {5500, 11000, 22000, 44000};
+  static const int kMp3Rates[4] = {5512, 11025, 22050, 44100};
   if (head.body.size() < 4) return {};
   const std::uint8_t stream = head.body[1];
-  return {kRates[(stream >> 2) & 3], (stream & 2) != 0, (stream & 1) != 0};
+  StreamFormat format{kRates[(stream >> 2) & 3], (stream & 2) != 0, (stream & 1) != 0, stream >> 4, 0};
+  if (format.compression != kMp3) return format;
+  format.rate = kMp3Rates[(stream >> 2) & 3];
+  if (head.body.size() >= 6) format.latencySeek = static_cast<std::int16_t>(head.body[4] | (head.body[5] << 8));
+  return format;
+}
+
+// The movie's sound as FFmpeg decodes it, mono, at the stream's own rate, -1..1.
+std::vector<double> DecodedSound(const std::filesystem::path& movieFile) {
+  const std::filesystem::path raw = movieFile.string() + ".sound.raw";
+  const ProgramResult run = RunProgram({{"ffmpeg", "-nostdin", "-v", "error", "-y", "-i", movieFile.string(), "-vn",
+                                         "-ac", "1", "-f", "s16le", raw.string()}});
+  if (run.exitCode != 0) return {};
+  const std::string bytes = ReadWholeFile(raw);
+  std::vector<double> samples(bytes.size() / 2);
+  for (std::size_t i = 0; i < samples.size(); ++i) {
+    std::int16_t value = 0;
+    std::memcpy(&value, bytes.data() + 2 * i, 2);
+    samples[i] = value / 32768.0;
+  }
+  return samples;
 }
 
 // Left channel of the joined blocks, scaled to -1..1.
@@ -109,7 +138,10 @@ std::vector<std::string> FlashBeepInputs(const FlashBeepClip& clip) {
   return args;
 }
 
-MovieSync FindFlashesAndBeeps(const SwfMovie& movie) {
+namespace {
+
+// The movie frames where a bright picture appears.
+MovieSync FindFlashes(const SwfMovie& movie) {
   MovieSync sync;
   sync.frameRate = movie.frameRate / 256.0;
   bool bright = false;
@@ -120,11 +152,31 @@ MovieSync FindFlashesAndBeeps(const SwfMovie& movie) {
     if (nowBright && !bright) sync.flashFrames.push_back(sync.frames);
     bright = nowBright;
   }
+  return sync;
+}
+
+}  // namespace
+
+MovieSync FindFlashesAndBeeps(const SwfMovie& movie) {
+  MovieSync sync = FindFlashes(movie);
   const std::vector<const SwfTag*> heads = TagsWithCode(movie, kSoundStreamHead2);
   if (heads.empty()) return sync;
   const StreamFormat format = FormatOf(*heads.front());
   sync.soundRate = format.rate;
   if (format.rate > 0) sync.beepStarts = BeepStarts(LeftChannel(movie, format), format.rate);
+  return sync;
+}
+
+MovieSync FindFlashesAndDecodedBeeps(const SwfMovie& movie, const std::filesystem::path& movieFile) {
+  MovieSync sync = FindFlashes(movie);
+  const std::vector<const SwfTag*> heads = TagsWithCode(movie, kSoundStreamHead2);
+  if (heads.empty()) return sync;
+  const StreamFormat format = FormatOf(*heads.front());
+  sync.soundRate = format.rate;
+  std::vector<double> sound = DecodedSound(movieFile);
+  const auto skipped = static_cast<std::size_t>(std::max(0, format.latencySeek));
+  sound.erase(sound.begin(), sound.begin() + static_cast<std::ptrdiff_t>(std::min(skipped, sound.size())));
+  if (format.rate > 0) sync.beepStarts = BeepStarts(sound, format.rate);
   return sync;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,12 @@ struct MovieSync {
 // Reads flashes from the movie's JPEG pictures and beeps from the joined
 // stream sound blocks.
 MovieSync FindFlashesAndBeeps(const SwfMovie& movie);
+
+// Flashes as above; beeps from the stream sound as a player hears it, in any
+// of its formats: FFmpeg's SWF reader decodes it, and the samples the head's
+// latency seek tells players to skip (the MP3 encoder's delay) are dropped.
+// soundRate is the rate the blocks are counted in.
+MovieSync FindFlashesAndDecodedBeeps(const SwfMovie& movie, const std::filesystem::path& movieFile);
 
 // For each flash, how far (seconds, signed: beep minus flash) the nearest beep is.
 std::vector<double> FlashToBeepOffsets(const MovieSync& sync);
