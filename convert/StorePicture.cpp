@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "convert/DifferentBytes.h"
 #include "convert/NoiseTolerantRegion.h"
 
 namespace {
@@ -13,23 +14,16 @@ using BitmapHandle = std::unique_ptr<MclBitmap, void (*)(MclBitmap*)>;
 // of this is stored whole and takes the older pictures off the display list.
 constexpr std::int32_t kWholePicturePeriod = 10;
 
-bool SamePixel(const unsigned char* a, const unsigned char* b) { return std::memcmp(a, b, 3) == 0; }
-
-// Only columns outside the bounds found so far can widen them.
+// Only columns outside the bounds found so far can widen them; a pixel
+// differs where a byte of it does.
 void WidenByRow(const unsigned char* a, const unsigned char* b, int w, int r, ChangedRegion& region) {
-  const int leftEnd = std::min(region.minX, w);
-  for (int x = 0; x < leftEnd; ++x) {
-    if (!SamePixel(a + 3 * x, b + 3 * x)) {
-      region.minX = x;
-      break;
-    }
-  }
-  for (int x = w - 1; x > region.maxX && x >= 0; --x) {
-    if (!SamePixel(a + 3 * x, b + 3 * x)) {
-      region.maxX = x;
-      break;
-    }
-  }
+  const auto leftBytes = static_cast<std::size_t>(3 * std::min(region.minX, w));
+  const std::size_t first = FirstDifferentByte(a, b, leftBytes);
+  if (first < leftBytes) region.minX = static_cast<int>(first / 3);
+  const auto rowBytes = static_cast<std::size_t>(3 * w);
+  const std::size_t last =
+      LastDifferentByte(a, b, static_cast<std::size_t>(3 * std::max(region.maxX + 1, 0)), rowBytes);
+  if (last < rowBytes) region.maxX = static_cast<int>(last / 3);
   region.changed = true;
   region.minR = std::min(region.minR, r);
   region.maxR = std::max(region.maxR, r);

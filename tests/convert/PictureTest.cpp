@@ -55,6 +55,23 @@ TEST(FindChangedRegion, FirstAndLastColumnsAndRowsAreSeen) {
   EXPECT_EQ(std::make_tuple(region.minX, region.maxX, region.minR, region.maxR), std::make_tuple(0, 6, 0, 2));
 }
 
+TEST(FindChangedRegion, EveryByteOfRowsLongerThanAWordIsSeen) {
+  constexpr int kWidth = 37;
+  constexpr int kRowBytes = 3 * kWidth;
+  for (int byte = 0; byte < kRowBytes; ++byte) {
+    SCOPED_TRACE(byte);
+    PictureHolder a = FilledPicture(kWidth, 3, 7), b = FilledPicture(kWidth, 3, 7);
+    a.Row(1)[byte] ^= 0x5A;
+    const ChangedRegion one = FindChangedRegion(a, b, kWidth, 3);
+    EXPECT_EQ(std::make_tuple(one.minX, one.maxX, one.minR, one.maxR), std::make_tuple(byte / 3, byte / 3, 1, 1));
+    const int mirrored = kRowBytes - 1 - byte;  // the row above widens the bounds found below
+    a.Row(2)[mirrored] ^= 0x01;
+    const ChangedRegion two = FindChangedRegion(a, b, kWidth, 3);
+    EXPECT_EQ(std::make_tuple(two.minX, two.maxX, two.minR, two.maxR),
+              std::make_tuple(std::min(byte, mirrored) / 3, std::max(byte, mirrored) / 3, 1, 2));
+  }
+}
+
 TEST(FindChangedRegion, RowPaddingIsNotPartOfThePicture) {
   PictureHolder a = FilledPicture(1, 2, 7), b = FilledPicture(1, 2, 7);
   a.Row(1)[3] = 99;  // a 1-pixel row is padded from 3 to 4 bytes
