@@ -91,7 +91,8 @@ for clip in busy.avi still.avi dvd.vob; do
   for fps in 5 25; do
     theirs=(ffmpeg -v error -y -i "$work/$clip" -an -vf fps=$fps -c:v mjpeg -q:v 12 -f swf "$work/ffmpeg.swf")
     for sound in on off; do
-      [ "$sound" = off ] && [ "$clip" != still.avi ] && continue
+      # Without sound at 25 fps for every clip, as FFmpeg's runs here are.
+      [ "$sound" = off ] && [ "$clip" != still.avi ] && [ "$fps" != 25 ] && continue
       ours=("$cli" --fps "$fps" -o "$work/ours.swf")
       [ "$sound" = off ] && ours+=(--no-audio)
       ours+=("$work/$clip")
@@ -104,16 +105,16 @@ for clip in busy.avi still.avi dvd.vob; do
         "$(ratio "$wall" "$ffWall")" "$(ratio "$cpu" "$ffCpu")" "$ffSize" "$decodeWall" "$(ratio "$wall" "$decodeWall")"
       # The movie is written as it is made, so the peak beyond start-up is the run's own working memory.
       check "$clip $fps fps sound $sound: peak MB - start-up MB" "$(awk -v p="$peak" -v s="$startup" 'BEGIN { printf "%.1f", p - s }')" 40
-      if [ "$sound" = on ] && [ "$fps" = 25 ] && [ "$clip" != still.avi ]; then
-        check "$clip 25 fps: wall / ffmpeg SWF wall" "$(ratio "$wall" "$ffWall")" 0.6
-      fi
-      if [ "$sound" = on ] && [ "$fps" = 25 ] && [ "$clip" = still.avi ]; then
-        check "$clip 25 fps: wall / ffmpeg SWF wall" "$(ratio "$wall" "$ffWall")" 0.3
+      # Wall against FFmpeg's from the runs without sound; those with it are shown only.
+      if [ "$sound" = off ] && [ "$fps" = 25 ]; then
+        limit=0.6
+        [ "$clip" = still.avi ] && limit=0.3
+        check "$clip 25 fps sound off: wall / ffmpeg SWF wall" "$(ratio "$wall" "$ffWall")" "$limit"
       fi
       if [ "$sound" = on ] && [ "$fps" = 5 ]; then
         check "$clip 5 fps: wall / decode-only wall" "$(ratio "$wall" "$decodeWall")" 1.5
       fi
-      if [ "$sound" = off ]; then
+      if [ "$sound" = off ] && [ "$clip" = still.avi ]; then
         check "$clip $fps fps sound off: size / ffmpeg SWF size" "$(ratio "$size" "$ffSize")" 0.4
       fi
     done
