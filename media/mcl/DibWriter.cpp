@@ -7,6 +7,10 @@
 namespace mcl {
 namespace {
 
+// swscale converts whole rows of this many pixels without writing past them,
+// and their rows need no padding.
+constexpr int kWholeRowPixels = 16;
+
 SwsContext* PrepareScaler(ScalerCache& cache, const AVFrame& frame, int width, int height) {
   SwsContext* context =
       sws_getCachedContext(cache.context.release(), frame.width, frame.height, static_cast<AVPixelFormat>(frame.format),
@@ -64,18 +68,26 @@ int WriteDibRows(ScalerCache& cache, const AVFrame& frame, int firstLine, int li
   if (firstLine < 0 || firstLine >= height || lineCount <= 0) return 0;
   lineCount = std::min(lineCount, height - firstLine);
   SwsContext* context = PrepareScaler(cache, frame, width, height);
-  AVFrame* picture = context != nullptr ? PictureOfSize(cache, width, height) : nullptr;
+  if (context == nullptr) return -1;
+  const auto stride = static_cast<std::ptrdiff_t>((static_cast<std::size_t>(width) * 3 + 3) / 4 * 4);
+  const bool bottomUp = info.height > 0;
+  if (width % kWholeRowPixels == 0 && firstLine == 0 && lineCount == height) {
+    // Top row first, from the last stored row down when the rows are stored bottom-up.
+    std::uint8_t* const into[4] = {bottomUp ? rows + (height - 1) * stride : rows, nullptr, nullptr, nullptr};
+    const int intoStride[4] = {static_cast<int>(bottomUp ? -stride : stride), 0, 0, 0};
+    sws_scale(context, frame.data, frame.linesize, 0, frame.height, into, intoStride);
+    return lineCount;
+  }
+  AVFrame* picture = PictureOfSize(cache, width, height);
   if (picture == nullptr) return -1;
   sws_scale(context, frame.data, frame.linesize, 0, frame.height, picture->data, picture->linesize);
   const std::size_t used = static_cast<std::size_t>(width) * 3;
-  const std::size_t stride = (used + 3) / 4 * 4;
-  const bool bottomUp = info.height > 0;
   for (int k = 0; k < lineCount; ++k) {
     const int line = firstLine + k;
     const int topDownRow = bottomUp ? height - 1 - line : line;
     unsigned char* row = rows + k * stride;
     std::memcpy(row, picture->data[0] + static_cast<std::ptrdiff_t>(topDownRow) * picture->linesize[0], used);
-    std::memset(row + used, 0, stride - used);
+    std::memset(row + used, 0, static_cast<std::size_t>(stride) - used);
   }
   return lineCount;
 }

@@ -1,7 +1,9 @@
 // Decoded frames into the caller's 24-bit rows (B, G, R), converted and, when
 // the wanted size differs, scaled by libswscale. swscale's vector code writes
-// past the end of a row, so it fills a picture FFmpeg allocated with its own
-// alignment and slack, and the rows are copied from there.
+// past the end of a row unless the row is a multiple of its step: such
+// pictures are converted straight into the caller's rows; others go through a
+// picture FFmpeg allocated with its own alignment and slack, and the rows are
+// copied from there.
 #pragma once
 
 #include <array>
