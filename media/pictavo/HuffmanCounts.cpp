@@ -9,14 +9,13 @@
 #include <emmintrin.h>
 #endif
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-
-// Exported by libjpeg for this use, but declared only in its private headers.
-extern "C" void jpeg_gen_optimal_table(j_compress_ptr cinfo, JHUFF_TBL* htbl, long freq[]);
+#include <utility>
 
 namespace {
 
@@ -66,6 +65,69 @@ std::uint64_t ZigzagMask(const JCOEF* block) {
   std::uint64_t zigzag = 0;
   for (int byte = 0; byte < DCTSIZE2 / 8; ++byte) zigzag |= kZigzagBits[byte][(natural >> (8 * byte)) & 0xFF];
   return zigzag;
+}
+
+// Code lengths as libjpeg's jpeg_gen_optimal_table gives them: the two least
+// frequent trees are merged until one is left, ties going to the larger
+// symbol, and each merge lengthens the codes of both. A heap finds the two
+// where libjpeg scans all 257 counts twice per merge.
+void CodeLengths(long freq[], int codesize[]) {
+  using Node = std::pair<long, int>;  // count, symbol at the tree's head
+  const auto later = [](const Node& a, const Node& b) {
+    return a.first != b.first ? a.first > b.first : a.second < b.second;
+  };
+  std::array<Node, 257> heap{};
+  std::size_t size = 0;
+  for (int symbol = 0; symbol < 257; ++symbol)
+    if (freq[symbol] != 0) heap[size++] = {freq[symbol], symbol};
+  std::make_heap(heap.begin(), heap.begin() + size, later);
+  std::array<int, 257> others;
+  others.fill(-1);
+  while (size > 1) {
+    std::pop_heap(heap.begin(), heap.begin() + size--, later);
+    const Node first = heap[size];
+    std::pop_heap(heap.begin(), heap.begin() + size--, later);
+    const Node second = heap[size];
+    int c1 = first.second;
+    for (++codesize[c1]; others[c1] >= 0; ++codesize[c1]) c1 = others[c1];
+    others[c1] = second.second;
+    for (int c2 = second.second; c2 >= 0; c2 = others[c2]) ++codesize[c2];
+    heap[size++] = {first.first + second.first, first.second};
+    std::push_heap(heap.begin(), heap.begin() + size, later);
+  }
+}
+
+// Symbols of up to 16 bits, as JPEG allows; the rules and the order of the
+// symbols are libjpeg's, so the tables are the same as its own.
+void MakeTable(j_compress_ptr cinfo, JHUFF_TBL& table, long freq[]) {
+  constexpr int kLongest = 32;
+  int codesize[257] = {};
+  freq[256] = 1;  // reserves the all-ones code
+  CodeLengths(freq, codesize);
+  std::array<int, kLongest + 1> bits{};
+  for (int symbol = 0; symbol < 257; ++symbol) {
+    if (codesize[symbol] > kLongest) ERREXIT(cinfo, JERR_HUFF_CLEN_OVERFLOW);
+    if (codesize[symbol] != 0) ++bits[codesize[symbol]];
+  }
+  int i = kLongest;
+  for (; i > 16; --i) {
+    while (bits[i] > 0) {
+      int j = i - 2;
+      while (bits[j] == 0) --j;
+      bits[i] -= 2;
+      bits[i - 1] += 1;
+      bits[j + 1] += 2;
+      bits[j] -= 1;
+    }
+  }
+  while (bits[i] == 0) --i;
+  bits[i] -= 1;  // the reserved symbol
+  for (int length = 0; length <= 16; ++length) table.bits[length] = static_cast<UINT8>(bits[length]);
+  int p = 0;
+  for (int length = 1; length <= kLongest; ++length)
+    for (int symbol = 0; symbol < 256; ++symbol)
+      if (codesize[symbol] == length) table.huffval[p++] = static_cast<UINT8>(symbol);
+  table.sent_table = FALSE;
 }
 
 int BitsOf(int value) { return std::bit_width(static_cast<unsigned>(std::abs(value))); }
@@ -125,13 +187,13 @@ void HuffmanCounts::MakeTables(j_compress_ptr cinfo) {
     if (!dcDone[dcTable]) {
       JHUFF_TBL*& table = cinfo->dc_huff_tbl_ptrs[dcTable];
       if (table == nullptr) table = jpeg_alloc_huff_table(reinterpret_cast<j_common_ptr>(cinfo));
-      jpeg_gen_optimal_table(cinfo, table, self.dcCounts_[dcTable]);
+      MakeTable(cinfo, *table, self.dcCounts_[dcTable]);
       dcDone[dcTable] = true;
     }
     if (!acDone[acTable]) {
       JHUFF_TBL*& table = cinfo->ac_huff_tbl_ptrs[acTable];
       if (table == nullptr) table = jpeg_alloc_huff_table(reinterpret_cast<j_common_ptr>(cinfo));
-      jpeg_gen_optimal_table(cinfo, table, self.acCounts_[acTable]);
+      MakeTable(cinfo, *table, self.acCounts_[acTable]);
       acDone[acTable] = true;
     }
   }

@@ -1,5 +1,5 @@
-// The symbol counts behind Huffman tables made for one picture, gathered with
-// the same result as libjpeg's own counting pass but faster: each block's
+// The symbol counts behind Huffman tables made for one picture and the tables,
+// with the same result as libjpeg's own counting pass but faster: each block's
 // non-zero coefficients are found as one bit mask in zigzag order and only
 // they are visited, where libjpeg tests all 63 one by one.
 #pragma once
