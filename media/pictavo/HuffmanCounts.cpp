@@ -123,10 +123,13 @@ void MakeTable(j_compress_ptr cinfo, JHUFF_TBL& table, long freq[]) {
   while (bits[i] == 0) --i;
   bits[i] -= 1;  // the reserved symbol
   for (int length = 0; length <= 16; ++length) table.bits[length] = static_cast<UINT8>(bits[length]);
-  int p = 0;
-  for (int length = 1; length <= kLongest; ++length)
-    for (int symbol = 0; symbol < 256; ++symbol)
-      if (codesize[symbol] == length) table.huffval[p++] = static_cast<UINT8>(symbol);
+  // Shorter codes first, symbols in order within one length.
+  std::array<int, kLongest + 2> next{};
+  for (int symbol = 0; symbol < 256; ++symbol) ++next[codesize[symbol] + 1];
+  next[0] = next[1] = 0;  // symbols without a code are left out
+  for (int length = 2; length <= kLongest + 1; ++length) next[length] += next[length - 1];
+  for (int symbol = 0; symbol < 256; ++symbol)
+    if (codesize[symbol] != 0) table.huffval[next[codesize[symbol]]++] = static_cast<UINT8>(symbol);
   table.sent_table = FALSE;
 }
 
