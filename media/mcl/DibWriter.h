@@ -9,7 +9,7 @@
 #include <array>
 
 #include "media/mcl/FfmpegHandles.h"
-#include "media/pictavo/DibRecord.h"
+#include "media/DibRecord.h"
 
 namespace mcl {
 

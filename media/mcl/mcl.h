@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "media/pictavo/DibRecord.h"
+#include "media/DibRecord.h"
 
 // Filled by MclGetFileInfo; only the five named fields are meaningful.
 struct SourceFileInfo {

@@ -4,7 +4,7 @@
 #include <span>
 #include <vector>
 
-#include "media/pictavo/DibRecord.h"
+#include "media/DibRecord.h"
 
 // Who counts the symbols for the Huffman tables made for each picture; the
 // JPEGs are the same either way.

@@ -1,7 +1,7 @@
 // The five entry points of the imaging module, as resolved by name.
 #pragma once
 
-#include "media/pictavo/DibRecord.h"
+#include "media/DibRecord.h"
 
 #ifdef __cplusplus
 extern "C" {

@@ -1,5 +1,5 @@
 // Exports four of the module's five entry points: SetJPEGQual is missing.
-#include "media/pictavo/DibRecord.h"
+#include "media/DibRecord.h"
 
 #define EXPORT extern "C" __attribute__((visibility("default")))
 

@@ -1,5 +1,6 @@
-// The imaging module's 24-bit picture record, shared by the module, its
-// loader and the conversion. Plain C so the module's entry points can use it.
+// The 24-bit picture record: the decoding library fills it, the imaging module
+// allocates and saves it, the conversion passes it between them. Plain C so
+// the module's entry points can use it.
 #pragma once
 
 #include <stddef.h>
