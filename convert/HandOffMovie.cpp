@@ -5,11 +5,7 @@
 
 namespace {
 
-#ifdef _WIN32
-constexpr const char* kSeparators = "\\/:";
-#else
 constexpr const char* kSeparators = "/";
-#endif
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 

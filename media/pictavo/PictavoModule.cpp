@@ -9,11 +9,7 @@
 
 namespace {
 
-#ifdef _WIN32
-constexpr const char* kModuleFileName = "Pictavo.dll";
-#else
 constexpr const char* kModuleFileName = "libPictavo.so";
-#endif
 
 struct ModuleCloser {
   void operator()(void* handle) const { dlclose(handle); }
