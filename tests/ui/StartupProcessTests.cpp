@@ -2,42 +2,39 @@
 // one message and no window; with it beside the program it starts.
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QImage>
-#include <QProcess>
 #include <QTemporaryDir>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
 
+#include "tests/support/ProcessRunner.h"
 #include "ui/QtDialogProvider.h"
 
 namespace {
 
 struct ChildRun {
-  int exitCode = -1;
-  QProcess::ExitStatus status = QProcess::CrashExit;
-  QStringList autotestLines;
+  ProgramResult result;
+  std::vector<std::string> autotestLines;
 };
 
 // Copies the program (and the module, when asked) into a folder of its own
 // and runs it there with nothing else pointing at the module.
-ChildRun RunCopiedProgram(const QTemporaryDir& dir, bool withModule, const QStringList& arguments) {
-  const QString program = dir.filePath("tessaline");
-  EXPECT_TRUE(QFile::copy(TESSALINE_BINARY, program));
-  if (withModule) {
-    EXPECT_TRUE(QFile::copy(PICTAVO_MODULE, dir.filePath("libPictavo.so")));
-  }
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.remove("TESSALINE_MODULE_DIR");
-  environment.remove("LD_LIBRARY_PATH");
-  environment.insert(kAutotestVariable, "1");
-  environment.insert("QT_QPA_PLATFORM", "offscreen");
-  QProcess child;
-  child.setProcessEnvironment(environment);
-  child.setWorkingDirectory(dir.path());
-  child.start(program, arguments);
-  EXPECT_TRUE(child.waitForFinished(120000));
-  ChildRun run{child.exitCode(), child.exitStatus(), {}};
-  for (const QByteArray& line : child.readAllStandardError().split('\n')) {
-    if (line.startsWith(kAutotestPrefix)) run.autotestLines << QString::fromUtf8(line);
+ChildRun RunCopiedProgram(const QTemporaryDir& dir, bool withModule, std::vector<std::string> arguments) {
+  const std::filesystem::path folder = dir.path().toStdString();
+  std::filesystem::copy_file(TESSALINE_BINARY, folder / "tessaline");
+  if (withModule) std::filesystem::copy_file(PICTAVO_MODULE, folder / "libPictavo.so");
+  arguments.insert(arguments.begin(), (folder / "tessaline").string());
+  ChildRun run{RunProgram({.argv = arguments,
+                           .workDir = folder,
+                           .extraEnvironment = {"TESSALINE_MODULE_DIR=", "LD_LIBRARY_PATH=",
+                                                std::string(kAutotestVariable) + "=1", "QT_QPA_PLATFORM=offscreen"},
+                           .timeoutSeconds = 120}),
+               {}};
+  std::istringstream err(run.result.err);
+  for (std::string line; std::getline(err, line);) {
+    if (line.starts_with(kAutotestPrefix)) run.autotestLines.push_back(line);
   }
   return run;
 }
@@ -45,18 +42,19 @@ ChildRun RunCopiedProgram(const QTemporaryDir& dir, bool withModule, const QStri
 TEST(ProgramStart, MissingModuleShowsExactlyOneMessageAndNoWindow) {
   QTemporaryDir dir;
   const ChildRun run = RunCopiedProgram(dir, false, {});
-  EXPECT_EQ(run.status, QProcess::NormalExit);
-  EXPECT_EQ(run.exitCode, 1);
-  EXPECT_EQ(run.autotestLines, QStringList{QString(kAutotestPrefix) + "message: Could not load file Pictavo.DLL"});
+  EXPECT_FALSE(run.result.timedOut);
+  EXPECT_EQ(run.result.exitCode, 1);
+  EXPECT_EQ(run.autotestLines,
+            std::vector<std::string>{std::string(kAutotestPrefix) + "message: Could not load file Pictavo.DLL"});
 }
 
 TEST(ProgramStart, ModuleBesideTheProgramIsFoundAndBothWindowsAreMade) {
   QTemporaryDir dir;
   const QString shots = dir.filePath("bilder");
-  const ChildRun run = RunCopiedProgram(dir, true, {"--screenshot", shots});
-  EXPECT_EQ(run.status, QProcess::NormalExit);
-  EXPECT_EQ(run.exitCode, 0);
-  EXPECT_TRUE(run.autotestLines.isEmpty()) << run.autotestLines.join('\n').toStdString();
+  const ChildRun run = RunCopiedProgram(dir, true, {"--screenshot", shots.toStdString()});
+  EXPECT_FALSE(run.result.timedOut);
+  EXPECT_EQ(run.result.exitCode, 0) << run.result.err;
+  EXPECT_TRUE(run.autotestLines.empty()) << run.result.err;
   EXPECT_EQ(QImage(shots + "/mainwindow.png").size(), QSize(734, 514));
   EXPECT_EQ(QImage(shots + "/aboutbox.png").size(), QSize(664, 453));
 }
