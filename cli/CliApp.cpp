@@ -14,6 +14,7 @@
 #include "cli/TargetPlan.h"
 #include "convert/HandOffMovie.h"
 #include "convert/RunConversion.h"
+#include "media/decoder/RealDecoder.h"
 #include "media/pictavo/PictavoModule.h"
 
 namespace {
@@ -59,7 +60,7 @@ int ConvertWithModule(const CliOptions& options, const TargetPlan& plan, std::os
   const ConsoleChoices choices{options.settings.openResult, options.printCode, options.quiet};
   ConsoleWindow window(out, err, progress ? &*progress : nullptr, PageWriterFor(options), OpenWithDesktop, choices);
   auto runner = [&imaging](ConversionSettings& settings, ConversionWindow& target) {
-    return RunConversion(settings, target, imaging);
+    return RunConversion(settings, target, imaging, RealDecoder());
   };
   return ConvertAll(plan, options.settings, window, runner, err);
 }

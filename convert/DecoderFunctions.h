@@ -31,6 +31,3 @@ struct DecoderFunctions {
   // The media side's encoders for compressed stream sound; null where there are none.
   std::unique_ptr<SoundEncoder> (*MakeSoundEncoder)(const SoundEncoderFormat& format, std::string& error);
 };
-
-// The table of the linked decoding library.
-const DecoderFunctions& RealDecoder();

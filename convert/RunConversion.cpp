@@ -175,7 +175,3 @@ ConversionOutcome RunConversion(ConversionSettings& settings, ConversionWindow& 
   WalkSource(run);
   return Finish(run);
 }
-
-ConversionOutcome RunConversion(ConversionSettings& settings, ConversionWindow& window, const PictavoApi& imaging) {
-  return RunConversion(settings, window, imaging, RealDecoder());
-}

@@ -11,11 +11,8 @@ struct DecoderFunctions;
 // was shown as a status line.
 enum class ConversionOutcome { NotWritten, Complete, Incomplete };
 
-// Runs one conversion from source to movie and hand-off, reporting through
-// window. A page that cannot be written throws std::runtime_error after the
-// movie is written.
-ConversionOutcome RunConversion(ConversionSettings& settings, ConversionWindow& window, const PictavoApi& imaging);
-
-// The same over the given decoding functions.
+// Runs one conversion from source to movie and hand-off over the given
+// decoding functions, reporting through window. A page that cannot be
+// written throws std::runtime_error after the movie is written.
 ConversionOutcome RunConversion(ConversionSettings& settings, ConversionWindow& window, const PictavoApi& imaging,
                                 const DecoderFunctions& decoder);

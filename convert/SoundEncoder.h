@@ -4,9 +4,7 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <optional>
-#include <string>
 #include <vector>
 
 #include "convert/ConversionSettings.h"
@@ -36,7 +34,3 @@ class SoundEncoder {
   // when the encoder fails.
   virtual std::optional<EncodedSoundBlock> EncodeBlock(const std::int16_t* samples, std::int64_t frames) = 0;
 };
-
-// The media side's encoders (over libavcodec). Null, with a German reason in
-// error, when the encoder cannot be opened.
-std::unique_ptr<SoundEncoder> MakeSoundEncoder(const SoundEncoderFormat& format, std::string& error);

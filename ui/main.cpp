@@ -2,6 +2,7 @@
 #include <QDate>
 
 #include "convert/RunConversion.h"
+#include "media/decoder/RealDecoder.h"
 #include "ui/Fonts.h"
 #include "ui/QtDialogProvider.h"
 #include "ui/ShellOpener.h"
@@ -14,7 +15,8 @@ int main(int argc, char** argv) {
   DesktopShellOpener shell;
   MainFormServices services{&dialogs, &shell, PictavoModuleLoader(QApplication::applicationDirPath().toStdString()),
                             [](ConversionSettings& settings, ConversionWindow& window, const PictavoApi& imaging) {
-                              return RunConversion(settings, window, imaging) != ConversionOutcome::NotWritten;
+                              return RunConversion(settings, window, imaging, RealDecoder()) !=
+                                     ConversionOutcome::NotWritten;
                             }};
   return RunTessaline(std::move(services), ParseStartupOptions(QApplication::arguments()), QDate::currentDate());
 }

@@ -1,4 +1,5 @@
-#include "convert/SoundEncoder.h"
+#include "media/soundenc/MakeSoundEncoder.h"
+
 #include "media/soundenc/AdpcmEncoder.h"
 #include "media/soundenc/Mp3Encoder.h"
 

@@ -8,6 +8,7 @@
 
 #include "convert/HandOffMovie.h"
 #include "convert/RunConversion.h"
+#include "media/decoder/RealDecoder.h"
 #include "media/pictavo/PictavoModule.h"
 #include "tests/convert/MovieReplay.h"
 #include "tests/convert/RecordingWindow.h"
@@ -73,7 +74,7 @@ class RealConversion : public ::testing::TestWithParam<Clip> {
     settings.convertAudio = audio;
     settings.audio16Bit = true;
     settings.openResult = false;
-    return RunConversion(settings, window, module->Api()) != ConversionOutcome::NotWritten;
+    return RunConversion(settings, window, module->Api(), RealDecoder()) != ConversionOutcome::NotWritten;
   }
 
   static PictavoModule* module;
@@ -153,7 +154,7 @@ TEST(RealSource, MissingFileShowsTheLibraryText) {
   const char* moduleDir = std::getenv("TESSALINE_MODULE_DIR");
   const auto module = PictavoModule::Load(moduleDir ? moduleDir : ".");
   ASSERT_NE(module, nullptr);
-  EXPECT_EQ(RunConversion(settings, window, module->Api()), ConversionOutcome::NotWritten);
+  EXPECT_EQ(RunConversion(settings, window, module->Api(), RealDecoder()), ConversionOutcome::NotWritten);
   ASSERT_EQ(window.lines.size(), 1u);
   EXPECT_NE(window.lines[0].find("clip.avi"), std::string::npos) << window.lines[0];
   EXPECT_FALSE(fs::exists(settings.targetPath));

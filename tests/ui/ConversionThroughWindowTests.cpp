@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 
 #include "convert/RunConversion.h"
+#include "media/decoder/RealDecoder.h"
 #include "tests/support/ClipMaker.h"
 #include "tests/ui/UiTestDoubles.h"
 
@@ -35,7 +36,7 @@ TEST(ConversionThroughWindow, RunFillsMessageListAndCodeBoxAndOpensThePage) {
   RecordingShell shell;
   TMainForm form({&dialogs, &shell, PictavoModuleLoader(moduleDir),
                   [](ConversionSettings& settings, ConversionWindow& window, const PictavoApi& imaging) {
-                    return RunConversion(settings, window, imaging) != ConversionOutcome::NotWritten;
+                    return RunConversion(settings, window, imaging, RealDecoder()) != ConversionOutcome::NotWritten;
                   }});
   ASSERT_TRUE(form.FormCreate());
   dialogs.openAnswers.push_back(clip);

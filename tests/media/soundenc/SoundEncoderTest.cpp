@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "convert/SoundEncoder.h"
+#include "media/soundenc/MakeSoundEncoder.h"
 #include "media/mcl/FfmpegHandles.h"
 
 namespace {

@@ -1,4 +1,7 @@
-#include "convert/DecoderFunctions.h"
+#include "media/decoder/RealDecoder.h"
+
+#include "media/mcl/mcl.h"
+#include "media/soundenc/MakeSoundEncoder.h"
 
 const DecoderFunctions& RealDecoder() {
   static const DecoderFunctions table{

@@ -1,0 +1,7 @@
+// The conversion's decoder table filled with the linked decoding library and
+// the media side's sound encoders; the programs hand it to RunConversion.
+#pragma once
+
+#include "convert/DecoderFunctions.h"
+
+const DecoderFunctions& RealDecoder();
