@@ -118,12 +118,12 @@ class Compressor {
     cinfo_.dct_method = JDCT_ISLOW;
     jpeg_start_compress(&cinfo_, TRUE);
     if (counting == SymbolCounting::Quick) counts_.TakeOver(&cinfo_);
-    while (cinfo_.next_scanline < cinfo_.image_height) {
-      // Stored rows are bottom-up; the JPEG starts with the top row.
-      JSAMPROW row =
-          dib.rows + static_cast<std::ptrdiff_t>(height - 1 - static_cast<int>(cinfo_.next_scanline)) * dib.rowLength;
-      jpeg_write_scanlines(&cinfo_, &row, 1);
-    }
+    // Stored rows are bottom-up; the JPEG starts with the top row. All rows
+    // are offered at once rather than one call each.
+    rows_.resize(static_cast<std::size_t>(height));
+    for (int y = 0; y < height; ++y) rows_[y] = dib.rows + static_cast<std::ptrdiff_t>(height - 1 - y) * dib.rowLength;
+    while (cinfo_.next_scanline < cinfo_.image_height)
+      jpeg_write_scanlines(&cinfo_, rows_.data() + cinfo_.next_scanline, cinfo_.image_height - cinfo_.next_scanline);
     jpeg_finish_compress(&cinfo_);
     return {destination_.bytes().data(), destination_.length};
   }
@@ -133,6 +133,7 @@ class Compressor {
   jpeg_compress_struct cinfo_{};
   VectorDestination destination_;
   HuffmanCounts counts_;
+  std::vector<JSAMPROW> rows_;
 };
 
 bool IsValidPicture(const DibRecord& dib) {
