@@ -69,6 +69,9 @@ struct ConversionRun {
   std::int64_t samplesWritten = 0;
   std::int64_t soundReadPosition = 0;
   std::unique_ptr<SoundEncoder> soundEncoder;  // compressed sound only
+  // Compressed sound is read and fed ahead of the blocks written.
+  std::int32_t soundFramesFed = 0;
+  std::int64_t samplesFed = 0;
 
   std::int32_t framesEmitted = 0;
   bool limitReached = false;  // the movie is as long as the format allows

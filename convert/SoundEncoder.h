@@ -29,8 +29,21 @@ class SoundEncoder {
   virtual std::uint8_t CompressionCode() const = 0;
   // Samples the decoder puts before the first source sample (MP3 only).
   virtual std::int16_t LatencySeek() const { return 0; }
+  // Sample frames the encoder must be fed beyond a movie frame's sound before
+  // that frame's block can hold all of it (MP3: its delay and the frames it
+  // keeps back). The conversion reads the sound that far ahead.
+  virtual std::int64_t SamplesAhead() const { return 0; }
   // frames sample frames of signed 16-bit samples, channels interleaved: the
-  // sound of the next movie frame. Null samples stand for silence. Nothing
-  // when the encoder fails.
-  virtual std::optional<EncodedSoundBlock> EncodeBlock(const std::int16_t* samples, std::int64_t frames) = 0;
+  // sound of the next movie frame not fed yet. Null samples stand for
+  // silence. False when the encoder fails.
+  virtual bool Feed(const std::int16_t* samples, std::int64_t frames) = 0;
+  // The block of the oldest movie frame fed and not taken; nothing when the
+  // encoder fails.
+  virtual std::optional<EncodedSoundBlock> TakeBlock() = 0;
+
+  // Feeds one movie frame's sound and takes its block.
+  std::optional<EncodedSoundBlock> EncodeBlock(const std::int16_t* samples, std::int64_t frames) {
+    if (!Feed(samples, frames)) return std::nullopt;
+    return TakeBlock();
+  }
 };

@@ -139,11 +139,12 @@ void ReportSoundLost(ConversionRun& run) {
 
 namespace {
 
-SourceSamples ReadSourceSamples(ConversionRun& run) {
+// The source samples of movie frame frameNumber (counted from 1), read on
+// from where the last read ended.
+SourceSamples ReadSourceSamples(ConversionRun& run, std::int32_t frameNumber) {
   const DecoderFunctions& mcl = run.decoder;
   // Read by the running exact count, as the output is, so no source rate drifts.
-  const double exactEnd =
-      std::trunc(static_cast<double>(run.soundFrameNumber) * run.fileInfo.audioSampleRate / run.fps);
+  const double exactEnd = std::trunc(static_cast<double>(frameNumber) * run.fileInfo.audioSampleRate / run.fps);
   const std::int64_t readEnd =
       run.soundFirstSample + (exactEnd > 0 && exactEnd < 1e15 ? static_cast<std::int64_t>(exactEnd) : 0);
   const auto readCount = static_cast<std::int32_t>(std::max<std::int64_t>(0, readEnd - run.soundReadPosition));
@@ -162,10 +163,11 @@ SourceSamples ReadSourceSamples(ConversionRun& run) {
   return source;
 }
 
-// Sample frames of this block, from the running total so blocks stay in step.
-std::int64_t BlockLength(const ConversionRun& run) {
-  const std::int64_t product = static_cast<std::int64_t>(run.soundFrameNumber) * run.sampleRate;
-  const double quotient = std::trunc(static_cast<double>(product) / run.fps - static_cast<double>(run.samplesWritten));
+// Sample frames of movie frame frameNumber's block, from the running total
+// before it so blocks stay in step.
+std::int64_t BlockLength(const ConversionRun& run, std::int32_t frameNumber, std::int64_t samplesBefore) {
+  const std::int64_t product = static_cast<std::int64_t>(frameNumber) * run.sampleRate;
+  const double quotient = std::trunc(static_cast<double>(product) / run.fps - static_cast<double>(samplesBefore));
   // Bounded so a frame rate of 0 cannot make the cast undefined.
   return quotient > 0 && quotient < 1e12 ? static_cast<std::int64_t>(quotient) : 0;
 }
@@ -178,12 +180,36 @@ void AddPcmBlock(ConversionRun& run, const SourceSamples& source, std::int64_t n
   AddTurnObject(run, std::move(block), std::move(buffer));
 }
 
-void AddEncodedBlock(ConversionRun& run, const SourceSamples& source, std::int64_t n) {
+constexpr std::int32_t kMostFramesAhead = 1000;  // bounds the reading ahead whatever the rates
+
+// The encoder is fed the sound of later movie frames as far ahead as it keeps
+// sound back, so each block can hold its own frame's sound.
+bool FeedEncoder(ConversionRun& run, std::int64_t blockLength) {
   static_assert(std::endian::native == std::endian::little, "16-bit samples are converted little-endian");
-  std::vector<std::int16_t> samples(static_cast<std::size_t>(n * (run.stereo ? 2 : 1)));
-  ConvertSamples(source, OutputFormat{true, run.stereo != 0}, n, reinterpret_cast<unsigned char*>(samples.data()));
-  std::optional<EncodedSoundBlock> block = run.soundEncoder->EncodeBlock(samples.data(), n);
-  if (!block) {
+  const std::int64_t fedUpTo = run.samplesWritten + blockLength + run.soundEncoder->SamplesAhead();
+  const auto wanted = [&run, fedUpTo] {
+    return run.soundFramesFed < run.soundFrameNumber ||
+           (run.samplesFed <= fedUpTo && run.soundFramesFed - run.soundFrameNumber < kMostFramesAhead);
+  };
+  std::vector<std::int16_t> samples;
+  bool fed = true;
+  while (wanted()) {
+    const std::int32_t number = run.soundFramesFed + 1;
+    const SourceSamples source = ReadSourceSamples(run, number);
+    const std::int64_t n = BlockLength(run, number, run.samplesFed);
+    samples.resize(static_cast<std::size_t>(n * (run.stereo ? 2 : 1)));
+    ConvertSamples(source, OutputFormat{true, run.stereo != 0}, n, reinterpret_cast<unsigned char*>(samples.data()));
+    fed = run.soundEncoder->Feed(samples.data(), n) && fed;
+    run.soundFramesFed = number;
+    run.samplesFed += n;
+  }
+  return fed;
+}
+
+void AddEncodedBlock(ConversionRun& run, std::int64_t blockLength) {
+  const bool fed = FeedEncoder(run, blockLength);
+  std::optional<EncodedSoundBlock> block = run.soundEncoder->TakeBlock();  // taken either way, to stay in step
+  if (!fed || !block) {
     if (!run.incomplete) run.window.ShowStatusLine(kSoundEncodingFailedLine);
     run.incomplete = true;
     block = EncodedSoundBlock{};
@@ -200,12 +226,13 @@ void AddEncodedBlock(ConversionRun& run, const SourceSamples& source, std::int64
 }  // namespace
 
 void ConvertSoundBlock(ConversionRun& run) {
-  const SourceSamples source = ReadSourceSamples(run);
-  const std::int64_t n = BlockLength(run);
-  if (run.soundEncoder)
-    AddEncodedBlock(run, source, n);
-  else
+  const std::int64_t n = BlockLength(run, run.soundFrameNumber, run.samplesWritten);
+  if (run.soundEncoder) {
+    AddEncodedBlock(run, n);
+  } else {
+    const SourceSamples source = ReadSourceSamples(run, run.soundFrameNumber);
     AddPcmBlock(run, source, n);
+  }
   run.samplesWritten += n;
   run.soundFrameNumber += 1;
 }

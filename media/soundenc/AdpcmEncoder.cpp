@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <deque>
 #include <vector>
 
 #include "media/soundenc/BitPacker.h"
@@ -47,14 +48,24 @@ class AdpcmEncoder : public SoundEncoder {
 
   std::uint8_t CompressionCode() const override { return 1; }
 
-  std::optional<EncodedSoundBlock> EncodeBlock(const std::int16_t* samples, std::int64_t frames) override {
+  bool Feed(const std::int16_t* samples, std::int64_t frames) override {
     if (samples != nullptr)
       waiting_.insert(waiting_.end(), samples, samples + frames * channels_);
     else
       waiting_.resize(waiting_.size() + static_cast<std::size_t>(frames * channels_), 0);
-    const std::int64_t count = CleanCount(static_cast<std::int64_t>(waiting_.size()) / channels_, channels_);
+    fedLengths_.push_back(frames);
+    return true;
+  }
+
+  std::optional<EncodedSoundBlock> TakeBlock() override {
+    if (!fedLengths_.empty()) {
+      due_ += fedLengths_.front();
+      fedLengths_.pop_front();
+    }
+    const std::int64_t count = CleanCount(due_, channels_);
     std::optional<EncodedSoundBlock> block = Encode(waiting_.data(), count);
     waiting_.erase(waiting_.begin(), waiting_.begin() + static_cast<std::ptrdiff_t>(count * channels_));
+    due_ -= count;
     return block;
   }
 
@@ -83,7 +94,9 @@ class AdpcmEncoder : public SoundEncoder {
   }
 
   int channels_;
-  std::vector<std::int16_t> waiting_;  // samples held back from earlier blocks, then this block's
+  std::vector<std::int16_t> waiting_;    // samples held back from earlier blocks, then the blocks fed
+  std::deque<std::int64_t> fedLengths_;  // sample frames of each movie frame fed, not taken
+  std::int64_t due_ = 0;                 // sample frames held back and of the block being taken
 };
 
 }  // namespace

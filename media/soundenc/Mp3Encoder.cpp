@@ -1,9 +1,10 @@
 // MP3 frames hold a fixed number of samples (576 or 1152) that do not divide
-// a movie frame's share, and the encoder hands them out late. So the encoded
-// frames wait in a queue, and each block takes the whole frames that end by
-// the end of its movie frame (counted in decoded samples, the encoder's delay
-// included); its seek says how far into its first frame its own sound starts.
-// Over the whole movie the blocks stay less than one MP3 frame from the clock.
+// a movie frame's share, and the encoder hands them out late. So the sound is
+// fed ahead of the blocks taken, the encoded frames wait in a queue, and each
+// block takes the whole frames that end by the end of its movie frame (counted
+// in decoded samples, the encoder's delay included); its seek says how far
+// into its first frame its own sound starts. Fed far enough ahead, every block
+// stays less than one MP3 frame from the clock.
 #include "media/soundenc/Mp3Encoder.h"
 
 #include <deque>
@@ -22,14 +23,24 @@ class Mp3Encoder : public SoundEncoder {
   std::uint8_t CompressionCode() const override { return 2; }
   std::int16_t LatencySeek() const override { return static_cast<std::int16_t>(codec_->initial_padding); }
 
-  std::optional<EncodedSoundBlock> EncodeBlock(const std::int16_t* samples, std::int64_t frames) override {
-    const std::int64_t blockStart = clock_ + codec_->initial_padding;  // decoded position of this movie frame
+  // The delay, and the frames the encoder keeps back (about three) with one to spare.
+  std::int64_t SamplesAhead() const override { return codec_->initial_padding + 4 * codec_->frame_size; }
+
+  bool Feed(const std::int16_t* samples, std::int64_t frames) override {
     if (samples != nullptr)
       pending_.insert(pending_.end(), samples, samples + frames * channels_);
     else
       pending_.resize(pending_.size() + static_cast<std::size_t>(frames * channels_), 0);
-    clock_ += frames;
-    if (!EncodeWholeFrames()) return std::nullopt;
+    fedLengths_.push_back(frames);
+    return EncodeWholeFrames();
+  }
+
+  std::optional<EncodedSoundBlock> TakeBlock() override {
+    const std::int64_t blockStart = clock_ + codec_->initial_padding;  // decoded position of this movie frame
+    if (!fedLengths_.empty()) {
+      clock_ += fedLengths_.front();
+      fedLengths_.pop_front();
+    }
     EncodedSoundBlock block;
     block.mp3 = Mp3BlockHead{0, static_cast<std::int16_t>(blockStart - placed_)};
     const int frameSize = codec_->frame_size;
@@ -59,7 +70,8 @@ class Mp3Encoder : public SoundEncoder {
   int channels_;
   std::vector<std::int16_t> pending_;              // samples not yet a whole encoder frame
   std::deque<std::vector<std::uint8_t>> waiting_;  // encoded MP3 frames not yet in a block
-  std::int64_t clock_ = 0;                         // sample frames of all movie frames so far
+  std::deque<std::int64_t> fedLengths_;            // sample frames of each movie frame fed, not taken
+  std::int64_t clock_ = 0;                         // sample frames of all movie frames taken
   std::int64_t placed_ = 0;                        // decoded samples of the frames in blocks
 };
 
