@@ -2,11 +2,21 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <mutex>
+#include <thread>
 
 namespace mcl {
 namespace {
+
+// One core stays with the conversion and its JPEG worker, which run beside
+// the decoder: on two cores, decoding with threads of its own made whole
+// conversions slower.
+int DecoderThreads() {
+  const int cores = static_cast<int>(std::thread::hardware_concurrency());
+  return std::max(1, cores - 1);
+}
 
 void QuietLibraryLog() {
   // Damaged input is reported through the error text, not on stderr.
@@ -50,7 +60,7 @@ ErrorKind OpenDecoder(const AVStream* stream, CodecPtr& codec) {
   if (avcodec_parameters_to_context(codec.get(), stream->codecpar) < 0) return ErrorKind::kCorrupt;
   codec->pkt_timebase = stream->time_base;
   if (stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO) {
-    codec->thread_count = 0;  // as many as the machine has, as the ffmpeg tool does
+    codec->thread_count = DecoderThreads();
     codec->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
   }
   const int result = avcodec_open2(codec.get(), decoder, nullptr);
