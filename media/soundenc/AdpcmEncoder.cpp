@@ -17,6 +17,7 @@
 
 #include "media/soundenc/BitPacker.h"
 #include "media/soundenc/CodecOpen.h"
+#include "media/soundenc/AppendSamples.h"
 
 namespace soundenc {
 
@@ -49,10 +50,7 @@ class AdpcmEncoder : public SoundEncoder {
   std::uint8_t CompressionCode() const override { return 1; }
 
   bool Feed(const std::int16_t* samples, std::int64_t frames) override {
-    if (samples != nullptr)
-      waiting_.insert(waiting_.end(), samples, samples + frames * channels_);
-    else
-      waiting_.resize(waiting_.size() + static_cast<std::size_t>(frames * channels_), 0);
+    AppendSamples(waiting_, samples, frames, channels_);
     fedLengths_.push_back(frames);
     return true;
   }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "media/soundenc/CodecOpen.h"
+#include "media/soundenc/AppendSamples.h"
 
 namespace soundenc {
 
@@ -27,10 +28,7 @@ class Mp3Encoder : public SoundEncoder {
   std::int64_t SamplesAhead() const override { return codec_->initial_padding + 4 * codec_->frame_size; }
 
   bool Feed(const std::int16_t* samples, std::int64_t frames) override {
-    if (samples != nullptr)
-      pending_.insert(pending_.end(), samples, samples + frames * channels_);
-    else
-      pending_.resize(pending_.size() + static_cast<std::size_t>(frames * channels_), 0);
+    AppendSamples(pending_, samples, frames, channels_);
     fedLengths_.push_back(frames);
     return EncodeWholeFrames();
   }
