@@ -30,7 +30,7 @@ struct ConversionRun {
         imaging(imaging),
         decoder(decoder),
         movie(settings.targetPath),
-        pictures(imaging, window, movie, settings.overlapPictures),
+        pictures(imaging, window, movie, settings.overlapPictures ? settings.jpegThreads : 0),
         window(window, pictures) {}
 
   ConversionSettings& settings;

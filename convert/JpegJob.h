@@ -31,14 +31,16 @@ struct JpegResult {
   JpegBytes bytes;  // the file; handed back for reuse either way
 };
 
-// One thread for a run's JPEG jobs, done in the order given: starting a
-// thread per picture costs about as much as the picture's JPEG. Without a
-// thread, jobs run at once. After a job fails, the jobs behind it are skipped
-// until Unblock: they were decided on the hope that it would not.
+// Threads for a run's JPEG jobs, started in the order given, several at once
+// with several threads: starting a thread per picture costs about as much as
+// the picture's JPEG. Without threads, jobs run at once. After a job fails,
+// the jobs not yet started are skipped until Unblock: they were decided on the
+// hope that it would not.
 class JpegWorker {
  public:
-  explicit JpegWorker(bool threaded);
-  // Stops and joins the thread before the queue goes.
+  // threads: 0 runs each job at once on the caller's thread.
+  explicit JpegWorker(int threads);
+  // Stops and joins the threads before the queue goes.
   ~JpegWorker();
   JpegWorker(const JpegWorker&) = delete;
   JpegWorker& operator=(const JpegWorker&) = delete;
@@ -55,7 +57,7 @@ class JpegWorker {
   std::mutex mutex_;
   std::condition_variable_any ready_;
   std::deque<std::packaged_task<JpegResult()>> tasks_;
-  std::jthread thread_;
+  std::vector<std::jthread> threads_;
 };
 
 // A rectangle of a picture, saved without copying its rows.

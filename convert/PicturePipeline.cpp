@@ -1,5 +1,6 @@
 #include "convert/PicturePipeline.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -26,9 +27,10 @@ ChangedRegion Whole(const PictureHolder& picture) {
 
 }  // namespace
 
-const std::string& TempJpegName::Get() {
-  if (!file_.Made()) file_ = folder_.NewFile("tempjpg", ".jpg");
-  return file_.Path();
+const std::string& TempJpegName::ForDecision(std::uint64_t decision) {
+  TempFile& made = files_[decision % kFiles];
+  if (!made.Made()) made = folder_.NewFile("tempjpg", ".jpg");
+  return made.Path();
 }
 
 // A JPEG being made, and where its tags will put it.
@@ -50,7 +52,7 @@ struct PendingPicture {
 
 // One decided picture whose tags are not in the movie yet.
 struct PicturePipeline::Decision {
-  explicit Decision(const PictavoApi& imaging) : picture(imaging) {}
+  Decision(const PictavoApi& imaging, std::uint64_t number) : number(number), picture(imaging) {}
   Decision(Decision&&) = default;
   Decision& operator=(Decision&&) = default;
   // The worker is done with the picture before it goes.
@@ -58,6 +60,7 @@ struct PicturePipeline::Decision {
     if (pending) pending->job.Settle();
   }
 
+  std::uint64_t number;  // decisions made before this one
   std::unique_ptr<PendingPicture> pending;  // none: the picture had no changes
   // An unchanged picture, kept in case it must be stored whole after all; or
   // the picture the JPEG reads, once it is no longer the previous picture.
@@ -67,13 +70,14 @@ struct PicturePipeline::Decision {
   std::vector<std::unique_ptr<FObj>> laterTags;
 };
 
-PicturePipeline::PicturePipeline(const PictavoApi& imaging, ConversionWindow& window, MovieBuilder& movie, bool overlap)
+PicturePipeline::PicturePipeline(const PictavoApi& imaging, ConversionWindow& window, MovieBuilder& movie,
+                                 int jpegThreads)
     : imaging_(imaging),
       window_(window),
       movie_(movie),
-      worker_(overlap),
+      worker_(std::clamp(jpegThreads, 0, TempJpegName::kFiles)),
       previous_(imaging),
-      overlapDepth_(overlap ? 1 : 0) {}
+      overlapDepth_(jpegThreads > 0 ? 1 : 0) {}
 
 // The worker is done with every picture and file before any goes.
 PicturePipeline::~PicturePipeline() { decisions_.clear(); }
@@ -167,7 +171,8 @@ void PicturePipeline::StartWhole(Decision& decision) {
   const PicturePlace at{0, 0, previous_.Width(), previous_.Height()};
   wholeDue_ = false;
   decision.pending =
-      std::make_unique<PendingPicture>(worker_, imaging_, view, std::move(spareBytes_), tempName_.Get(),
+      std::make_unique<PendingPicture>(worker_, imaging_, view, std::move(spareBytes_),
+                                       tempName_.ForDecision(decision.number),
                                        window_.OwnerWindowHandle(), at, previous_.Width(), previous_.Height());
 }
 
@@ -202,7 +207,9 @@ void PicturePipeline::Store(PictureHolder current, const ChangedRegion& region, 
   const PictureView view = RegionView(current, region);
   const PicturePlace at{region.minX, current.Height() - 1 - region.maxR, view.header.width, view.header.height};
   wholeDue_ = false;
-  const std::string& path = tempName_.Get();
+  // The one JPEG that may still run is the previous decision's: the files alternate.
+  const std::uint64_t number = decisionsMade_++;
+  const std::string& path = tempName_.ForDecision(number);
   if (path.empty()) {
     SettleOverdue();  // their lines come first
     wholeDue_ = false;
@@ -210,7 +217,7 @@ void PicturePipeline::Store(PictureHolder current, const ChangedRegion& region, 
     HandOverPrevious(std::move(current));
     return;
   }
-  Decision decision(imaging_);
+  Decision decision(imaging_, number);
   decision.old = old;
   decision.readsPrevious = true;
   decision.pending =
@@ -241,11 +248,12 @@ PictureHolder PicturePipeline::WhatTheMovieShows(PictureHolder current, const Ch
 
 // Kept only behind a running JPEG, whose failure would make it due whole.
 void PicturePipeline::KeepUnchanged(PictureHolder current, OldPictures old) {
+  const std::uint64_t number = decisionsMade_++;
   if (decisions_.empty() || !decisions_.back().pending) {
     Recycle(std::move(current));
     return;
   }
-  Decision decision(imaging_);
+  Decision decision(imaging_, number);
   decision.old = old;
   decision.picture = std::move(current);
   decisions_.push_back(std::move(decision));

@@ -42,23 +42,27 @@ struct DisplayDepths {
   std::int32_t charactersMade = 0;
 };
 
-// The temporary file all of a run's JPEGs go through, one after the other,
-// in the run's own folder; made once and removed with the folder.
+// The temporary files a run's JPEGs go through, in the run's own folder: one
+// for each JPEG that may be made at the same time, each made once and saved
+// over, removed with the folder. Pictures take turns by the number of their
+// decision, so a picture's file is the same however many JPEGs run at once.
 class TempJpegName {
  public:
+  static constexpr int kFiles = 2;
   // Empty while the temporary folder cannot be used.
-  const std::string& Get();
+  const std::string& ForDecision(std::uint64_t decision);
   const TempFolder& Folder() const { return folder_; }
 
  private:
   TempFolder folder_;
-  TempFile file_;
+  TempFile files_[kFiles];
 };
 
 class PicturePipeline {
  public:
-  // overlap: JPEGs are made on a worker while the next pictures are decoded.
-  PicturePipeline(const PictavoApi& imaging, ConversionWindow& window, MovieBuilder& movie, bool overlap);
+  // With jpegThreads (1 or 2), JPEGs are made on workers while the next
+  // pictures are decoded; with 0, each at once.
+  PicturePipeline(const PictavoApi& imaging, ConversionWindow& window, MovieBuilder& movie, int jpegThreads);
   ~PicturePipeline();
   PicturePipeline(const PicturePipeline&) = delete;
   PicturePipeline& operator=(const PicturePipeline&) = delete;
@@ -132,6 +136,7 @@ class PicturePipeline {
   std::size_t overdue_ = 0;
   std::size_t overlapDepth_;  // decisions left unfinished where a one-thread run finishes all
   DisplayDepths depths_;
+  std::uint64_t decisionsMade_ = 0;
   bool wholeDue_ = true;
   bool picturesLost_ = false;
   bool lossShown_ = false;  // a lost picture is told once

@@ -1,8 +1,10 @@
 // The JPEG of each stored picture is made on a worker while the next frames
 // are decoded. The movie, the lines and the decisions must be the ones of a
 // run that makes every JPEG at once.
+#include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -203,8 +205,11 @@ TEST_F(Overlap, OverlappedRunEqualsOneThreadRun) {
     SCOPED_TRACE(c.name);
     std::vector<Picture> frames = MarkedFrames(24);
     for (int i : c.unchangedFrames) frames[static_cast<std::size_t>(i)] = frames[static_cast<std::size_t>(i) - 1];
-    RunRecord records[2];
-    for (const bool overlap : {false, true}) {
+    // 0 JPEG threads: the one-thread run. Two JPEGs at once may begin their
+    // saves in either order, so saves failing by number are left to one.
+    std::map<int, RunRecord> records;
+    for (const int threads : {0, 1, 2}) {
+      if (threads == 2 && !c.failSaves.empty()) continue;
       ResetFake();
       ResetImaging();
       window.lines.clear();
@@ -215,19 +220,24 @@ TEST_F(Overlap, OverlappedRunEqualsOneThreadRun) {
       settings.framesPerSecond = 4;  // with sound, turns 9 and 19 store whole pictures
       settings.convertAudio = c.sound;
       settings.storeOnlyChanges = c.onlyChanges;
-      settings.overlapPictures = overlap;
+      settings.overlapPictures = threads > 0;
+      settings.jpegThreads = std::max(threads, 1);
       ASSERT_TRUE(Run());
       std::ifstream file(settings.targetPath, std::ios::binary);
-      records[overlap] = {std::string(std::istreambuf_iterator<char>(file), {}), window.lines, Imaging().savedPaths};
+      RunRecord& record = records[threads];
+      record = {std::string(std::istreambuf_iterator<char>(file), {}), window.lines, Imaging().savedPaths};
       // Each run has a folder of its own: compare the names inside it.
       const std::string own = std::filesystem::path(Imaging().savedPaths.at(0)).parent_path().string();
-      for (std::string& line : records[overlap].lines)
+      for (std::string& line : record.lines)
         if (const std::size_t at = line.find(own); at != std::string::npos) line.replace(at, own.size(), "…");
-      for (std::string& save : records[overlap].saves) save = std::filesystem::path(save).filename().string();
+      for (std::string& save : record.saves) save = std::filesystem::path(save).filename().string();
+      std::sort(record.saves.begin(), record.saves.end());
     }
-    EXPECT_EQ(records[1].movie, records[0].movie);
-    EXPECT_EQ(records[1].lines, records[0].lines);
-    EXPECT_EQ(records[1].saves, records[0].saves);
+    for (const auto& [threads, record] : records) {
+      EXPECT_EQ(record.movie, records[0].movie) << threads << " JPEG threads";
+      EXPECT_EQ(record.lines, records[0].lines) << threads << " JPEG threads";
+      EXPECT_EQ(record.saves, records[0].saves) << threads << " JPEG threads";
+    }
     EXPECT_EQ(ReplayMovie(LoadCheckedMovie(settings.targetPath), 4, 3).error, "");
   }
 }

@@ -254,11 +254,12 @@ TEST_F(Pictures, PicturesGoThroughAFolderOfTheRunsOwnAndNotThroughWhatLiesInTheS
   ASSERT_EQ(Outcome(), ConversionOutcome::Complete);
   EXPECT_EQ(ownFolderPerms & std::filesystem::perms::all, std::filesystem::perms::owner_all);
   ASSERT_EQ(Imaging().savedPaths.size(), 2u);
-  for (const std::string& path : Imaging().savedPaths) {
-    const std::filesystem::path saved(path);
-    EXPECT_EQ(saved.filename(), "tempjpg0.jpg");  // one file, saved over for each picture
+  for (std::size_t save = 0; save < 2; ++save) {
+    const std::filesystem::path saved(Imaging().savedPaths[save]);
+    // two files taking turns, each saved over, made by the run itself
+    EXPECT_EQ(saved.filename(), "tempjpg" + std::to_string(save) + ".jpg");
     EXPECT_EQ(saved.parent_path().parent_path(), tempFolder);
-    EXPECT_TRUE(saved.parent_path().filename().string().starts_with("tessaline-")) << path;
+    EXPECT_TRUE(saved.parent_path().filename().string().starts_with("tessaline-")) << saved;
   }
   EXPECT_EQ(Imaging().formats, (std::vector<int>{7, 7}));
   EXPECT_EQ(Imaging().owners, (std::vector<void*>{&window, &window}));

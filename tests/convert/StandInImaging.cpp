@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <stdexcept>
 #include <thread>
 
@@ -42,7 +43,10 @@ void PutInt(std::FILE* file, std::int32_t value) {
   std::fwrite(bytes, 1, 4, file);
 }
 
+std::mutex saving;  // saves of two JPEG threads take turns
+
 int SaveDib(DibRecord dib, const char* path, int format, void* owner) {
+  const std::lock_guard lock(saving);
   const int number = static_cast<int>(state.savedPaths.size());
   if (number == state.slowSave) std::this_thread::sleep_for(std::chrono::milliseconds(100));
   if (number == state.throwAtSave) throw std::runtime_error("stand-in save failed");

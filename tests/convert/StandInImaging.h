@@ -11,8 +11,8 @@
 
 #include "media/pictavo/PictavoApi.h"
 
-// Saves run on the conversion's worker thread; the test reads what they
-// recorded only after the run.
+// Saves run on the conversion's JPEG threads, one at a time; the test reads
+// what they recorded only after the run.
 struct StandInImaging {
   std::atomic<int> livePictures = 0;              // pictures are made and freed on two threads
   int failSaves = 0;                              // the next this many saves write no file
