@@ -24,18 +24,17 @@ std::unique_ptr<VideoReader> VideoReader::Open(const std::string& path, ErrorKin
 
 VideoReader::VideoReader(std::string path, MediaSource source)
     : path_(std::move(path)),
-      source_(std::move(source)),
-      decoder_(std::make_unique<PacketDecoder>(source_.format.get(), source_.codec.get(), source_.stream)),
+      decoder_(std::make_unique<AheadDecoder>(std::move(source))),
       current_(av_frame_alloc()),
       ahead_(av_frame_alloc()),
-      rate_(StreamRate(source_.Stream())) {}
+      rate_(StreamRate(decoder_->Stream())) {}
 
 double VideoReader::StartSeconds() const {
   // The stream's start, where the container records it: AVI gives pictures of
   // streams with B-frames the time of their decoding, a frame late.
-  const AVStream* stream = source_.Stream();
-  const std::int64_t start = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : firstTs_;
-  return static_cast<double>(start) * av_q2d(stream->time_base);
+  const std::int64_t opened = decoder_->OpenedStartTime();
+  const std::int64_t start = opened != AV_NOPTS_VALUE ? opened : firstTs_;
+  return static_cast<double>(start) * av_q2d(decoder_->Stream()->time_base);
 }
 
 // The first picture sets the clock; a source without one is unreadable.
@@ -93,15 +92,14 @@ bool VideoReader::FillAhead() {
 }
 
 int VideoReader::SlotOf(std::int64_t ts) const {
-  return SlotOfTime(static_cast<double>(ts - firstTs_) * av_q2d(source_.Stream()->time_base) * av_q2d(rate_));
+  return SlotOfTime(static_cast<double>(ts - firstTs_) * av_q2d(decoder_->Stream()->time_base) * av_q2d(rate_));
 }
 
 bool VideoReader::SeekBefore(int index) {
   int back = 3;  // key frames are filed by decoding time, which runs a few frames ahead
   for (int attempt = 0; attempt < kSeekAttempts; ++attempt) {
     const std::int64_t target = TimestampOf(std::max(0, index - back));
-    if (av_seek_frame(source_.format.get(), source_.stream, target, AVSEEK_FLAG_BACKWARD) < 0) return false;
-    decoder_->Restart();
+    if (!decoder_->SeekBefore(target)) return false;
     afterSeek_ = true;
     haveAhead_ = ended_ = stoppedEarly_ = false;
     lastKeySlot_ = -1;
@@ -120,8 +118,7 @@ bool VideoReader::SeekBefore(int index) {
 bool VideoReader::Rewind() {
   MediaSource fresh;
   if (OpenMediaSource(path_, AVMEDIA_TYPE_VIDEO, fresh) != ErrorKind::kNone) return false;
-  decoder_ = std::make_unique<PacketDecoder>(fresh.format.get(), fresh.codec.get(), fresh.stream);
-  source_ = std::move(fresh);
+  decoder_ = std::make_unique<AheadDecoder>(std::move(fresh));
   lastKeySlot_ = -1;
   return Start();
 }
@@ -135,7 +132,7 @@ void VideoReader::NoteKeyFrame(const AVFrame& picture, int slot) {
 }
 
 std::int64_t VideoReader::TimestampOf(int index) const {
-  return firstTs_ + av_rescale_q(index, av_inv_q(rate_), source_.Stream()->time_base);
+  return firstTs_ + av_rescale_q(index, av_inv_q(rate_), decoder_->Stream()->time_base);
 }
 
 }  // namespace mcl

@@ -9,8 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "media/mcl/MediaSource.h"
-#include "media/mcl/PacketDecoder.h"
+#include "media/mcl/AheadDecoder.h"
 
 namespace mcl {
 
@@ -43,8 +42,7 @@ class VideoReader {
   std::int64_t TimestampOf(int index) const;
 
   std::string path_;
-  MediaSource source_;
-  std::unique_ptr<PacketDecoder> decoder_;
+  std::unique_ptr<AheadDecoder> decoder_;
   FramePtr current_;
   FramePtr ahead_;  // the next picture, decoded but not yet due
   AVRational rate_;

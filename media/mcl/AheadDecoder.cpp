@@ -1,0 +1,89 @@
+#include "media/mcl/AheadDecoder.h"
+
+#include <utility>
+
+namespace mcl {
+namespace {
+
+// Enough to keep the decoder busy while the caller handles one picture.
+constexpr std::size_t kPicturesAhead = 2;
+
+}  // namespace
+
+AheadDecoder::AheadDecoder(MediaSource source)
+    : source_(std::move(source)),
+      stream_(source_.Stream()),
+      openedStartTime_(stream_->start_time),
+      decoder_(source_.format.get(), source_.codec.get(), source_.stream) {
+  StartThread();
+}
+
+void AheadDecoder::StartThread() {
+  thread_ = std::jthread([this](std::stop_token stop) { Produce(stop); });
+}
+
+void AheadDecoder::StopThread() {
+  thread_.request_stop();
+  if (thread_.joinable()) thread_.join();
+}
+
+void AheadDecoder::Produce(std::stop_token stop) {
+  for (;;) {
+    FramePtr frame;
+    {
+      std::unique_lock lock(mutex_);
+      if (!changed_.wait(lock, stop, [this] { return ready_.size() < kPicturesAhead; })) return;
+      if (!spare_.empty()) {
+        frame = std::move(spare_.back());
+        spare_.pop_back();
+      }
+    }
+    if (!frame) frame.reset(av_frame_alloc());
+    Decoded decoded{std::move(frame), DecodeStatus::kError, 0, AV_NOPTS_VALUE};
+    if (decoded.frame) decoded.status = decoder_.Next(decoded.frame.get());
+    decoded.rejected = decoder_.RejectedSinceLastFrame();
+    decoded.restartPts = decoder_.RestartPts();
+    const bool ended = decoded.status != DecodeStatus::kFrame;
+    {
+      const std::lock_guard lock(mutex_);
+      ready_.push_back(std::move(decoded));
+    }
+    changed_.notify_all();
+    if (ended) return;
+  }
+}
+
+DecodeStatus AheadDecoder::Next(AVFrame* frame) {
+  av_frame_unref(frame);
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [this] { return !ready_.empty(); });
+  Decoded& front = ready_.front();
+  rejected_ = front.rejected;
+  restartPts_ = front.restartPts;
+  const DecodeStatus status = front.status;
+  if (status != DecodeStatus::kFrame) return status;
+  av_frame_move_ref(frame, front.frame.get());
+  spare_.push_back(std::move(front.frame));
+  ready_.pop_front();
+  lock.unlock();
+  changed_.notify_all();
+  return status;
+}
+
+bool AheadDecoder::SeekBefore(std::int64_t target) {
+  StopThread();
+  const bool moved = av_seek_frame(source_.format.get(), source_.stream, target, AVSEEK_FLAG_BACKWARD) >= 0;
+  if (moved) {
+    decoder_.Restart();
+    for (Decoded& decoded : ready_) {
+      if (!decoded.frame) continue;
+      av_frame_unref(decoded.frame.get());
+      spare_.push_back(std::move(decoded.frame));
+    }
+    ready_.clear();
+  }
+  StartThread();
+  return moved;
+}
+
+}  // namespace mcl

@@ -1,0 +1,66 @@
+// A video stream decoded on a thread of its own, a couple of pictures ahead
+// of the caller: converting and comparing one picture overlaps with decoding
+// the next. The pictures, their order and what is told of them are those of
+// decoding on the caller's thread.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <stop_token>
+#include <thread>
+#include <vector>
+
+#include "media/mcl/MediaSource.h"
+#include "media/mcl/PacketDecoder.h"
+
+namespace mcl {
+
+class AheadDecoder {
+ public:
+  explicit AheadDecoder(MediaSource source);
+  // The thread ends before the decoder and the file go.
+  ~AheadDecoder() { StopThread(); }
+  AheadDecoder(const AheadDecoder&) = delete;
+  AheadDecoder& operator=(const AheadDecoder&) = delete;
+
+  // The stream's fixed properties; its start as known when the file was opened.
+  const AVStream* Stream() const { return stream_; }
+  std::int64_t OpenedStartTime() const { return openedStartTime_; }
+
+  // The next picture into frame; at the end, the same ending on every call.
+  DecodeStatus Next(AVFrame* frame);
+  // Moves to the key frame at or before target (in the stream's time base);
+  // false, and the pictures go on from where they were, when the file cannot.
+  bool SeekBefore(std::int64_t target);
+  // Of the picture last taken, as PacketDecoder tells them.
+  std::int64_t RestartPts() const { return restartPts_; }
+  int RejectedSinceLastFrame() const { return rejected_; }
+
+ private:
+  struct Decoded {
+    FramePtr frame;
+    DecodeStatus status;
+    int rejected;
+    std::int64_t restartPts;
+  };
+
+  void StartThread();
+  void StopThread();
+  void Produce(std::stop_token stop);
+
+  MediaSource source_;
+  const AVStream* stream_;
+  std::int64_t openedStartTime_;
+  PacketDecoder decoder_;  // used by the thread only while it runs
+  std::mutex mutex_;
+  std::condition_variable_any changed_;
+  std::deque<Decoded> ready_;   // oldest first; an ending stays at the front
+  std::vector<FramePtr> spare_;  // frames given back, for the next pictures
+  std::int64_t restartPts_ = AV_NOPTS_VALUE;
+  int rejected_ = 0;
+  std::jthread thread_;
+};
+
+}  // namespace mcl
