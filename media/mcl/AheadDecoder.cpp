@@ -5,8 +5,11 @@
 namespace mcl {
 namespace {
 
-// Enough to keep the decoder busy while the caller handles one picture.
-constexpr std::size_t kPicturesAhead = 2;
+// The decoder runs until this many pictures wait, and is woken again only
+// when half of them are taken: waking a thread for every picture cost more
+// than decoding on the caller's thread saved.
+constexpr std::size_t kPicturesAhead = 6;
+constexpr std::size_t kWakeDecoderAt = kPicturesAhead / 2;
 
 }  // namespace
 
@@ -65,8 +68,9 @@ DecodeStatus AheadDecoder::Next(AVFrame* frame) {
   av_frame_move_ref(frame, front.frame.get());
   spare_.push_back(std::move(front.frame));
   ready_.pop_front();
+  const bool wake = ready_.size() == kWakeDecoderAt;
   lock.unlock();
-  changed_.notify_all();
+  if (wake) changed_.notify_all();
   return status;
 }
 

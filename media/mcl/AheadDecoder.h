@@ -1,4 +1,4 @@
-// A video stream decoded on a thread of its own, a couple of pictures ahead
+// A video stream decoded on a thread of its own, a few pictures ahead
 // of the caller: converting and comparing one picture overlaps with decoding
 // the next. The pictures, their order and what is told of them are those of
 // decoding on the caller's thread.
