@@ -10,6 +10,13 @@ namespace {
 // than decoding on the caller's thread saved.
 constexpr std::size_t kPicturesAhead = 6;
 constexpr std::size_t kWakeDecoderAt = kPicturesAhead / 2;
+// Where the caller is the slower side, the pictures wait for it anyway and
+// the thread only costs: after a run of pictures that mostly found half the
+// queue ready, they are decoded on the caller's thread for a while, and then
+// the thread is tried again.
+constexpr int kJudgedPictures = 50;
+constexpr int kReadyShareToStop = 92;  // percent of the judged pictures
+constexpr int kPicturesOnCaller = 250;
 
 }  // namespace
 
@@ -58,8 +65,41 @@ void AheadDecoder::Produce(std::stop_token stop) {
 
 DecodeStatus AheadDecoder::Next(AVFrame* frame) {
   av_frame_unref(frame);
+  if (!thread_.joinable()) {
+    if (!ready_.empty()) return TakeReady(frame);  // what the thread left
+    if (++picturesOnCaller_ < kPicturesOnCaller) return DecodeHere(frame);
+    picturesOnCaller_ = 0;
+    StartThread();
+  }
+  bool readyOnArrival = false;
+  {
+    std::unique_lock lock(mutex_);
+    readyOnArrival = ready_.size() >= kWakeDecoderAt;
+    changed_.wait(lock, [this] { return !ready_.empty(); });
+  }
+  const DecodeStatus status = TakeReady(frame);
+  if (CallerIsSlower(readyOnArrival)) StopThread();
+  return status;
+}
+
+// A verdict after each run of judged pictures.
+bool AheadDecoder::CallerIsSlower(bool readyOnArrival) {
+  readyOnArrival_ += readyOnArrival ? 1 : 0;
+  if (++judged_ < kJudgedPictures) return false;
+  const bool slower = readyOnArrival_ * 100 >= kReadyShareToStop * kJudgedPictures;
+  judged_ = readyOnArrival_ = 0;
+  return slower;
+}
+
+DecodeStatus AheadDecoder::DecodeHere(AVFrame* frame) {
+  const DecodeStatus status = decoder_.Next(frame);
+  rejected_ = decoder_.RejectedSinceLastFrame();
+  restartPts_ = decoder_.RestartPts();
+  return status;
+}
+
+DecodeStatus AheadDecoder::TakeReady(AVFrame* frame) {
   std::unique_lock lock(mutex_);
-  changed_.wait(lock, [this] { return !ready_.empty(); });
   Decoded& front = ready_.front();
   rejected_ = front.rejected;
   restartPts_ = front.restartPts;
@@ -75,6 +115,7 @@ DecodeStatus AheadDecoder::Next(AVFrame* frame) {
 }
 
 bool AheadDecoder::SeekBefore(std::int64_t target) {
+  const bool threaded = thread_.joinable();
   StopThread();
   const bool moved = av_seek_frame(source_.format.get(), source_.stream, target, AVSEEK_FLAG_BACKWARD) >= 0;
   if (moved) {
@@ -86,7 +127,7 @@ bool AheadDecoder::SeekBefore(std::int64_t target) {
     }
     ready_.clear();
   }
-  StartThread();
+  if (threaded) StartThread();
   return moved;
 }
 

@@ -1,7 +1,7 @@
-// A video stream decoded on a thread of its own, a few pictures ahead
-// of the caller: converting and comparing one picture overlaps with decoding
-// the next. The pictures, their order and what is told of them are those of
-// decoding on the caller's thread.
+// A video stream decoded on a thread of its own, a few pictures ahead of the
+// caller, while that helps: converting and comparing one picture overlaps with
+// decoding the next. The pictures, their order and what is told of them are
+// those of decoding on the caller's thread.
 #pragma once
 
 #include <condition_variable>
@@ -46,6 +46,9 @@ class AheadDecoder {
     std::int64_t restartPts;
   };
 
+  DecodeStatus DecodeHere(AVFrame* frame);
+  DecodeStatus TakeReady(AVFrame* frame);
+  bool CallerIsSlower(bool readyOnArrival);
   void StartThread();
   void StopThread();
   void Produce(std::stop_token stop);
@@ -60,7 +63,10 @@ class AheadDecoder {
   std::vector<FramePtr> spare_;  // frames given back, for the next pictures
   std::int64_t restartPts_ = AV_NOPTS_VALUE;
   int rejected_ = 0;
-  std::jthread thread_;
+  int judged_ = 0;             // pictures taken in this run of the thread's
+  int readyOnArrival_ = 0;     // of them, found half the queue ready
+  int picturesOnCaller_ = 0;   // since the thread was stopped
+  std::jthread thread_;        // not running while pictures are decoded here
 };
 
 }  // namespace mcl

@@ -2,9 +2,11 @@
 // frames are read in order or with jumps.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <map>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "TestClips.h"
@@ -122,6 +124,24 @@ TEST_P(SeekTest, JumpsGiveTheSamePixelsAsReadingInOrder) {
 
 INSTANTIATE_TEST_SUITE_P(Containers, SeekTest, ::testing::Values("gray.avi", "gray.mpg", "gray.vob"),
                          [](const auto& info) { return std::string(info.param).substr(5); });
+
+// A reader slower than decoding has its pictures decoded on its own thread
+// for stretches; the pictures stay those of a fast reader.
+TEST(Pictures, SlowReaderGetsThePicturesOfAFastOne) {
+  SourceFileInfo info{};
+  ASSERT_EQ(MclGetFileInfo(mcltest::Clip("gray.mpg").c_str(), 0, &info, 0, 0), 0);
+  std::vector<std::vector<unsigned char>> pictures[2];
+  for (const bool slow : {false, true}) {
+    Reader reader = Open("gray.mpg");
+    Image image(MclImgCreate());
+    for (int i = 0; i < info.frameCount; ++i) {
+      if (slow) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      pictures[slow].push_back(ReadFrame(reader.get(), image.get(), i));
+    }
+  }
+  ASSERT_GT(pictures[0].size(), 120u);  // long enough to be judged slow more than once
+  for (std::size_t i = 0; i < pictures[0].size(); ++i) EXPECT_EQ(pictures[1][i], pictures[0][i]) << "frame " << i;
+}
 
 TEST(Pictures, PastTheLastFrameFailsWithoutAnError) {
   SourceFileInfo info{};
