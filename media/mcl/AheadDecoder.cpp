@@ -1,5 +1,7 @@
 #include "media/mcl/AheadDecoder.h"
 
+#include <time.h>
+
 #include <utility>
 
 namespace mcl {
@@ -10,13 +12,18 @@ namespace {
 // than decoding on the caller's thread saved.
 constexpr std::size_t kPicturesAhead = 6;
 constexpr std::size_t kWakeDecoderAt = kPicturesAhead / 2;
-// Where the caller is the slower side, the pictures wait for it anyway and
-// the thread only costs: after a run of pictures that mostly found half the
-// queue ready, they are decoded on the caller's thread for a while, and then
-// the thread is tried again.
+// Where the caller spends longer waiting for others (the JPEGs) than the
+// pictures take to decode, decoding fits into those waits and the thread only
+// costs: after such a run of pictures they are decoded on the caller's thread
+// for a while, and then the thread is tried again.
 constexpr int kJudgedPictures = 50;
-constexpr int kReadyShareToStop = 92;  // percent of the judged pictures
 constexpr int kPicturesOnCaller = 250;
+
+std::chrono::nanoseconds ThreadCpuTime() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
+}
 
 }  // namespace
 
@@ -50,13 +57,16 @@ void AheadDecoder::Produce(std::stop_token stop) {
     }
     if (!frame) frame.reset(av_frame_alloc());
     Decoded decoded{std::move(frame), DecodeStatus::kError, 0, AV_NOPTS_VALUE};
+    const std::chrono::nanoseconds started = ThreadCpuTime();
     if (decoded.frame) decoded.status = decoder_.Next(decoded.frame.get());
+    const std::chrono::nanoseconds took = ThreadCpuTime() - started;
     decoded.rejected = decoder_.RejectedSinceLastFrame();
     decoded.restartPts = decoder_.RestartPts();
     const bool ended = decoded.status != DecodeStatus::kFrame;
     {
       const std::lock_guard lock(mutex_);
       ready_.push_back(std::move(decoded));
+      decoding_ += took;
     }
     changed_.notify_all();
     if (ended) return;
@@ -69,26 +79,35 @@ DecodeStatus AheadDecoder::Next(AVFrame* frame) {
     if (!ready_.empty()) return TakeReady(frame);  // what the thread left
     if (++picturesOnCaller_ < kPicturesOnCaller) return DecodeHere(frame);
     picturesOnCaller_ = 0;
+    callerAway_.reset();
     StartThread();
   }
-  bool readyOnArrival = false;
+  const auto arrivedWall = std::chrono::steady_clock::now();
+  const std::chrono::nanoseconds arrivedCpu = ThreadCpuTime();
+  // Away from here but not running: waiting for others, or for a core.
+  if (callerAway_) callerWaited_ += (arrivedWall - callerAway_->wall) - (arrivedCpu - callerAway_->cpu);
   {
     std::unique_lock lock(mutex_);
-    readyOnArrival = ready_.size() >= kWakeDecoderAt;
     changed_.wait(lock, [this] { return !ready_.empty(); });
   }
   const DecodeStatus status = TakeReady(frame);
-  if (CallerIsSlower(readyOnArrival)) StopThread();
+  if (DecodingFitsCallersWaits()) StopThread();
+  callerAway_ = CallerTimes{std::chrono::steady_clock::now(), ThreadCpuTime()};
   return status;
 }
 
 // A verdict after each run of judged pictures.
-bool AheadDecoder::CallerIsSlower(bool readyOnArrival) {
-  readyOnArrival_ += readyOnArrival ? 1 : 0;
+bool AheadDecoder::DecodingFitsCallersWaits() {
   if (++judged_ < kJudgedPictures) return false;
-  const bool slower = readyOnArrival_ * 100 >= kReadyShareToStop * kJudgedPictures;
-  judged_ = readyOnArrival_ = 0;
-  return slower;
+  std::chrono::nanoseconds decoding{};
+  {
+    const std::lock_guard lock(mutex_);
+    decoding = std::exchange(decoding_, {});
+  }
+  const bool fits = callerWaited_ > decoding;
+  judged_ = 0;
+  callerWaited_ = {};
+  return fits;
 }
 
 DecodeStatus AheadDecoder::DecodeHere(AVFrame* frame) {

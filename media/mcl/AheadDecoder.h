@@ -4,10 +4,12 @@
 // those of decoding on the caller's thread.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <stop_token>
 #include <thread>
 #include <vector>
@@ -48,7 +50,7 @@ class AheadDecoder {
 
   DecodeStatus DecodeHere(AVFrame* frame);
   DecodeStatus TakeReady(AVFrame* frame);
-  bool CallerIsSlower(bool readyOnArrival);
+  bool DecodingFitsCallersWaits();
   void StartThread();
   void StopThread();
   void Produce(std::stop_token stop);
@@ -63,9 +65,15 @@ class AheadDecoder {
   std::vector<FramePtr> spare_;  // frames given back, for the next pictures
   std::int64_t restartPts_ = AV_NOPTS_VALUE;
   int rejected_ = 0;
-  int judged_ = 0;             // pictures taken in this run of the thread's
-  int readyOnArrival_ = 0;     // of them, found half the queue ready
-  int picturesOnCaller_ = 0;   // since the thread was stopped
+  struct CallerTimes {
+    std::chrono::steady_clock::time_point wall;
+    std::chrono::nanoseconds cpu;  // the caller thread's
+  };
+  std::chrono::nanoseconds decoding_{};      // the thread's CPU time, this run of pictures
+  std::optional<CallerTimes> callerAway_;    // when the caller last left Next
+  std::chrono::nanoseconds callerWaited_{};  // away but not running, this run
+  int judged_ = 0;                           // pictures taken in this run of the thread's
+  int picturesOnCaller_ = 0;                 // since the thread was stopped
   std::jthread thread_;        // not running while pictures are decoded here
 };
 
