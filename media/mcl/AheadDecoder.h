@@ -56,6 +56,8 @@ class AheadDecoder {
   void Produce(std::stop_token stop);
 
   MediaSource source_;
+  // Taken once: an MPEG demuxer may add streams, moving their array, while
+  // the thread reads.
   const AVStream* stream_;
   std::int64_t openedStartTime_;
   PacketDecoder decoder_;  // used by the thread only while it runs
