@@ -30,7 +30,7 @@ struct ConversionRun {
         imaging(imaging),
         decoder(decoder),
         movie(settings.targetPath),
-        pictures(imaging, window, movie, settings.overlapPictures ? settings.jpegThreads : 0),
+        pictures(imaging, window, movie, settings.overlapPictures ? settings.jpegThreads : 0, settings.tolerance),
         window(window, pictures) {}
 
   ConversionSettings& settings;

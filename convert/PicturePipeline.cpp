@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -10,7 +11,17 @@
 namespace {
 
 constexpr std::int32_t kLargest16Bit = 65535;
-constexpr std::size_t kSparePictures = 3;  // enough for the pictures in flight
+constexpr std::size_t kSparePictures = 4;  // enough for the pictures in flight
+constexpr int kMostJpegThreads = 2;
+// Decisions left unfinished when the next is made. Two keep both JPEG threads
+// busy where one thread's JPEG ends before the other's. With a tolerance only
+// one: a picture's region then depends on the exact picture before it, which
+// changes when the JPEG before that fails, and only the newest decision can
+// be made again.
+std::size_t OverlapDepth(int jpegThreads, int tolerance) {
+  if (jpegThreads <= 0) return 0;
+  return tolerance > 0 ? 1 : TempJpegName::kFiles - 1;
+}
 
 // The region's rows inside the picture, for the imaging module to read in place.
 PictureView RegionView(const PictureHolder& picture, const ChangedRegion& region) {
@@ -38,13 +49,34 @@ struct PendingPicture {
   PendingPicture(JpegWorker& worker, const PictavoApi& imaging, const PictureView& view, JpegBytes room,
                  const std::string& path, void* ownerWindow, PicturePlace at, int sourceWidth, int sourceHeight)
       : path(path),
-        job(worker, imaging, view, std::move(room), path, ownerWindow),
+        view(view),
+        ownerWindow(ownerWindow),
+        job(std::in_place, worker, imaging, view, std::move(room), path, ownerWindow),
         at(at),
         sourceWidth(sourceWidth),
         sourceHeight(sourceHeight) {}
 
+  // The job's outcome, taken early while earlier pictures are made again.
+  JpegResult Result() {
+    if (!early) early = job->Wait();
+    return std::move(*std::exchange(early, std::nullopt));
+  }
+  bool Skipped() {
+    if (!early) early = job->Wait();
+    return early->outcome == JpegOutcome::Skipped;
+  }
+  // The same JPEG once more, after the picture before it.
+  void StartAgain(JpegWorker& worker, const PictavoApi& imaging) {
+    JpegBytes room = std::move(early->bytes);
+    early.reset();
+    job.emplace(worker, imaging, view, std::move(room), path, ownerWindow);
+  }
+
   std::string path;
-  JpegJob job;
+  PictureView view;
+  void* ownerWindow;
+  std::optional<JpegJob> job;
+  std::optional<JpegResult> early;
   PicturePlace at;
   int sourceWidth;
   int sourceHeight;
@@ -57,10 +89,10 @@ struct PicturePipeline::Decision {
   Decision& operator=(Decision&&) = default;
   // The worker is done with the picture before it goes.
   ~Decision() {
-    if (pending) pending->job.Settle();
+    if (pending) pending->job->Settle();
   }
 
-  std::uint64_t number;  // decisions made before this one
+  std::uint64_t number;                     // decisions made before this one
   std::unique_ptr<PendingPicture> pending;  // none: the picture had no changes
   // An unchanged picture, kept in case it must be stored whole after all; or
   // the picture the JPEG reads, once it is no longer the previous picture.
@@ -71,13 +103,13 @@ struct PicturePipeline::Decision {
 };
 
 PicturePipeline::PicturePipeline(const PictavoApi& imaging, ConversionWindow& window, MovieBuilder& movie,
-                                 int jpegThreads)
+                                 int jpegThreads, int tolerance)
     : imaging_(imaging),
       window_(window),
       movie_(movie),
-      worker_(std::clamp(jpegThreads, 0, TempJpegName::kFiles)),
+      worker_(std::clamp(jpegThreads, 0, kMostJpegThreads)),
       previous_(imaging),
-      overlapDepth_(jpegThreads > 0 ? 1 : 0) {}
+      overlapDepth_(OverlapDepth(jpegThreads, tolerance)) {}
 
 // The worker is done with every picture and file before any goes.
 PicturePipeline::~PicturePipeline() { decisions_.clear(); }
@@ -127,14 +159,14 @@ void PicturePipeline::Finish() {
 
 // Adds the oldest decision's tags and the turns' after it. If its JPEG
 // failed, the decision after it is made again as a one-thread run would have
-// made it: whole.
+// made it: whole; the JPEGs of later ones, skipped meanwhile, start again.
 void PicturePipeline::SettleFront() {
   Decision decision = std::move(decisions_.front());
   decisions_.pop_front();
   if (overdue_ > 0) --overdue_;
   bool failed = false;
   if (decision.pending) {
-    JpegResult result = decision.pending->job.Wait();
+    JpegResult result = decision.pending->Result();
     const PendingPicture& pending = *decision.pending;
     failed = result.outcome != JpegOutcome::Read;
     if (failed)
@@ -147,33 +179,52 @@ void PicturePipeline::SettleFront() {
   for (std::unique_ptr<FObj>& tag : decision.laterTags) movie_.Add(std::move(tag));
   Recycle(std::move(decision.picture));
   if (!failed) return;
+  // Every job is done before the worker takes jobs again.
+  for (Decision& later : decisions_)
+    if (later.pending) later.pending->Skipped();
   if (!decisions_.empty()) Redo(decisions_.front());
   worker_.Unblock();
-  if (!decisions_.empty()) StartWhole(decisions_.front());
+  if (decisions_.empty()) return;
+  StartWhole(decisions_.front());
+  StartAgainWhereSkipped();
 }
 
-// Only the newest decision can follow a failed one unfinished; its JPEG was
-// skipped. An unchanged picture becomes the previous one, as it would have
-// by being stored.
+// The decision after a failed one; its JPEG, if any, is dropped. Without a
+// tolerance the later decisions stand: an unchanged picture is the same as
+// the one before it, so each was compared with what a one-thread run compares
+// it with. The newest unchanged picture becomes the previous one, as it would
+// have by being stored.
 void PicturePipeline::Redo(Decision& decision) {
   if (decision.pending) {
-    JpegResult skipped = decision.pending->job.Wait();
-    spareBytes_ = std::move(skipped.bytes);
+    spareBytes_ = std::move(decision.pending->Result().bytes);
     decision.pending.reset();
     return;
   }
+  if (decisions_.size() > 1) return;
   Recycle(std::exchange(previous_, std::move(decision.picture)));
   decision.readsPrevious = true;
 }
 
+const PictureHolder& PicturePipeline::PictureOf(const Decision& decision) const {
+  return decision.readsPrevious ? previous_ : decision.picture;
+}
+
 void PicturePipeline::StartWhole(Decision& decision) {
-  const PictureView view = RegionView(previous_, Whole(previous_));
-  const PicturePlace at{0, 0, previous_.Width(), previous_.Height()};
+  const PictureHolder& picture = PictureOf(decision);
+  const PictureView view = RegionView(picture, Whole(picture));
+  const PicturePlace at{0, 0, picture.Width(), picture.Height()};
   wholeDue_ = false;
-  decision.pending =
-      std::make_unique<PendingPicture>(worker_, imaging_, view, std::move(spareBytes_),
-                                       tempName_.ForDecision(decision.number),
-                                       window_.OwnerWindowHandle(), at, previous_.Width(), previous_.Height());
+  decision.pending = std::make_unique<PendingPicture>(
+      worker_, imaging_, view, std::move(spareBytes_), tempName_.ForDecision(decision.number),
+      window_.OwnerWindowHandle(), at, picture.Width(), picture.Height());
+}
+
+// In order, after the picture made again whole.
+void PicturePipeline::StartAgainWhereSkipped() {
+  for (std::size_t i = 1; i < decisions_.size(); ++i) {
+    PendingPicture* pending = decisions_[i].pending.get();
+    if (pending != nullptr && pending->Skipped()) pending->StartAgain(worker_, imaging_);
+  }
 }
 
 bool PicturePipeline::WouldPassLimits() {
@@ -207,7 +258,7 @@ void PicturePipeline::Store(PictureHolder current, const ChangedRegion& region, 
   const PictureView view = RegionView(current, region);
   const PicturePlace at{region.minX, current.Height() - 1 - region.maxR, view.header.width, view.header.height};
   wholeDue_ = false;
-  // The one JPEG that may still run is the previous decision's: the files alternate.
+  // The JPEGs that may still run are of the decisions before: the files take turns.
   const std::uint64_t number = decisionsMade_++;
   const std::string& path = tempName_.ForDecision(number);
   if (path.empty()) {
@@ -246,10 +297,11 @@ PictureHolder PicturePipeline::WhatTheMovieShows(PictureHolder current, const Ch
   return shown;
 }
 
-// Kept only behind a running JPEG, whose failure would make it due whole.
+// Kept only behind a running JPEG, whose failure could make it due whole.
 void PicturePipeline::KeepUnchanged(PictureHolder current, OldPictures old) {
   const std::uint64_t number = decisionsMade_++;
-  if (decisions_.empty() || !decisions_.back().pending) {
+  const auto running = [](const Decision& decision) { return decision.pending != nullptr; };
+  if (std::none_of(decisions_.begin(), decisions_.end(), running)) {
     Recycle(std::move(current));
     return;
   }

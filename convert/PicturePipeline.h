@@ -43,12 +43,12 @@ struct DisplayDepths {
 };
 
 // The temporary files a run's JPEGs go through, in the run's own folder: one
-// for each JPEG that may be made at the same time, each made once and saved
-// over, removed with the folder. Pictures take turns by the number of their
-// decision, so a picture's file is the same however many JPEGs run at once.
+// for each JPEG that may be unfinished at the same time, each made once and
+// saved over, removed with the folder. Pictures take turns by the number of
+// their decision, so a picture's file is the same however many JPEGs run at once.
 class TempJpegName {
  public:
-  static constexpr int kFiles = 2;
+  static constexpr int kFiles = 3;
   // Empty while the temporary folder cannot be used.
   const std::string& ForDecision(std::uint64_t decision);
   const TempFolder& Folder() const { return folder_; }
@@ -61,8 +61,10 @@ class TempJpegName {
 class PicturePipeline {
  public:
   // With jpegThreads (1 or 2), JPEGs are made on workers while the next
-  // pictures are decoded; with 0, each at once.
-  PicturePipeline(const PictavoApi& imaging, ConversionWindow& window, MovieBuilder& movie, int jpegThreads);
+  // pictures are decoded; with 0, each at once. With a tolerance, stored
+  // pictures depend on the exact picture before them (see Store).
+  PicturePipeline(const PictavoApi& imaging, ConversionWindow& window, MovieBuilder& movie, int jpegThreads,
+                  int tolerance);
   ~PicturePipeline();
   PicturePipeline(const PicturePipeline&) = delete;
   PicturePipeline& operator=(const PicturePipeline&) = delete;
@@ -79,7 +81,7 @@ class PicturePipeline {
   bool WholeDue() const { return wholeDue_; }
 
   // Where a one-thread run has every earlier picture finished: they are,
-  // but for the newest while pictures overlap.
+  // but for the newest one or two while pictures overlap.
   void SettleBeforeDecision();
   // Finishes the pictures whose outcome a one-thread run has shown by now;
   // called before any line of the run.
@@ -116,6 +118,8 @@ class PicturePipeline {
   void SettleFront();
   void Redo(Decision& decision);
   void StartWhole(Decision& decision);
+  void StartAgainWhereSkipped();
+  const PictureHolder& PictureOf(const Decision& decision) const;
   void HandOverPrevious(PictureHolder current);
   void Recycle(PictureHolder picture);
   PictureHolder WhatTheMovieShows(PictureHolder current, const ChangedRegion& region);

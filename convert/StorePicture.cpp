@@ -71,7 +71,7 @@ void StorePicture(ConversionRun& run, std::int32_t frameIndex) {
   const int w = current.Width();
   const int h = current.Height();
 
-  // The JPEG before the newest may still be running while this one is compared.
+  // The JPEGs of the two newest stored pictures may still be running while this one is compared.
   pictures.SettleBeforeDecision();
   const bool atLimit = pictures.WouldPassLimits();
   OldPictures old = OldPictures::Keep;

@@ -199,6 +199,7 @@ TEST_F(Overlap, OverlappedRunEqualsOneThreadRun) {
       {"failed save before an unchanged picture", {3}, {2}, false, true},
       {"failed saves in a row", {}, {2, 3, 4}, false, true},
       {"failed saves around unchanged pictures", {3, 6}, {2, 5}, true, true},
+      {"failed saves before unchanged pictures in a row", {3, 4}, {2, 3}, false, true},
       {"every picture whole", {4}, {3}, true, false},
   };
   for (const OneThreadCase& c : cases) {
