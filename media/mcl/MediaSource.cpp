@@ -89,6 +89,11 @@ ErrorKind OpenMediaSource(const std::string& path, AVMediaType type, MediaSource
   if (source.stream < 0) {
     return type == AVMEDIA_TYPE_VIDEO ? ErrorKind::kNoVideoStream : ErrorKind::kNone;
   }
+  // Each reader has a file of its own: the demuxer skips the other streams'
+  // packets instead of parsing them (on a DVD, the sound's reader would
+  // otherwise split the whole picture stream into frames once more).
+  for (unsigned i = 0; i < source.format->nb_streams; ++i)
+    if (static_cast<int>(i) != source.stream) source.format->streams[i]->discard = AVDISCARD_ALL;
   return OpenDecoder(source.Stream(), source.codec);
 }
 
