@@ -84,7 +84,7 @@ struct PendingPicture {
 
 // One decided picture whose tags are not in the movie yet.
 struct PicturePipeline::Decision {
-  Decision(const PictavoApi& imaging, std::uint64_t number) : number(number), picture(imaging) {}
+  Decision(const PictavoApi& imaging, std::uint64_t number) : number(number), picture(imaging), decoded(imaging) {}
   Decision(Decision&&) = default;
   Decision& operator=(Decision&&) = default;
   // The worker is done with the picture before it goes.
@@ -97,6 +97,10 @@ struct PicturePipeline::Decision {
   // An unchanged picture, kept in case it must be stored whole after all; or
   // the picture the JPEG reads, once it is no longer the previous picture.
   PictureHolder picture;
+  // With a tolerance, the picture as decoded where the JPEG reads what the
+  // movie shows; kept while the JPEG before may fail, as the picture is then
+  // stored whole, and whole it is the decoded one.
+  PictureHolder decoded;
   bool readsPrevious = false;  // the JPEG reads the previous picture's rows
   OldPictures old = OldPictures::Keep;
   std::vector<std::unique_ptr<FObj>> laterTags;
@@ -193,11 +197,14 @@ void PicturePipeline::SettleFront() {
 // tolerance the later decisions stand: an unchanged picture is the same as
 // the one before it, so each was compared with what a one-thread run compares
 // it with. The newest unchanged picture becomes the previous one, as it would
-// have by being stored.
+// have by being stored; so does a stored one's decoded picture, which is what
+// a whole picture shows.
 void PicturePipeline::Redo(Decision& decision) {
   if (decision.pending) {
     spareBytes_ = std::move(decision.pending->Result().bytes);
     decision.pending.reset();
+    if (decision.decoded.Held() && decision.readsPrevious)
+      Recycle(std::exchange(previous_, std::move(decision.decoded)));
     return;
   }
   if (decisions_.size() > 1) return;
@@ -254,7 +261,11 @@ void PicturePipeline::HandOverPrevious(PictureHolder current) {
 
 // The JPEG goes through a temporary file: the imaging module only saves files.
 void PicturePipeline::Store(PictureHolder current, const ChangedRegion& region, OldPictures old, int tolerance) {
-  if (tolerance > 0) current = WhatTheMovieShows(std::move(current), region);
+  PictureHolder decoded(imaging_);
+  if (tolerance > 0) {
+    PictureHolder shown = WhatTheMovieShows(current, region);
+    if (shown.Held()) decoded = std::exchange(current, std::move(shown));
+  }
   const PictureView view = RegionView(current, region);
   const PicturePlace at{region.minX, current.Height() - 1 - region.maxR, view.header.width, view.header.height};
   wholeDue_ = false;
@@ -266,11 +277,16 @@ void PicturePipeline::Store(PictureHolder current, const ChangedRegion& region, 
     wholeDue_ = false;
     ReportTrouble(path);
     HandOverPrevious(std::move(current));
+    Recycle(std::move(decoded));
     return;
   }
   Decision decision(imaging_, number);
   decision.old = old;
   decision.readsPrevious = true;
+  if (std::any_of(decisions_.begin(), decisions_.end(), [](const Decision& d) { return d.pending != nullptr; }))
+    decision.decoded = std::move(decoded);
+  else
+    Recycle(std::move(decoded));
   decision.pending =
       std::make_unique<PendingPicture>(worker_, imaging_, view, std::move(spareBytes_), path,
                                        window_.OwnerWindowHandle(), at, current.Width(), current.Height());
@@ -279,13 +295,14 @@ void PicturePipeline::Store(PictureHolder current, const ChangedRegion& region, 
 }
 
 // The previous picture with the region of current laid over it: a new
-// picture, as a running JPEG may still read the previous one.
-PictureHolder PicturePipeline::WhatTheMovieShows(PictureHolder current, const ChangedRegion& region) {
+// picture, as a running JPEG may still read the previous one. None where the
+// sizes differ or no picture can be made.
+PictureHolder PicturePipeline::WhatTheMovieShows(const PictureHolder& current, const ChangedRegion& region) {
   const int w = current.Width();
   const int h = current.Height();
-  if (previous_.Width() != w || previous_.Height() != h) return current;
+  if (previous_.Width() != w || previous_.Height() != h) return PictureHolder(imaging_);
   PictureHolder shown = TakePicture(w, h);
-  if (!shown.Held()) return current;
+  if (!shown.Held()) return shown;
   const auto rowBytes = static_cast<std::size_t>(3 * w);
   const auto regionBytes = static_cast<std::size_t>(3 * (region.maxX - region.minX + 1));
   for (int r = 0; r < h; ++r) {
@@ -293,7 +310,6 @@ PictureHolder PicturePipeline::WhatTheMovieShows(PictureHolder current, const Ch
     std::memcpy(shown.Row(r), previous_.Row(r), rowBytes);
     if (inRegion) std::memcpy(shown.Row(r) + 3 * region.minX, current.Row(r) + 3 * region.minX, regionBytes);
   }
-  Recycle(std::move(current));
   return shown;
 }
 

@@ -122,7 +122,7 @@ class PicturePipeline {
   const PictureHolder& PictureOf(const Decision& decision) const;
   void HandOverPrevious(PictureHolder current);
   void Recycle(PictureHolder picture);
-  PictureHolder WhatTheMovieShows(PictureHolder current, const ChangedRegion& region);
+  PictureHolder WhatTheMovieShows(const PictureHolder& current, const ChangedRegion& region);
   void ReportTrouble(const std::string& path);
 
   const PictavoApi& imaging_;
