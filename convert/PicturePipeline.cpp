@@ -56,19 +56,19 @@ struct PendingPicture {
         sourceWidth(sourceWidth),
         sourceHeight(sourceHeight) {}
 
-  // The job's outcome, taken early while earlier pictures are made again.
-  JpegResult Result() {
-    if (!early) early = job->Wait();
-    return std::move(*std::exchange(early, std::nullopt));
+  // The job's outcome, waited for once and kept until taken: a failed JPEG
+  // before this one asks for it early.
+  const JpegResult& Outcome() {
+    if (!outcome) outcome = job->Wait();
+    return *outcome;
   }
-  bool Skipped() {
-    if (!early) early = job->Wait();
-    return early->outcome == JpegOutcome::Skipped;
+  JpegResult Take() {
+    Outcome();
+    return std::move(*std::exchange(outcome, std::nullopt));
   }
   // The same JPEG once more, after the picture before it.
   void StartAgain(JpegWorker& worker, const PictavoApi& imaging) {
-    JpegBytes room = std::move(early->bytes);
-    early.reset();
+    JpegBytes room = Take().bytes;
     job.emplace(worker, imaging, view, std::move(room), path, ownerWindow);
   }
 
@@ -76,7 +76,7 @@ struct PendingPicture {
   PictureView view;
   void* ownerWindow;
   std::optional<JpegJob> job;
-  std::optional<JpegResult> early;
+  std::optional<JpegResult> outcome;
   PicturePlace at;
   int sourceWidth;
   int sourceHeight;
@@ -170,7 +170,7 @@ void PicturePipeline::SettleFront() {
   if (overdue_ > 0) --overdue_;
   bool failed = false;
   if (decision.pending) {
-    JpegResult result = decision.pending->Result();
+    JpegResult result = decision.pending->Take();
     const PendingPicture& pending = *decision.pending;
     failed = result.outcome != JpegOutcome::Read;
     if (failed)
@@ -185,7 +185,7 @@ void PicturePipeline::SettleFront() {
   if (!failed) return;
   // Every job is done before the worker takes jobs again.
   for (Decision& later : decisions_)
-    if (later.pending) later.pending->Skipped();
+    if (later.pending) later.pending->Outcome();
   if (!decisions_.empty()) Redo(decisions_.front());
   worker_.Unblock();
   if (decisions_.empty()) return;
@@ -201,7 +201,7 @@ void PicturePipeline::SettleFront() {
 // a whole picture shows.
 void PicturePipeline::Redo(Decision& decision) {
   if (decision.pending) {
-    spareBytes_ = std::move(decision.pending->Result().bytes);
+    spareBytes_ = decision.pending->Take().bytes;
     decision.pending.reset();
     if (decision.decoded.Held() && decision.readsPrevious)
       Recycle(std::exchange(previous_, std::move(decision.decoded)));
@@ -210,6 +210,10 @@ void PicturePipeline::Redo(Decision& decision) {
   if (decisions_.size() > 1) return;
   Recycle(std::exchange(previous_, std::move(decision.picture)));
   decision.readsPrevious = true;
+}
+
+bool PicturePipeline::AnyJpegUnfinished() const {
+  return std::any_of(decisions_.begin(), decisions_.end(), [](const Decision& d) { return d.pending != nullptr; });
 }
 
 const PictureHolder& PicturePipeline::PictureOf(const Decision& decision) const {
@@ -230,7 +234,8 @@ void PicturePipeline::StartWhole(Decision& decision) {
 void PicturePipeline::StartAgainWhereSkipped() {
   for (std::size_t i = 1; i < decisions_.size(); ++i) {
     PendingPicture* pending = decisions_[i].pending.get();
-    if (pending != nullptr && pending->Skipped()) pending->StartAgain(worker_, imaging_);
+    if (pending != nullptr && pending->Outcome().outcome == JpegOutcome::Skipped)
+      pending->StartAgain(worker_, imaging_);
   }
 }
 
@@ -283,7 +288,7 @@ void PicturePipeline::Store(PictureHolder current, const ChangedRegion& region, 
   Decision decision(imaging_, number);
   decision.old = old;
   decision.readsPrevious = true;
-  if (std::any_of(decisions_.begin(), decisions_.end(), [](const Decision& d) { return d.pending != nullptr; }))
+  if (AnyJpegUnfinished())
     decision.decoded = std::move(decoded);
   else
     Recycle(std::move(decoded));
@@ -316,8 +321,7 @@ PictureHolder PicturePipeline::WhatTheMovieShows(const PictureHolder& current, c
 // Kept only behind a running JPEG, whose failure could make it due whole.
 void PicturePipeline::KeepUnchanged(PictureHolder current, OldPictures old) {
   const std::uint64_t number = decisionsMade_++;
-  const auto running = [](const Decision& decision) { return decision.pending != nullptr; };
-  if (std::none_of(decisions_.begin(), decisions_.end(), running)) {
+  if (!AnyJpegUnfinished()) {
     Recycle(std::move(current));
     return;
   }

@@ -120,6 +120,7 @@ class PicturePipeline {
   void StartWhole(Decision& decision);
   void StartAgainWhereSkipped();
   const PictureHolder& PictureOf(const Decision& decision) const;
+  bool AnyJpegUnfinished() const;
   void HandOverPrevious(PictureHolder current);
   void Recycle(PictureHolder picture);
   PictureHolder WhatTheMovieShows(const PictureHolder& current, const ChangedRegion& region);
