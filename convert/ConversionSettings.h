@@ -33,8 +33,8 @@ struct ConversionSettings {
   // Off: every picture is made on the calling thread, one after the other;
   // the movie and the lines are the same either way.
   bool overlapPictures = true;
-  // JPEGs made at the same time while pictures overlap: the one of the
-  // newest picture and the one before it.
+  // JPEGs made at the same time while pictures overlap; the pictures are
+  // decided up to two ahead of them either way.
   int jpegThreads = 2;  // 1 or 2
   // The longest movie file to write: the header's 32-bit length field.
   // Lowered only by tests, which cannot write gigabytes.
