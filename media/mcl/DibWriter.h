@@ -1,5 +1,6 @@
 // Decoded frames into the caller's 24-bit rows (B, G, R), converted and, when
-// the wanted size differs, scaled by libswscale. swscale's vector code writes
+// the wanted size differs, scaled by libswscale (4:2:0 pictures of the wanted
+// size mostly by FastBgr, to the same bytes). swscale's vector code writes
 // past the end of a row unless the row is a multiple of its step: such
 // pictures are converted straight into the caller's rows; others go through a
 // picture FFmpeg allocated with its own alignment and slack, and the rows are
@@ -7,7 +8,9 @@
 #pragma once
 
 #include <array>
+#include <optional>
 
+#include "media/mcl/FastBgr.h"
 #include "media/mcl/FfmpegHandles.h"
 #include "media/DibRecord.h"
 
@@ -20,6 +23,9 @@ struct ScalerCache {
   std::array<int, 7> tunedFor{};
   // The converted picture, top row first; kept while the size stays the same.
   FramePtr picture;
+  // Set while pictures are converted without swscale: the context converts
+  // without scaling, and a test picture came out the same both ways.
+  std::optional<BgrWeights> fastWeights;
 };
 
 // Writes lineCount lines from firstLine (line 0 is the bottom row for a
