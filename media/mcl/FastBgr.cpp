@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -23,6 +22,22 @@ std::int16_t RoundToInt16(std::int64_t value) {
 #ifdef TESSALINE_FAST_BGR
 
 constexpr int kBlockPixels = 32;
+
+// The vector code's arithmetic for one pixel, lane by lane.
+std::int16_t SaturatedSum(int a, int b) { return static_cast<std::int16_t>(std::clamp(a + b, -0x8000, 0x7FFF)); }
+std::int16_t HighHalf(std::int16_t a, std::int16_t b) { return static_cast<std::int16_t>((a * b) >> 16); }
+std::uint8_t ToByte(std::int16_t value) { return static_cast<std::uint8_t>(std::clamp<int>(value, 0, 255)); }
+
+void ConvertPixel(std::uint8_t luma, std::uint8_t u, std::uint8_t v, std::uint8_t* out, const BgrWeights& w) {
+  const auto shiftedLuma = static_cast<std::int16_t>((luma << 3) - w.yOffset);  // wraps, as the lanes do
+  const std::int16_t y = HighHalf(shiftedLuma, w.y);
+  const std::int16_t cb = SaturatedSum(u << 3, -kNoColour);
+  const std::int16_t cr = SaturatedSum(v << 3, -kNoColour);
+  const std::int16_t green = SaturatedSum(HighHalf(cb, w.uToGreen), HighHalf(cr, w.vToGreen));
+  out[0] = ToByte(SaturatedSum(HighHalf(cb, w.uToBlue), y));
+  out[1] = ToByte(SaturatedSum(green, y));
+  out[2] = ToByte(SaturatedSum(HighHalf(cr, w.vToRed), y));
+}
 
 struct Constants {
   __m256i noColour, yOffset, y, vToRed, uToBlue, vToGreen, uToGreen;
@@ -110,27 +125,30 @@ __attribute__((target("avx2"))) void ConvertRows(const AVFrame& frame, const Bgr
                                                  std::ptrdiff_t stride) {
   const Constants k = MakeConstants(weights);
   const int width = frame.width;
-  const int wholeBlocks = width / kBlockPixels * kBlockPixels;
-  const int colourWidth = (width + 1) / 2;
-  for (int y = 0; y < frame.height; ++y) {
+  // Rows in the order of their addresses, which the processor's prefetching follows best.
+  const bool upwards = stride < 0;
+  for (int n = 0; n < frame.height; ++n) {
+    const int y = upwards ? frame.height - 1 - n : n;
     const std::uint8_t* luma = frame.data[0] + static_cast<std::ptrdiff_t>(y) * frame.linesize[0];
     const std::uint8_t* u = frame.data[1] + static_cast<std::ptrdiff_t>(y / 2) * frame.linesize[1];
     const std::uint8_t* v = frame.data[2] + static_cast<std::ptrdiff_t>(y / 2) * frame.linesize[2];
     std::uint8_t* out = top + y * stride;
-    for (int x = 0; x < wholeBlocks; x += kBlockPixels) ConvertBlock(luma + x, u + x / 2, v + x / 2, out + 3 * x, k);
-    if (wholeBlocks == width) continue;
-    // The last pixels through a block of copies: nothing is read or written past the row.
-    std::array<std::uint8_t, kBlockPixels> lumaTail{};
-    std::array<std::uint8_t, kBlockPixels / 2> uTail{};
-    std::array<std::uint8_t, kBlockPixels / 2> vTail{};
-    std::array<std::uint8_t, 3 * kBlockPixels> outTail;
-    const int left = width - wholeBlocks;
-    const int colourLeft = colourWidth - wholeBlocks / 2;
-    std::memcpy(lumaTail.data(), luma + wholeBlocks, static_cast<std::size_t>(left));
-    std::memcpy(uTail.data(), u + wholeBlocks / 2, static_cast<std::size_t>(colourLeft));
-    std::memcpy(vTail.data(), v + wholeBlocks / 2, static_cast<std::size_t>(colourLeft));
-    ConvertBlock(lumaTail.data(), uTail.data(), vTail.data(), outTail.data(), k);
-    std::memcpy(out + 3 * wholeBlocks, outTail.data(), static_cast<std::size_t>(3 * left));
+    if (width < kBlockPixels) {
+      for (int x = 0; x < width; ++x) ConvertPixel(luma[x], u[x / 2], v[x / 2], out + 3 * x, weights);
+      continue;
+    }
+    int x = 0;
+    for (; x + kBlockPixels <= width; x += kBlockPixels) ConvertBlock(luma + x, u + x / 2, v + x / 2, out + 3 * x, k);
+    if (x == width) continue;
+    // A last block that ends with the row, converting some pixels again; it
+    // starts on an even pixel, as pixel pairs share their colour samples, so
+    // an odd width's last pixel is left to be converted alone.
+    const int last = (width - kBlockPixels) & ~1;
+    ConvertBlock(luma + last, u + last / 2, v + last / 2, out + 3 * last, k);
+    if (width % 2 != 0) {
+      const int alone = width - 1;
+      ConvertPixel(luma[alone], u[alone / 2], v[alone / 2], out + 3 * alone, weights);
+    }
   }
 }
 
