@@ -90,7 +90,7 @@ SwsContext* PrepareScaler(ScalerCache& cache, const AVFrame& frame, int width, i
     sws_setColorspaceDetails(context, sws_getCoefficients(matrix), fullRange || srcRange, table, dstRange, brightness,
                              contrast, saturation);
     const bool unscaled = frame.width == width && frame.height == height;
-    if (unscaled && FastBgrSupported() && FastBgrReads(frame)) {
+    if (unscaled && cache.fastAllowed && FastBgrSupported() && FastBgrReads(frame)) {
       const BgrWeights weights =
           WeightsFor(sws_getCoefficients(matrix), fullRange || srcRange, brightness, contrast, saturation);
       if (FastMatchesSwscale(cache, frame, weights)) cache.fastWeights = weights;

@@ -26,6 +26,7 @@ struct ScalerCache {
   // Set while pictures are converted without swscale: the context converts
   // without scaling, and a test picture came out the same both ways.
   std::optional<BgrWeights> fastWeights;
+  bool fastAllowed = true;  // false: swscale always, as a reference
 };
 
 // Writes lineCount lines from firstLine (line 0 is the bottom row for a
