@@ -125,10 +125,9 @@ __attribute__((target("avx2"))) void ConvertRows(const AVFrame& frame, const Bgr
                                                  std::ptrdiff_t stride) {
   const Constants k = MakeConstants(weights);
   const int width = frame.width;
-  // Rows in the order of their addresses, which the processor's prefetching follows best.
-  const bool upwards = stride < 0;
-  for (int n = 0; n < frame.height; ++n) {
-    const int y = upwards ? frame.height - 1 - n : n;
+  // Top row first: a bottom-up picture's comparison starts with the bottom
+  // rows, which are then still in the cache.
+  for (int y = 0; y < frame.height; ++y) {
     const std::uint8_t* luma = frame.data[0] + static_cast<std::ptrdiff_t>(y) * frame.linesize[0];
     const std::uint8_t* u = frame.data[1] + static_cast<std::ptrdiff_t>(y / 2) * frame.linesize[1];
     const std::uint8_t* v = frame.data[2] + static_cast<std::ptrdiff_t>(y / 2) * frame.linesize[2];
