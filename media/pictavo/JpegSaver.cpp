@@ -31,6 +31,14 @@ struct JpegError : std::runtime_error {
 
 void IgnoreWarning(j_common_ptr) {}
 
+constexpr JDIMENSION kBandRows = 16;  // one row of MCUs, colour at half resolution
+constexpr std::size_t kCacheLine = 64;
+
+void TouchEachLine(const JSAMPLE* row, std::size_t bytes) {
+  for (std::size_t at = 0; at < bytes; at += kCacheLine)
+    static_cast<void>(*static_cast<const volatile JSAMPLE*>(row + at));
+}
+
 // Collects the encoder's output in a buffer, growing it as it fills.
 struct VectorDestination {
   explicit VectorDestination(std::vector<JOCTET>& bytes) : buffer(&bytes) {}
@@ -118,12 +126,19 @@ class Compressor {
     cinfo_.dct_method = JDCT_ISLOW;
     jpeg_start_compress(&cinfo_, TRUE);
     if (counting == SymbolCounting::Quick) counts_.TakeOver(&cinfo_);
-    // Stored rows are bottom-up; the JPEG starts with the top row. All rows
-    // are offered at once rather than one call each.
+    // Stored rows are bottom-up; the JPEG starts with the top row. A band of
+    // rows per call, each read once just before: the picture was mostly
+    // written on another core, and a plain pass over a band pulls its lines
+    // in together, where the colour conversion would wait for each in turn.
     rows_.resize(static_cast<std::size_t>(height));
     for (int y = 0; y < height; ++y) rows_[y] = dib.rows + static_cast<std::ptrdiff_t>(height - 1 - y) * dib.rowLength;
-    while (cinfo_.next_scanline < cinfo_.image_height)
-      jpeg_write_scanlines(&cinfo_, rows_.data() + cinfo_.next_scanline, cinfo_.image_height - cinfo_.next_scanline);
+    const auto rowBytes = static_cast<std::size_t>(width) * 3;
+    while (cinfo_.next_scanline < cinfo_.image_height) {
+      const JDIMENSION first = cinfo_.next_scanline;
+      const JDIMENSION band = std::min(kBandRows, cinfo_.image_height - first);
+      for (JDIMENSION r = 0; r < band; ++r) TouchEachLine(rows_[first + r], rowBytes);
+      jpeg_write_scanlines(&cinfo_, rows_.data() + first, band);
+    }
     jpeg_finish_compress(&cinfo_);
     return {destination_.bytes().data(), destination_.length};
   }
