@@ -87,12 +87,12 @@ SwsContext* PrepareScaler(ScalerCache& cache, const AVFrame& frame, int width, i
   int saturation = 0;
   if (sws_getColorspaceDetails(context, &inverse, &srcRange, &table, &dstRange, &brightness, &contrast, &saturation) >=
       0) {
-    sws_setColorspaceDetails(context, sws_getCoefficients(matrix), fullRange || srcRange, table, dstRange, brightness,
-                             contrast, saturation);
+    const int* coefficients = sws_getCoefficients(matrix);
+    const bool sourceFullRange = fullRange || srcRange;
+    sws_setColorspaceDetails(context, coefficients, sourceFullRange, table, dstRange, brightness, contrast, saturation);
     const bool unscaled = frame.width == width && frame.height == height;
     if (unscaled && cache.fastAllowed && FastBgrSupported() && FastBgrReads(frame)) {
-      const BgrWeights weights =
-          WeightsFor(sws_getCoefficients(matrix), fullRange || srcRange, brightness, contrast, saturation);
+      const BgrWeights weights = WeightsFor(coefficients, sourceFullRange, brightness, contrast, saturation);
       if (FastMatchesSwscale(cache, frame, weights)) cache.fastWeights = weights;
     }
   }
