@@ -8,11 +8,11 @@
 
 #include "convert/ConversionSettings.h"
 #include "convert/ConversionWindow.h"
-#include "convert/DecoderFunctions.h"
+#include "media/DecoderFunctions.h"
 #include "convert/LineOrderWindow.h"
 #include "convert/MovieBuilder.h"
 #include "convert/PicturePipeline.h"
-#include "convert/SoundEncoder.h"
+#include "media/SoundEncoder.h"
 #include "media/pictavo/PictavoApi.h"
 #include "swf/swf.h"
 

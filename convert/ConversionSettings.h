@@ -5,8 +5,7 @@
 #include <cstdint>
 #include <string>
 
-// The stream sound's coding: the uncompressed samples, or SWF ADPCM or MP3.
-enum class SoundCompression { Pcm, Adpcm, Mp3 };
+#include "media/SoundCompression.h"
 
 struct ConversionSettings {
   std::string sourcePath;

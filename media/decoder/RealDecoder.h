@@ -2,6 +2,6 @@
 // the media side's sound encoders; the programs hand it to RunConversion.
 #pragma once
 
-#include "convert/DecoderFunctions.h"
+#include "media/DecoderFunctions.h"
 
 const DecoderFunctions& RealDecoder();

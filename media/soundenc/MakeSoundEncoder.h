@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "convert/SoundEncoder.h"
+#include "media/SoundEncoder.h"
 
 // Null, with a German reason in error, when the encoder cannot be opened.
 std::unique_ptr<SoundEncoder> MakeSoundEncoder(const SoundEncoderFormat& format, std::string& error);

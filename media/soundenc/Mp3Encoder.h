@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "convert/SoundEncoder.h"
+#include "media/SoundEncoder.h"
 
 namespace soundenc {
 

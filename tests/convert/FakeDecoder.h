@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "convert/DecoderFunctions.h"
+#include "media/DecoderFunctions.h"
 
 // One picture: rows bottom row first, 3 bytes a pixel (B, G, R), no padding.
 using Picture = std::vector<std::uint8_t>;

@@ -1,13 +1,13 @@
 // Compressed stream sound: the conversion hands each movie frame's samples to
-// an encoder and gets back that frame's block. The encoders themselves live
-// with the media libraries; this header is all the conversion sees of them.
+// an encoder and gets back that frame's block. The media side declares it and
+// implements it; the conversion sees only this header.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <vector>
 
-#include "convert/ConversionSettings.h"
+#include "media/SoundCompression.h"
 #include "swf/FSoundTags.h"
 
 struct SoundEncoderFormat {

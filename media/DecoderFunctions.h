@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "convert/SoundEncoder.h"
+#include "media/SoundEncoder.h"
 #include "media/mcl/mcl.h"
 
 struct DecoderFunctions {
