@@ -12,6 +12,7 @@
 #include "convert/LineOrderWindow.h"
 #include "convert/MovieBuilder.h"
 #include "convert/PicturePipeline.h"
+#include "convert/ReadPlan.h"
 #include "media/SoundEncoder.h"
 #include "media/pictavo/PictavoApi.h"
 #include "swf/swf.h"
@@ -57,6 +58,7 @@ struct ConversionRun {
   std::int32_t frameTotal = 0;
   double sourceTime = 0.0;
   double movieTime = 0.0;
+  ReadPlan readPlan;  // the frames the loop will read, told to the decoder ahead
   std::int32_t imageResult = 0;
   std::int32_t soundResult = 0;
   std::int32_t soundFrameNumber = 1;

@@ -6,6 +6,7 @@
 #include "convert/ConversionRun.h"
 #include "convert/HandOffMovie.h"
 #include "convert/OverwriteCheck.h"
+#include "convert/ReadPlan.h"
 #include "convert/SoundTrack.h"
 #include "convert/SourcePart.h"
 #include "convert/StorePicture.h"
@@ -110,19 +111,20 @@ void EmitMovieFrames(ConversionRun& run) {
     if (run.settings.convertAudio) ConvertSoundBlock(run);
     AddTurnObject(run, std::make_unique<FCTShowFrame>());
     run.framesEmitted += 1;
-    run.movieTime = run.movieTime + 1 / run.fps;
+    run.movieTime = AfterMovieFrame(run.movieTime, run.fps);
   } while (run.movieTime < run.sourceTime && !FrameLimitReached(run));
 }
 
 // One source frame: its picture and the movie frames that fall before its end.
 void WalkFrame(ConversionRun& run) {
+  run.readPlan.TellAhead(run);
   if (run.frameIndex % kInputTurnPeriod == 0) {
     run.pictures.Finish();
     run.window.ShowStatusLine(FrameLine(run.frameIndex + 1, run.frameTotal));
     run.window.ProcessPendingInput();
   }
-  run.sourceTime = run.sourceTime + 1 / run.fileInfo.frameRate;
-  if (run.movieTime <= run.sourceTime && !FrameLimitReached(run)) {
+  run.sourceTime = AfterSourceFrame(run.sourceTime, run.fileInfo.frameRate);
+  if (PictureDue(run.movieTime, run.sourceTime) && !FrameLimitReached(run)) {
     StorePicture(run, run.firstFrame + run.frameIndex);
     if (!run.limitReached) EmitMovieFrames(run);
   }

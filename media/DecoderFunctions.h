@@ -16,6 +16,7 @@ struct DecoderFunctions {
   MclSoundHandle (*MclSndCreate)();
   MclImageHandle (*MclImgCreate)();
   int (*MclReadImage)(MclReadHandle read, std::int32_t frameIndex, MclImageHandle image);
+  int (*MclReadPlan)(MclReadHandle read, std::int32_t frameIndex);
   MclBitmapHandle (*MclImgToDIB)(MclImageHandle image);
   int (*MclGetDIBits)(MclBitmapHandle bitmap, int firstLine, int lineCount, unsigned char* rows,
                       const DibInfoHeader* info);

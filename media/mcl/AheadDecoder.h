@@ -21,7 +21,8 @@ namespace mcl {
 
 class AheadDecoder {
  public:
-  explicit AheadDecoder(MediaSource source);
+  // The plan, if any, outlives the decoder.
+  explicit AheadDecoder(MediaSource source, FramePlan* plan = nullptr);
   // The thread ends before the decoder and the file go.
   ~AheadDecoder() { StopThread(); }
   AheadDecoder(const AheadDecoder&) = delete;

@@ -19,4 +19,8 @@ int SlotOfTime(double framesSinceStart) {
   return slot >= INT_MAX / 2 ? INT_MAX / 2 : static_cast<int>(slot);
 }
 
+int SlotOfTimestamp(std::int64_t ts, std::int64_t firstTs, AVRational timeBase, AVRational rate) {
+  return SlotOfTime(static_cast<double>(ts - firstTs) * av_q2d(timeBase) * av_q2d(rate));
+}
+
 }  // namespace mcl

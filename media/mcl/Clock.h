@@ -3,6 +3,8 @@
 // reported rate); sound sample n is the sound at t0 + n / (sample rate).
 #pragma once
 
+#include <cstdint>
+
 #include "media/mcl/FfmpegHandles.h"
 
 namespace mcl {
@@ -13,5 +15,7 @@ AVRational StreamRate(const AVStream* stream);
 // The frame slot from which on a picture is shown, given its time in frames
 // after the first picture.
 int SlotOfTime(double framesSinceStart);
+// The slot of a timestamp, given the first picture's and the stream's time base and rate.
+int SlotOfTimestamp(std::int64_t ts, std::int64_t firstTs, AVRational timeBase, AVRational rate);
 
 }  // namespace mcl

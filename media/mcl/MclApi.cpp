@@ -112,6 +112,16 @@ int MclReadImage(MclReadHandle read, std::int32_t frameIndex, MclImageHandle ima
   }
 }
 
+int MclReadPlan(MclReadHandle read, std::int32_t frameIndex) {
+  if (read == nullptr) return kBadHandle;
+  try {
+    read->video->Plan(frameIndex);
+    return 0;
+  } catch (const std::bad_alloc&) {
+    return Fail(mcl::ErrorKind::kOutOfMemory, read->video->Path());
+  }
+}
+
 MclBitmapHandle MclImgToDIB(MclImageHandle image) {
   if (image == nullptr) return nullptr;
   try {

@@ -1,5 +1,7 @@
 #include "media/mcl/PacketDecoder.h"
 
+#include <algorithm>
+
 namespace mcl {
 namespace {
 
@@ -8,8 +10,8 @@ constexpr int kMaxErrorsInRow = 500;
 
 }  // namespace
 
-PacketDecoder::PacketDecoder(AVFormatContext* format, AVCodecContext* codec, int stream)
-    : format_(format), codec_(codec), stream_(stream), packet_(av_packet_alloc()) {}
+PacketDecoder::PacketDecoder(AVFormatContext* format, AVCodecContext* codec, int stream, FramePlan* plan)
+    : format_(format), codec_(codec), stream_(stream), plan_(plan), packet_(av_packet_alloc()) {}
 
 DecodeStatus PacketDecoder::Next(AVFrame* frame) {
   if (!packet_) return DecodeStatus::kError;
@@ -24,7 +26,7 @@ DecodeStatus PacketDecoder::Next(AVFrame* frame) {
     if (result == AVERROR_EOF) return DecodeStatus::kEnd;
     if (result != AVERROR(EAGAIN)) {
       // A damaged picture is skipped, as the ffmpeg tool does.
-      ++rejected_;
+      NoteRejected();
       ++errorsInRow;
       continue;
     }
@@ -50,11 +52,32 @@ bool PacketDecoder::FeedOnePacket() {
     }
     if (waitForKey_) restartPts_ = packet_->pts;
     waitForKey_ = false;
+    ChooseDiscard(*packet_);
+    const std::int64_t pts = packet_->pts;
     const int sendResult = avcodec_send_packet(codec_, packet_.get());
     av_packet_unref(packet_.get());
-    if (sendResult < 0) ++rejected_;
+    if (sendResult < 0) NoteRejected();
+    if (sendResult >= 0 && codec_->skip_frame == AVDISCARD_DEFAULT && pts != AV_NOPTS_VALUE) {
+      latestFullPts_ = latestFullPts_ == AV_NOPTS_VALUE ? pts : std::max(latestFullPts_, pts);
+    }
     return sendResult >= 0;
   }
+}
+
+// Set before each packet is sent: the decoder takes the setting with the
+// packet, also when a thread of its own decodes it. A picture sent in full
+// before this one, shown after it, no later than the next frame asked for,
+// stands in for it.
+void PacketDecoder::ChooseDiscard(const AVPacket& packet) {
+  const bool unneeded = plan_ != nullptr && plan_->Unneeded(packet.pts, latestFullPts_);
+  codec_->skip_frame = unneeded ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
+}
+
+// A picture that fails may have been the one standing in for a picture left
+// out; damaged streams are decoded in full from then on.
+void PacketDecoder::NoteRejected() {
+  ++rejected_;
+  if (plan_ != nullptr) plan_->TurnOff();
 }
 
 void PacketDecoder::Restart() {
@@ -62,6 +85,7 @@ void PacketDecoder::Restart() {
   inputDone_ = false;
   waitForKey_ = codec_->codec_type == AVMEDIA_TYPE_VIDEO;
   restartPts_ = AV_NOPTS_VALUE;
+  latestFullPts_ = AV_NOPTS_VALUE;
   rejected_ = 0;
 }
 

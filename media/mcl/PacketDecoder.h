@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "media/mcl/FfmpegHandles.h"
+#include "media/mcl/FramePlan.h"
 
 namespace mcl {
 
@@ -12,7 +13,9 @@ enum class DecodeStatus { kFrame, kEnd, kError };
 
 class PacketDecoder {
  public:
-  PacketDecoder(AVFormatContext* format, AVCodecContext* codec, int stream);
+  // With a plan, pictures none of its frames shows are left out where the
+  // decoder can (FFmpeg's discarding of non-reference pictures).
+  PacketDecoder(AVFormatContext* format, AVCodecContext* codec, int stream, FramePlan* plan = nullptr);
 
   // The next decoded frame into frame (unreferenced first).
   DecodeStatus Next(AVFrame* frame);
@@ -26,15 +29,20 @@ class PacketDecoder {
 
  private:
   bool FeedOnePacket();
+  void ChooseDiscard(const AVPacket& packet);
+  void NoteRejected();
 
   AVFormatContext* format_;
   AVCodecContext* codec_;
   int stream_;
+  FramePlan* plan_;
   PacketPtr packet_;
   bool inputDone_ = false;
   bool waitForKey_ = false;
   int rejected_ = 0;
   std::int64_t restartPts_ = AV_NOPTS_VALUE;
+  // The latest presentation time of the pictures sent to be decoded in full.
+  std::int64_t latestFullPts_ = AV_NOPTS_VALUE;
 };
 
 }  // namespace mcl

@@ -24,7 +24,7 @@ std::unique_ptr<VideoReader> VideoReader::Open(const std::string& path, ErrorKin
 
 VideoReader::VideoReader(std::string path, MediaSource source)
     : path_(std::move(path)),
-      decoder_(std::make_unique<AheadDecoder>(std::move(source))),
+      decoder_(std::make_unique<AheadDecoder>(std::move(source), &plan_)),
       current_(av_frame_alloc()),
       ahead_(av_frame_alloc()),
       rate_(StreamRate(decoder_->Stream())) {}
@@ -41,7 +41,10 @@ double VideoReader::StartSeconds() const {
 bool VideoReader::Start() {
   if (decoder_->Next(current_.get()) != DecodeStatus::kFrame) return false;
   const std::int64_t ts = current_->best_effort_timestamp;
-  if (firstTs_ == AV_NOPTS_VALUE) firstTs_ = ts == AV_NOPTS_VALUE ? 0 : ts;
+  if (firstTs_ == AV_NOPTS_VALUE) {
+    firstTs_ = ts == AV_NOPTS_VALUE ? 0 : ts;
+    plan_.SetClock(firstTs_, decoder_->Stream()->time_base, rate_);
+  }
   currentSlot_ = ts == AV_NOPTS_VALUE ? 0 : SlotOf(ts);
   haveAhead_ = ended_ = stoppedEarly_ = afterSeek_ = false;
   NoteKeyFrame(*current_, currentSlot_);
@@ -51,9 +54,12 @@ bool VideoReader::Start() {
 ReadStatus VideoReader::ReadFrame(int index) {
   if (index < 0) return ReadStatus::kPastEnd;
   if (endSlot_ >= 0 && index >= endSlot_) return stoppedEarly_ ? ReadStatus::kError : ReadStatus::kPastEnd;
-  if ((index < currentSlot_ || index - currentSlot_ > JumpLimit()) && !SeekBefore(index) && !Rewind()) {
+  // Its picture may have been left out: read again from the key frame before.
+  const bool stray = plan_.Strays(index) && index > currentSlot_;
+  if ((stray || index < currentSlot_ || index - currentSlot_ > JumpLimit()) && !SeekBefore(index) && !Rewind()) {
     return ReadStatus::kError;
   }
+  plan_.ForgetBefore(index);
   while (FillAhead() && aheadSlot_ <= index) {
     std::swap(current_, ahead_);
     currentSlot_ = aheadSlot_;
@@ -83,6 +89,7 @@ bool VideoReader::FillAhead() {
       if (ts == AV_NOPTS_VALUE || (restart != AV_NOPTS_VALUE && ts < restart)) continue;
       afterSeek_ = false;
     }
+    CheckPlanClock(*ahead_);
     // Times going backwards or missing count as the next slot's picture at most.
     aheadSlot_ = ts == AV_NOPTS_VALUE ? currentSlot_ + 1 : std::max(currentSlot_, SlotOf(ts));
     haveAhead_ = true;
@@ -92,7 +99,25 @@ bool VideoReader::FillAhead() {
 }
 
 int VideoReader::SlotOf(std::int64_t ts) const {
-  return SlotOfTime(static_cast<double>(ts - firstTs_) * av_q2d(decoder_->Stream()->time_base) * av_q2d(rate_));
+  return SlotOfTimestamp(ts, firstTs_, decoder_->Stream()->time_base, rate_);
+}
+
+// Pictures are left out by the times of their packets: where the pictures'
+// times are missing, differ from their packets' or go backwards, the slots
+// cannot be foreseen.
+void VideoReader::CheckPlanClock(const AVFrame& picture) {
+  const std::int64_t ts = picture.best_effort_timestamp;
+  const bool timeOfItsOwn = picture.pts != AV_NOPTS_VALUE ? ts == picture.pts : DecodingTimeStaysPut();
+  if (ts == AV_NOPTS_VALUE || !timeOfItsOwn || SlotOf(ts) < currentSlot_) plan_.TurnOff();
+}
+
+// A picture without a time of its own has the decoding time of the packet
+// that let it out. MPEG-1, 2 and 4 let a B-frame out as it is decoded and the
+// others when the next picture that is not a B-frame is decoded, which is never
+// left out; other decoders may let a picture out at a packet that is.
+bool VideoReader::DecodingTimeStaysPut() const {
+  const AVCodecID codec = decoder_->Stream()->codecpar->codec_id;
+  return codec == AV_CODEC_ID_MPEG1VIDEO || codec == AV_CODEC_ID_MPEG2VIDEO || codec == AV_CODEC_ID_MPEG4;
 }
 
 bool VideoReader::SeekBefore(int index) {
@@ -118,7 +143,7 @@ bool VideoReader::SeekBefore(int index) {
 bool VideoReader::Rewind() {
   MediaSource fresh;
   if (OpenMediaSource(path_, AVMEDIA_TYPE_VIDEO, fresh) != ErrorKind::kNone) return false;
-  decoder_ = std::make_unique<AheadDecoder>(std::move(fresh));
+  decoder_ = std::make_unique<AheadDecoder>(std::move(fresh), &plan_);
   lastKeySlot_ = -1;
   return Start();
 }

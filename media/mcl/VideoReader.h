@@ -10,6 +10,7 @@
 #include <string>
 
 #include "media/mcl/AheadDecoder.h"
+#include "media/mcl/FramePlan.h"
 
 namespace mcl {
 
@@ -24,6 +25,10 @@ class VideoReader {
   // kError: pictures stop before the end of the stream because they cannot
   // be decoded.
   ReadStatus ReadFrame(int index);
+  // index will be read after the frames told before; pictures no told frame
+  // shows are then not decoded where the stream allows. A frame read but not
+  // told is still read right, from the key frame before it.
+  void Plan(int index) { plan_.Tell(index); }
   const AVFrame* Current() const { return current_.get(); }
   const std::string& Path() const { return path_; }
   // When frame 0 is shown, seconds on the file's clock.
@@ -40,8 +45,11 @@ class VideoReader {
   int JumpLimit() const;
   void NoteKeyFrame(const AVFrame& picture, int slot);
   std::int64_t TimestampOf(int index) const;
+  void CheckPlanClock(const AVFrame& picture);
+  bool DecodingTimeStaysPut() const;
 
   std::string path_;
+  FramePlan plan_;  // before the decoder, whose thread reads it
   std::unique_ptr<AheadDecoder> decoder_;
   FramePtr current_;
   FramePtr ahead_;  // the next picture, decoded but not yet due

@@ -37,6 +37,11 @@ MclSoundHandle MclSndCreate();
 MclImageHandle MclImgCreate();
 // Frame frameIndex (display order) into image. Past the last frame: non-zero, no error set.
 int MclReadImage(MclReadHandle read, std::int32_t frameIndex, MclImageHandle image);
+// frameIndex will be read after the frames told before (ascending): pictures
+// that no told frame shows are then not decoded where the stream allows. Once
+// anything is told, tell every frame that will be read; one read but not told
+// costs a seek back to the key frame before it.
+int MclReadPlan(MclReadHandle read, std::int32_t frameIndex);
 // A bitmap view of the image's current frame; give it back with MclReleaseDIB.
 MclBitmapHandle MclImgToDIB(MclImageHandle image);
 // Stands in for GetDIBits: writes lineCount 24-bit BGR rows, bottom row first

@@ -50,6 +50,11 @@ int ReadImage(MclReadHandle, std::int32_t frameIndex, MclImageHandle) {
   return 0;
 }
 
+int ReadPlan(MclReadHandle, std::int32_t frameIndex) {
+  source.plannedReads.push_back(frameIndex);
+  return 0;
+}
+
 MclBitmapHandle ImgToDIB(MclImageHandle) {
   ++source.bitmapsMade;
   return reinterpret_cast<MclBitmapHandle>(&bitmapToken);
@@ -116,8 +121,8 @@ FakeSource& Fake() { return source; }
 void ResetFake() { source = FakeSource{}; }
 
 const DecoderFunctions& FakeDecoder() {
-  static const DecoderFunctions table{GetFileInfo, ReadOpen,    SndCreate, ImgCreate,  ReadImage, ImgToDIB,
-                                      GetDIBits,   ReleaseDIB,  ReadSound, SndGetInfo, SndFree,   ImgFree,
-                                      GetError,    GetErrorStr, ReadClose, nullptr};
+  static const DecoderFunctions table{GetFileInfo, ReadOpen,   SndCreate,  ImgCreate, ReadImage,   ReadPlan,
+                                      ImgToDIB,    GetDIBits,  ReleaseDIB, ReadSound, SndGetInfo,  SndFree,
+                                      ImgFree,     GetError,   GetErrorStr, ReadClose, nullptr};
   return table;
 }

@@ -38,6 +38,7 @@ struct FakeSource {
   std::string errorText = "Fehler in der Quelle";
 
   std::vector<std::int32_t> imageReads;
+  std::vector<std::int32_t> plannedReads;  // told ahead through MclReadPlan
   std::vector<std::pair<std::int64_t, std::int32_t>> soundReads;
   int opened = 0, closed = 0, imagesMade = 0, imagesFreed = 0;
   int soundsMade = 0, soundsFreed = 0, bitmapsMade = 0, bitmapsReleased = 0;

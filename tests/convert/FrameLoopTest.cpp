@@ -71,6 +71,33 @@ TEST_F(FrameLoop, NtscSourceAtFiveFramesDecodesOnlyTheFramesShown) {
   EXPECT_EQ(ShowFrames(Movie()), 7);
 }
 
+struct PlanCase {
+  double rate;
+  double fps;
+  int frames;
+  double startSeconds;
+};
+
+class PlanToldAhead : public ConversionFixture, public testing::WithParamInterface<PlanCase> {};
+
+// The decoder leaves out the pictures of frames it is not told: it must be
+// told exactly the frames then read, in order, also from a part's start and
+// where the sums of the two clocks meet on a frame's end.
+TEST_P(PlanToldAhead, IsTheFramesRead) {
+  const PlanCase& c = GetParam();
+  UseSource(1, 1, c.rate, SameFrames(c.frames, 1, 1));
+  settings.framesPerSecond = c.fps;
+  settings.startSeconds = c.startSeconds;
+  ASSERT_TRUE(Run());
+  ASSERT_FALSE(Fake().imageReads.empty());
+  EXPECT_EQ(Fake().plannedReads, Fake().imageReads);
+}
+
+INSTANTIATE_TEST_SUITE_P(FrameLoop, PlanToldAhead,
+                         testing::Values(PlanCase{29.97, 5, 200, 0}, PlanCase{8, 4, 6, 0}, PlanCase{25, 5, 300, 2.5},
+                                         PlanCase{25, 30, 90, 0}, PlanCase{23.976, 12, 150, 1.1},
+                                         PlanCase{60, 7, 400, 0}, PlanCase{25, 25, 70, 0}));
+
 TEST_F(FrameLoop, MovieFrameOnTheEndOfASourceFrameTakesThatFrame) {
   // Eighths and quarters add up exactly: movie frame 1 at 0.25 is the end of
   // source frame 1, movie frame 2 at 0.5 the end of source frame 3.

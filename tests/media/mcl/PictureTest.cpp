@@ -125,6 +125,35 @@ TEST_P(SeekTest, JumpsGiveTheSamePixelsAsReadingInOrder) {
 INSTANTIATE_TEST_SUITE_P(Containers, SeekTest, ::testing::Values("gray.avi", "gray.mpg", "gray.vob"),
                          [](const auto& info) { return std::string(info.param).substr(5); });
 
+// A reader told the frames it will read leaves out B-frames none of them
+// shows; every frame read still has the picture of decoding them all, also a
+// frame read without being told.
+TEST_P(SeekTest, PlannedReadsGiveThePicturesOfDecodingEveryFrame) {
+  const std::string clip = GetParam();
+  SourceFileInfo info{};
+  ASSERT_EQ(MclGetFileInfo(mcltest::Clip(clip).c_str(), 0, &info, 0, 0), 0);
+  std::vector<std::vector<unsigned char>> all;
+  {
+    Reader reader = Open(clip);
+    Image image(MclImgCreate());
+    for (int i = 0; i < info.frameCount; ++i) all.push_back(ReadFrame(reader.get(), image.get(), i));
+  }
+  struct Plan {
+    int first, step, strayAt;  // strayAt: read before the plan's frame there, untold (-1: none)
+  };
+  for (const Plan plan : {Plan{0, 5, -1}, Plan{2, 3, -1}, Plan{1, 7, -1}, Plan{0, 4, 62}}) {
+    Reader reader = Open(clip);
+    Image image(MclImgCreate());
+    for (int i = plan.first; i < info.frameCount; i += plan.step) ASSERT_EQ(MclReadPlan(reader.get(), i), 0);
+    for (int i = plan.first; i < info.frameCount; i += plan.step) {
+      if (plan.strayAt >= 0 && i > plan.strayAt && i - plan.step <= plan.strayAt) {
+        EXPECT_EQ(ReadFrame(reader.get(), image.get(), plan.strayAt), all[plan.strayAt]) << clip << " stray";
+      }
+      EXPECT_EQ(ReadFrame(reader.get(), image.get(), i), all[i]) << clip << " every " << plan.step << ": frame " << i;
+    }
+  }
+}
+
 // A reader slower than decoding has its pictures decoded on its own thread
 // for stretches; the pictures stay those of a fast reader.
 TEST(Pictures, SlowReaderGetsThePicturesOfAFastOne) {
