@@ -31,7 +31,7 @@ AheadDecoder::AheadDecoder(MediaSource source, FramePlan* plan)
     : source_(std::move(source)),
       stream_(source_.Stream()),
       openedStartTime_(stream_->start_time),
-      decoder_(source_.format.get(), source_.codec.get(), source_.stream, plan) {
+      decoder_(source_, plan) {
   StartThread();
 }
 
@@ -90,6 +90,7 @@ DecodeStatus AheadDecoder::Next(AVFrame* frame) {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return !ready_.empty(); });
   }
+  callerBlocked_ += std::chrono::steady_clock::now() - arrivedWall;
   const DecodeStatus status = TakeReady(frame);
   if (DecodingFitsCallersWaits()) StopThread();
   callerAway_ = CallerTimes{std::chrono::steady_clock::now(), ThreadCpuTime()};
@@ -105,9 +106,22 @@ bool AheadDecoder::DecodingFitsCallersWaits() {
     decoding = std::exchange(decoding_, {});
   }
   const bool fits = callerWaited_ > decoding;
+  ChooseDecoderThreads(fits);
   judged_ = 0;
   callerWaited_ = {};
+  callerBlocked_ = {};
   return fits;
+}
+
+// Where the caller waits for pictures far longer than for the JPEGs, the
+// decoder is the slower side and gets every core; where it waits for the
+// JPEGs, one core stays theirs. In between, the decoder keeps what it has.
+void AheadDecoder::ChooseDecoderThreads(bool decodingFitsWaits) {
+  if (decodingFitsWaits || callerWaited_ > 2 * callerBlocked_) {
+    decoder_.WantThreads(VideoDecoderThreads(false));
+  } else if (callerBlocked_ > 2 * callerWaited_) {
+    decoder_.WantThreads(VideoDecoderThreads(true));
+  }
 }
 
 DecodeStatus AheadDecoder::DecodeHere(AVFrame* frame) {

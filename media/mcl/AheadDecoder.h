@@ -52,6 +52,7 @@ class AheadDecoder {
   DecodeStatus DecodeHere(AVFrame* frame);
   DecodeStatus TakeReady(AVFrame* frame);
   bool DecodingFitsCallersWaits();
+  void ChooseDecoderThreads(bool decodingFitsWaits);
   void StartThread();
   void StopThread();
   void Produce(std::stop_token stop);
@@ -75,6 +76,7 @@ class AheadDecoder {
   std::chrono::nanoseconds decoding_{};      // the thread's CPU time, this run of pictures
   std::optional<CallerTimes> callerAway_;    // when the caller last left Next
   std::chrono::nanoseconds callerWaited_{};  // away but not running, this run
+  std::chrono::nanoseconds callerBlocked_{};  // in Next waiting for the thread, this run
   int judged_ = 0;                           // pictures taken in this run of the thread's
   int picturesOnCaller_ = 0;                 // since the thread was stopped
   std::jthread thread_;        // not running while pictures are decoded here

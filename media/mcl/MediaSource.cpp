@@ -10,14 +10,6 @@
 namespace mcl {
 namespace {
 
-// One core stays with the conversion and its JPEG worker, which run beside
-// the decoder: on two cores, decoding with threads of its own made whole
-// conversions slower.
-int DecoderThreads() {
-  const int cores = static_cast<int>(std::thread::hardware_concurrency());
-  return std::max(1, cores - 1);
-}
-
 void QuietLibraryLog() {
   // Damaged input is reported through the error text, not on stderr.
   static std::once_flag once;
@@ -52,7 +44,14 @@ ErrorKind OpenFormat(const std::string& path, FormatPtr& format) {
   return ErrorKind::kNone;
 }
 
-ErrorKind OpenDecoder(const AVStream* stream, CodecPtr& codec) {
+}  // namespace
+
+int VideoDecoderThreads(bool allCores) {
+  const int cores = static_cast<int>(std::thread::hardware_concurrency());
+  return std::max(1, allCores ? cores : cores - 1);
+}
+
+ErrorKind OpenDecoder(const AVStream* stream, int threads, CodecPtr& codec) {
   const AVCodec* decoder = avcodec_find_decoder(stream->codecpar->codec_id);
   if (decoder == nullptr) return ErrorKind::kNoDecoder;
   codec.reset(avcodec_alloc_context3(decoder));
@@ -60,15 +59,13 @@ ErrorKind OpenDecoder(const AVStream* stream, CodecPtr& codec) {
   if (avcodec_parameters_to_context(codec.get(), stream->codecpar) < 0) return ErrorKind::kCorrupt;
   codec->pkt_timebase = stream->time_base;
   if (stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO) {
-    codec->thread_count = DecoderThreads();
+    codec->thread_count = threads;
     codec->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
   }
   const int result = avcodec_open2(codec.get(), decoder, nullptr);
   if (result < 0) return result == AVERROR(ENOMEM) ? ErrorKind::kOutOfMemory : ErrorKind::kNoDecoder;
   return ErrorKind::kNone;
 }
-
-}  // namespace
 
 int FirstStreamOf(const AVFormatContext* format, AVMediaType type) {
   for (unsigned i = 0; i < format->nb_streams; ++i) {
@@ -94,7 +91,7 @@ ErrorKind OpenMediaSource(const std::string& path, AVMediaType type, MediaSource
   // otherwise split the whole picture stream into frames once more).
   for (unsigned i = 0; i < source.format->nb_streams; ++i)
     if (static_cast<int>(i) != source.stream) source.format->streams[i]->discard = AVDISCARD_ALL;
-  return OpenDecoder(source.Stream(), source.codec);
+  return OpenDecoder(source.Stream(), VideoDecoderThreads(false), source.codec);
 }
 
 }  // namespace mcl

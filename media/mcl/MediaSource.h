@@ -20,6 +20,14 @@ struct MediaSource {
 // A missing video stream is an error; a missing audio stream is not.
 ErrorKind OpenMediaSource(const std::string& path, AVMediaType type, MediaSource& source);
 
+// Threads for a video decoder: one core stays with the conversion and its
+// JPEG worker, which run beside the decoder (on two cores, decoding with
+// threads of its own made conversions slower where the JPEGs are the most
+// work), unless the decoder is the slower side and gets them all.
+int VideoDecoderThreads(bool allCores);
+// The stream's decoder, opened; threads count for video only.
+ErrorKind OpenDecoder(const AVStream* stream, int threads, CodecPtr& codec);
+
 // Index of the first stream of that type (cover pictures do not count), or -1.
 int FirstStreamOf(const AVFormatContext* format, AVMediaType type);
 

@@ -13,12 +13,24 @@ constexpr int kMaxErrorsInRow = 500;
 PacketDecoder::PacketDecoder(AVFormatContext* format, AVCodecContext* codec, int stream, FramePlan* plan)
     : format_(format), codec_(codec), stream_(stream), plan_(plan), packet_(av_packet_alloc()) {}
 
+PacketDecoder::PacketDecoder(MediaSource& source, FramePlan* plan)
+    : PacketDecoder(source.format.get(), source.codec.get(), source.stream, plan) {
+  owner_ = &source.codec;
+  switch_.emplace(source.codec, source.Stream());
+}
+
 DecodeStatus PacketDecoder::Next(AVFrame* frame) {
   if (!packet_) return DecodeStatus::kError;
   av_frame_unref(frame);
   int errorsInRow = 0;
   while (errorsInRow < kMaxErrorsInRow) {
+    // Those the old decoder let out at a switch come before the new one's.
+    if (switch_ && switch_->TakeHeld(frame)) return DecodeStatus::kFrame;
     const int result = avcodec_receive_frame(codec_, frame);
+    if (result == 0 && switch_ && switch_->AlreadyShown(*frame)) {
+      av_frame_unref(frame);
+      continue;
+    }
     if (result == 0) {
       rejected_ = 0;
       return DecodeStatus::kFrame;
@@ -52,6 +64,10 @@ bool PacketDecoder::FeedOnePacket() {
     }
     if (waitForKey_) restartPts_ = packet_->pts;
     waitForKey_ = false;
+    if (switch_) {
+      switch_->BeforeSending(*packet_);
+      codec_ = owner_->get();
+    }
     ChooseDiscard(*packet_);
     const std::int64_t pts = packet_->pts;
     const int sendResult = avcodec_send_packet(codec_, packet_.get());
@@ -82,6 +98,7 @@ void PacketDecoder::NoteRejected() {
 
 void PacketDecoder::Restart() {
   avcodec_flush_buffers(codec_);
+  if (switch_) switch_->Restart();
   inputDone_ = false;
   waitForKey_ = codec_->codec_type == AVMEDIA_TYPE_VIDEO;
   restartPts_ = AV_NOPTS_VALUE;

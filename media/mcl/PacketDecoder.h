@@ -3,9 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "media/mcl/FfmpegHandles.h"
 #include "media/mcl/FramePlan.h"
+#include "media/mcl/MediaSource.h"
+#include "media/mcl/ThreadSwitch.h"
 
 namespace mcl {
 
@@ -16,6 +19,9 @@ class PacketDecoder {
   // With a plan, pictures none of its frames shows are left out where the
   // decoder can (FFmpeg's discarding of non-reference pictures).
   PacketDecoder(AVFormatContext* format, AVCodecContext* codec, int stream, FramePlan* plan = nullptr);
+  // A video source's decoder, which may be reopened with another number of
+  // threads (see WantThreads).
+  PacketDecoder(MediaSource& source, FramePlan* plan);
 
   // The next decoded frame into frame (unreferenced first).
   DecodeStatus Next(AVFrame* frame);
@@ -26,6 +32,11 @@ class PacketDecoder {
   std::int64_t RestartPts() const { return restartPts_; }
   // Packets or pictures the decoder refused since the last picture it gave.
   int RejectedSinceLastFrame() const { return rejected_; }
+  // From any thread: the decoder is reopened with this many threads at a key
+  // frame where that leaves the pictures as they are.
+  void WantThreads(int threads) {
+    if (switch_) switch_->Want(threads);
+  }
 
  private:
   bool FeedOnePacket();
@@ -34,6 +45,8 @@ class PacketDecoder {
 
   AVFormatContext* format_;
   AVCodecContext* codec_;
+  CodecPtr* owner_ = nullptr;  // of codec_, where it can be reopened
+  std::optional<ThreadSwitch> switch_;
   int stream_;
   FramePlan* plan_;
   PacketPtr packet_;
