@@ -9,6 +9,7 @@ namespace {
 
 // A longer group is not kept: the switch waits for a shorter one.
 constexpr std::size_t kLongestGroup = 300;
+constexpr std::size_t kLargestGroupBytes = std::size_t{16} << 20;
 
 bool RefersOnlyBackToTheKeyFrameBefore(AVCodecID codec) {
   return codec == AV_CODEC_ID_MPEG1VIDEO || codec == AV_CODEC_ID_MPEG2VIDEO || codec == AV_CODEC_ID_MPEG4;
@@ -29,12 +30,16 @@ void ThreadSwitch::BeforeSending(const AVPacket& packet) {
     const int threads = wanted_.load();
     if (threads != threads_ && Due(packet)) Switch(threads);
     sinceKey_.clear();
+    sinceKeyBytes_ = 0;
     sinceKeyWhole_ = true;
   }
   if (!sinceKeyWhole_) return;
   PacketPtr kept(av_packet_clone(&packet));
-  sinceKeyWhole_ = kept && packet.pts != AV_NOPTS_VALUE && sinceKey_.size() < kLongestGroup;
+  sinceKeyBytes_ += static_cast<std::size_t>(packet.size);
+  sinceKeyWhole_ = kept && packet.pts != AV_NOPTS_VALUE && sinceKey_.size() < kLongestGroup &&
+                   sinceKeyBytes_ <= kLargestGroupBytes;
   if (sinceKeyWhole_) sinceKey_.push_back(std::move(kept));
+  if (!sinceKeyWhole_) sinceKey_.clear();
 }
 
 bool ThreadSwitch::Due(const AVPacket& packet) const {

@@ -45,7 +45,8 @@ class ThreadSwitch {
   int threads_;
   bool possible_;
   std::vector<PacketPtr> sinceKey_;  // the packets sent since the last key frame
-  bool sinceKeyWhole_ = false;       // all of them, each with its time
+  std::size_t sinceKeyBytes_ = 0;
+  bool sinceKeyWhole_ = false;  // all of them, each with its time
   std::deque<FramePtr> held_;
   std::int64_t lastShown_ = AV_NOPTS_VALUE;
   std::int64_t dropThrough_ = AV_NOPTS_VALUE;  // after a switch
