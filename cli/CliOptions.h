@@ -3,7 +3,9 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "convert/ConversionSettings.h"
@@ -34,6 +36,22 @@ struct CliOptions {
     return settings;
   }
 };
+
+// One option of the command line. The one table of them makes both the
+// parser and the help text.
+struct CliOption {
+  std::string_view shortName;  // "-q", or empty
+  std::string_view longName;   // "--quiet", or empty
+  std::string_view valueName;  // "N" for an option that takes a value; empty for a switch
+  std::string_view help;       // German, one paragraph; the help text wraps it
+  // Takes the value (empty for a switch); returns a German error, or empty.
+  std::string (*apply)(std::string_view value, CliOptions& options);
+
+  bool TakesValue() const { return !valueName.empty(); }
+};
+
+// Every option, in the order of the help text.
+std::span<const CliOption> CliOptionTable();
 
 struct CliParseResult {
   CliOptions options;

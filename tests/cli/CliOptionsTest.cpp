@@ -4,6 +4,8 @@
 
 #include <functional>
 #include <ostream>
+#include <set>
+#include <sstream>
 
 namespace {
 
@@ -189,16 +191,40 @@ TEST(CliOptions, HelpAndVersionNeedNoSource) {
   EXPECT_TRUE(version.options.showVersion);
 }
 
-TEST(CliOptions, UsageNamesEveryOption) {
-  std::string usage = CliUsageText();
-  for (const char* option :
-       {"--fps",          "--compression", "--no-audio", "--rate",        "--16bit",         "--stereo",
-        "--all-pictures", "--tolerance",   "--sound",    "--mp3-bitrate", "--start",         "--end",
-        "--width",        "--height",      "--no-html",  "--page",        "--ruffle-script", "--print-code",
-        "--open",         "-o ZIEL",       "--quiet",    "--help",        "--version"}) {
-    EXPECT_NE(usage.find(option), std::string::npos) << option;
-  }
+// Characters on the screen, not bytes: the help holds umlauts and "×".
+std::size_t ScreenColumns(const std::string& line) {
+  std::size_t columns = 0;
+  for (char c : line) columns += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+  return columns;
+}
+
+TEST(CliOptions, UsageNamesEveryOptionOfTheTableWithin80Columns) {
+  const std::string usage = CliUsageText();
   EXPECT_TRUE(usage.starts_with("Aufruf: tessaline-cli"));
+  for (const CliOption& option : CliOptionTable()) {
+    const std::string_view name = option.longName.empty() ? option.shortName : option.longName;
+    const std::string shown = std::string(name) + (option.TakesValue() ? " " + std::string(option.valueName) : "");
+    EXPECT_NE(usage.find(shown), std::string::npos) << shown;
+    EXPECT_NE(usage.find(std::string(option.help).substr(0, 12)), std::string::npos) << shown;
+  }
+  std::istringstream lines(usage);
+  for (std::string line; std::getline(lines, line);) EXPECT_LE(ScreenColumns(line), 79u) << line;
+}
+
+TEST(CliOptions, EveryTableNameIsUniqueAndUsableOnTheCommandLine) {
+  std::set<std::string_view> names;
+  for (const CliOption& option : CliOptionTable()) {
+    for (std::string_view name : {option.shortName, option.longName}) {
+      if (name.empty()) continue;
+      EXPECT_TRUE(names.insert(name).second) << name;
+      EXPECT_TRUE(name.starts_with(name.size() == 2 ? "-" : "--")) << name;
+      std::vector<std::string> args{std::string(name)};
+      if (option.TakesValue()) args.push_back("x");
+      if (!option.TakesValue()) args.push_back("a.avi");
+      // Whatever the value does, the option itself is known.
+      EXPECT_EQ(Parse(args).error.find("Unbekannte Option"), std::string::npos) << name;
+    }
+  }
 }
 
 TEST(CliOptions, CompressionBecomesTheComplementaryJpegQuality) {
