@@ -149,7 +149,7 @@ TEST_F(FrameLoop, FailedSoundReadLeavesTheRestSilentAndTheWalkGoesOn) {
     window.lines.clear();
     UseSource(1, 1, 4, SameFrames(4, 1, 1));
     Fake().audioSampleRate = 11000;
-    Fake().samples.assign(11000, 0x33);
+    Fake().samples.assign(22050, 0x33);  // 16-bit samples 0x3333 for the whole second
     Fake().failSoundReads = {failingRead};
     settings.convertAudio = true;
     settings.framesPerSecond = 8;
@@ -163,7 +163,7 @@ TEST_F(FrameLoop, FailedSoundReadLeavesTheRestSilentAndTheWalkGoesOn) {
     const std::vector<const SwfTag*> blocks = TagsWithCode(movie, tags::kSoundStreamBlock);
     ASSERT_EQ(blocks.size(), 8u);
     for (std::size_t i = 0; i < blocks.size(); ++i) {
-      const std::uint8_t expected = static_cast<int>(i) < failingRead ? 0x33 : 0x80;
+      const std::uint8_t expected = static_cast<int>(i) < failingRead ? 0xB3 : 0x80;
       EXPECT_EQ(blocks[i]->body.front(), expected) << "block " << i;
     }
   }
