@@ -56,24 +56,28 @@ struct ImaState {
   int predictor = 0;
   int index = 0;
 
+  ImaState After(int code) const {
+    int step = kSteps[index];
+    int change = step >> 3;
+    for (int bit = 4; bit > 0; bit >>= 1, step >>= 1)
+      if (code & bit) change += step;
+    return {std::clamp(code & 8 ? predictor - change : predictor + change, -32768, 32767),
+            std::clamp(index + kIndexMoves[code & 7], 0, kLastIndex)};
+  }
+
+  // The usual IMA choice: the sign, then each step bit that still fits.
   int Encode(int sample) {
     int step = kSteps[index];
     int diff = sample - predictor;
-    int code = 0;
-    if (diff < 0) {
-      code = 8;
-      diff = -diff;
-    }
-    int change = step >> 3;
+    int code = diff < 0 ? 8 : 0;
+    diff = std::abs(diff);
     for (int bit = 4; bit > 0; bit >>= 1, step >>= 1) {
       if (diff >= step) {
         code |= bit;
         diff -= step;
-        change += step;
       }
     }
-    predictor = std::clamp(code & 8 ? predictor - change : predictor + change, -32768, 32767);
-    index = std::clamp(index + kIndexMoves[code & 7], 0, kLastIndex);
+    *this = After(code);
     return code;
   }
 };

@@ -39,8 +39,8 @@ TEST_F(FrameLoop, SmallRunWritesTagsInPlayOrder) {
                                  kDefineBitsJPEG2, kDefineShape, kPlaceObject2, kSoundStreamBlock, kShowFrame,  //
                                  kSoundStreamBlock, kShowFrame, kEnd}));
   EXPECT_EQ(movie.tags[0].body, (std::vector<std::uint8_t>{0xFF, 0xFF, 0xFF}));
-  // playback byte 1; compression 0000, rate 01, 8-bit 0, mono 0; 2200 = 0x0898
-  EXPECT_EQ(movie.tags[1].body, (std::vector<std::uint8_t>{0x01, 0x04, 0x98, 0x08}));
+  // playback byte 1; compression 0000, rate 01, 8-bit 0, mono 0; 11025 / 5 = 2205 = 0x089D
+  EXPECT_EQ(movie.tags[1].body, (std::vector<std::uint8_t>{0x01, 0x04, 0x9D, 0x08}));
 
   // Ids in order of making: bitmap 1, shape 2, bitmap 3, shape 4; depths from 2.
   const auto places = TagsWithCode(movie, kPlaceObject2);

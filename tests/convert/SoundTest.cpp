@@ -74,7 +74,7 @@ std::vector<std::size_t> BlockSizes(const SwfMovie& movie) {
 TEST_F(SoundRuns, BlocksReadTheirOwnFramesSamplesAtTheMovieRate) {
   UseSource(1, 1, 25, std::vector<Picture>(4, SolidPicture(1, 1, 0)));
   Fake().audioSampleRate = 48000;
-  Fake().samples.assign(2000, 0x33);
+  Fake().samples.assign(1600, 0x33);
   settings.convertAudio = true;
   settings.sampleRateChoice = 0;
   settings.framesPerSecond = 25;
@@ -84,7 +84,7 @@ TEST_F(SoundRuns, BlocksReadTheirOwnFramesSamplesAtTheMovieRate) {
   EXPECT_EQ(BlockSizes(movie), (std::vector<std::size_t>{220, 221, 220, 221}));
   EXPECT_EQ(Fake().soundReads, (std::vector<std::pair<std::int64_t, std::int32_t>>{
                                    {0, 220}, {220, 221}, {441, 220}, {661, 221}}));
-  // The samples as read, high bytes to 8 bits; 2000 bytes are 1000 samples, then silence.
+  // The samples as read, high bytes to 8 bits; 1600 bytes are 800 samples, then silence.
   const std::vector<std::uint8_t> last = TagsWithCode(movie, tags::kSoundStreamBlock).at(3)->body;
   EXPECT_EQ(last.front(), to8(0x3333));
   EXPECT_EQ(last.back(), 128);
