@@ -127,23 +127,24 @@ constexpr CliOption kOptionTable[] = {
        o.settings.convertAudio = false;
        return {};
      }},
-    {"", "--rate", "HZ", "Abtastrate des Tons: 5500, 11000, 22000 oder 44000 (Vorgabe 11000)",
+    {"", "--rate", "HZ", "Abtastrate des Tons: 5500, 11000, 22000 oder 44000 (Vorgabe 11000); der Film trägt die Flash-Raten "
+     "5512,5, 11025, 22050 oder 44100 Hz",
      [](std::string_view v, CliOptions& o) { return ApplyRate(v, o.settings); }},
     {"", "--16bit", "", "Ton mit 16 Bit statt 8 Bit",
      [](std::string_view, CliOptions& o) -> std::string {
        o.settings.audio16Bit = true;
        return {};
      }},
-    {"", "--stereo", "", "Ton in Stereo statt Mono",
+    {"", "--stereo", "", "Ton in Stereo statt Mono (alle Kanäle der Quelle werden gemischt)",
      [](std::string_view, CliOptions& o) -> std::string {
        o.settings.stereo = true;
        return {};
      }},
     {"", "--sound", "ART",
-     "Ton unkomprimiert (pcm, Vorgabe), als ADPCM (adpcm) oder als MP3 (mp3; mit 11025, 22050 oder 44100 Hz "
-     "statt 11000, 22000 oder 44000)",
+     "Ton unkomprimiert (pcm, Vorgabe), als ADPCM (adpcm) oder als MP3 (mp3; nicht mit 5500)",
      [](std::string_view v, CliOptions& o) { return ApplySound(v, o.settings); }},
-    {"", "--mp3-bitrate", "N", "Bitrate des MP3-Tons in kbit/s, 8 bis 320 (Vorgabe 64 mono, 128 stereo)",
+    {"", "--mp3-bitrate", "N", "Bitrate des MP3-Tons in kbit/s, 8 bis 320 (Vorgabe 64 mono, 128 stereo); höchstens 64 bei 11000, "
+     "160 bei 22000, 320 bei 44000 (mindestens 32); sonst gilt die nächste erlaubte",
      [](std::string_view v, CliOptions& o) {
        return ApplyRangedNumber("--mp3-bitrate", v, 8, 320, o.settings.mp3BitrateKbit);
      }},

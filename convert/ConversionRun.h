@@ -12,7 +12,7 @@
 #include "convert/LineOrderWindow.h"
 #include "convert/MovieBuilder.h"
 #include "convert/PicturePipeline.h"
-#include "media/SoundEncoder.h"
+#include "convert/SoundTrack.h"
 #include "media/pictavo/PictavoApi.h"
 #include "swf/swf.h"
 
@@ -24,16 +24,22 @@ inline constexpr const char* kMovieLimitLine = "Der Film hat die größte Länge
 inline constexpr std::int32_t kLargest16Bit = 65535;
 
 struct ConversionRun {
-  ConversionRun(ConversionSettings& settings, ConversionWindow& window, const PictavoApi& imaging,
+  ConversionRun(const ConversionSettings& settings, ConversionWindow& window, const PictavoApi& imaging,
                 const DecoderFunctions& decoder)
       : settings(settings),
+        liveSettings(settings),
         imaging(imaging),
         decoder(decoder),
         movie(settings.targetPath),
         pictures(imaging, window, movie, settings.overlapPictures ? settings.jpegThreads : 0, settings.tolerance),
-        window(window, pictures) {}
+        window(window, pictures),
+        sound(decoder, this->window) {}
 
-  ConversionSettings& settings;
+  // Copied at the start: a run keeps the format and files it started with.
+  const ConversionSettings settings;
+  // The window changes these two during a run, and they act from then on:
+  // convert audio for each movie frame, store only changes for each picture.
+  const ConversionSettings& liveSettings;
   const PictavoApi& imaging;
   const DecoderFunctions& decoder;
 
@@ -44,39 +50,23 @@ struct ConversionRun {
   // Mutable like the window reference it replaces: steps that only read the
   // run show lines too.
   mutable LineOrderWindow window;
+  SoundTrack sound;
 
   SourceFileInfo fileInfo{};
   DecoderHandle<MclReader> readHandle{nullptr, nullptr};
   DecoderHandle<MclImage> imageHandle{nullptr, nullptr};
-  DecoderHandle<MclSound> soundHandle{nullptr, nullptr};
 
   double fps = 0;
-  std::int64_t soundFirstSample = 0;  // the part's first sound sample
   std::int32_t firstFrame = 0;        // source index of the part's first frame; frameIndex counts from it
   std::int32_t frameIndex = 0;
   std::int32_t frameTotal = 0;
   double sourceTime = 0.0;
   double movieTime = 0.0;
   std::int32_t imageResult = 0;
-  std::int32_t soundResult = 0;
-  std::int32_t soundFrameNumber = 1;
-
-  std::int32_t sampleRate = 5500;
-  std::int32_t rateCode = 0;
-  std::int32_t bits16 = 0;
-  std::int32_t stereo = 0;
-  std::int32_t outputBytesPerSampleFrame = 1;
-  std::int64_t samplesWritten = 0;
-  std::int64_t soundReadPosition = 0;
-  std::unique_ptr<SoundEncoder> soundEncoder;  // compressed sound only
-  // Compressed sound is read and fed ahead of the blocks written.
-  std::int32_t soundFramesFed = 0;
-  std::int64_t samplesFed = 0;
 
   std::int32_t framesEmitted = 0;
   bool limitReached = false;  // the movie is as long as the format allows
-  bool incomplete = false;    // pictures or sound were lost; the reason was shown
-  bool soundLost = false;     // the sound cannot be decoded: silent blocks from then on
+  bool incomplete = false;    // pictures were lost or the source is damaged; the reason was shown
   std::string shownError;     // the decoding library\'s text already shown
 };
 

@@ -43,15 +43,22 @@ void ReportUnreadable(const ConversionRun& run) {
                                      : "Die Datei " + run.settings.sourcePath + " kann nicht gelesen werden.");
 }
 
+// A source without sound gets no sound track at all; with convert audio off
+// at the start, none either, so no block can come without its head.
 bool SetUpSound(ConversionRun& run) {
-  ChooseSoundFormat(run);
   if (!run.settings.convertAudio) return true;
+  if (!(run.fileInfo.audioSampleRate > 0)) {
+    run.window.ShowStatusLine(kNoSoundTrackLine);
+    return true;
+  }
   std::string error;
-  if (!OpenSoundEncoder(run, error)) {
+  const double firstSecond = run.firstFrame / run.fileInfo.frameRate;
+  if (!run.sound.Start(ChooseSoundFormat(run.settings), run.fps, run.readHandle.get(), firstSecond,
+                       run.settings.sourcePath, error)) {
     run.window.ShowStatusLine(error);
     return false;
   }
-  run.movie.Add(MakeSoundStreamHead(run));
+  run.movie.Add(run.sound.Head());
   return true;
 }
 
@@ -76,7 +83,6 @@ bool SetUp(ConversionRun& run) {
   run.fps = run.settings.framesPerSecond;
   if (!SetUpSound(run)) return false;
   run.window.ShowStatusLine("Starte Konvertierung...");
-  run.soundHandle = {run.decoder.MclSndCreate(), run.decoder.MclSndFree};
   run.imageHandle = {run.decoder.MclImgCreate(), run.decoder.MclImgFree};
   return true;
 }
@@ -87,9 +93,7 @@ std::uint64_t RoomForOneFrame(const ConversionRun& run) {
   constexpr std::uint64_t kPicturesNotYetInTheMovie = 3;
   constexpr std::uint64_t kTagOverhead = 1024;
   const std::uint64_t rawPicture = std::uint64_t(run.fileInfo.width) * std::uint64_t(run.fileInfo.height) * 3;
-  const std::uint64_t soundBlock =
-      std::uint64_t(run.sampleRate) * std::uint64_t(run.outputBytesPerSampleFrame) / std::uint64_t(run.fps) + 1;
-  return kPicturesNotYetInTheMovie * (2 * rawPicture + kTagOverhead) + soundBlock + kTagOverhead;
+  return kPicturesNotYetInTheMovie * (2 * rawPicture + kTagOverhead) + run.sound.LargestBlockBytes() + kTagOverhead;
 }
 
 bool LengthLimitNear(const ConversionRun& run) {
@@ -106,8 +110,8 @@ bool FrameLimitReached(ConversionRun& run) {
 
 void EmitMovieFrames(ConversionRun& run) {
   do {
-    run.soundResult = 0;
-    if (run.settings.convertAudio) ConvertSoundBlock(run);
+    if (std::unique_ptr<FObj> block = run.sound.NextBlock(run.liveSettings.convertAudio))
+      AddTurnObject(run, std::move(block));
     AddTurnObject(run, std::make_unique<FCTShowFrame>());
     run.framesEmitted += 1;
     run.movieTime = run.movieTime + 1 / run.fps;
@@ -133,16 +137,16 @@ void WalkFrame(ConversionRun& run) {
 void WalkSource(ConversionRun& run) {
   do {
     WalkFrame(run);
-  } while (run.soundResult == 0 && run.imageResult == 0 && run.frameIndex < run.frameTotal && !run.limitReached);
+  } while (run.imageResult == 0 && run.frameIndex < run.frameTotal && !run.limitReached);
 }
 
 ConversionOutcome Finish(ConversionRun& run) {
   run.pictures.Finish();
-  run.soundHandle.reset();
+  run.sound.Close();
   run.imageHandle.reset();
   // Pictures that stopped before the end: the library says why, the frame line where.
   const char* error = run.decoder.MclGetError() != 0 ? run.decoder.MclGetErrorStr() : nullptr;
-  if (error != nullptr && run.shownError != error) {
+  if (error != nullptr && run.shownError != error && run.sound.ShownError() != error) {
     run.window.ShowStatusLine(error);
     run.incomplete = true;
   }
@@ -158,7 +162,7 @@ ConversionOutcome Finish(ConversionRun& run) {
   }
   HandOffMovie(run.window, targetPath, run.fileInfo.width, run.fileInfo.height, run.settings.createHtmlPage,
                run.settings.openResult);
-  const bool lost = run.incomplete || run.limitReached || run.pictures.PicturesLost();
+  const bool lost = run.incomplete || run.sound.Incomplete() || run.limitReached || run.pictures.PicturesLost();
   return lost ? ConversionOutcome::Incomplete : ConversionOutcome::Complete;
 }
 

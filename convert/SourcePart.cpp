@@ -40,7 +40,5 @@ bool ChoosePart(ConversionRun& run) {
   }
   run.firstFrame = first;
   run.frameTotal = end - first;
-  run.soundFirstSample = std::llround(first / info.frameRate * info.audioSampleRate);
-  run.soundReadPosition = run.soundFirstSample;
   return true;
 }

@@ -47,6 +47,11 @@ void MclReleaseDIB(MclBitmapHandle bitmap);
 // count sample frames from firstSample (0-based, at the source's own rate) into sound.
 // The end of the sound or no sound at all is not an error: 0, with what exists.
 int MclReadSound(MclReadHandle read, std::int64_t firstSample, std::int32_t count, MclSoundHandle sound);
+// From then on, MclReadSound delivers signed 16-bit samples in channels (1 or
+// 2), mixed down from any source layout and resampled to halfRate / 2 samples
+// a second; positions and counts are at that rate. A time jump in the sound
+// is no failure: the read succeeds and MclGetError tells of it.
+int MclSndSetFormat(MclReadHandle read, std::int32_t halfRate, std::int32_t channels);
 int MclSndGetInfo(MclSoundHandle sound, std::int32_t* unused, std::int32_t* channels, std::int32_t* bits,
                   std::int32_t* byteCount, const unsigned char** data);
 void MclSndFree(MclSoundHandle sound);

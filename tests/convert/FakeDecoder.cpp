@@ -95,6 +95,15 @@ int SndGetInfo(MclSoundHandle, std::int32_t* unused, std::int32_t* channels, std
   return 0;
 }
 
+// The scripted samples stand for what the library delivers in the format
+// asked for: 16-bit samples in the channels asked for, at the movie's rate.
+int SndSetFormat(MclReadHandle, std::int32_t halfRate, std::int32_t channels) {
+  source.formatsAsked.emplace_back(halfRate, channels);
+  source.bits = 16;
+  source.channels = channels;
+  return 0;
+}
+
 void SndFree(MclSoundHandle) { ++source.soundsFreed; }
 void ImgFree(MclImageHandle) { ++source.imagesFreed; }
 int GetError() { return source.errorSet ? 7 : 0; }
@@ -118,6 +127,6 @@ void ResetFake() { source = FakeSource{}; }
 const DecoderFunctions& FakeDecoder() {
   static const DecoderFunctions table{GetFileInfo, ReadOpen,    SndCreate, ImgCreate,  ReadImage, ImgToDIB,
                                       GetDIBits,   ReleaseDIB,  ReadSound, SndGetInfo, SndFree,   ImgFree,
-                                      GetError,    GetErrorStr, ReadClose, nullptr};
+                                      GetError,    GetErrorStr, ReadClose, nullptr,    SndSetFormat};
   return table;
 }

@@ -27,7 +27,10 @@ struct FakeSource {
 
   int channels = 1;
   int bits = 8;
-  std::vector<std::uint8_t> samples;  // interleaved, at the source's rate
+  // Interleaved; once a run has asked for its format, 16-bit samples in the
+  // channels asked for, at the movie's rate.
+  std::vector<std::uint8_t> samples;
+  std::vector<std::pair<std::int32_t, std::int32_t>> formatsAsked;  // half rate, channels
 
   bool failInfo = false;
   bool failOpen = false;

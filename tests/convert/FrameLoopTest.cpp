@@ -39,8 +39,8 @@ TEST_F(FrameLoop, SmallRunWritesTagsInPlayOrder) {
                                  kDefineBitsJPEG2, kDefineShape, kPlaceObject2, kSoundStreamBlock, kShowFrame,  //
                                  kSoundStreamBlock, kShowFrame, kEnd}));
   EXPECT_EQ(movie.tags[0].body, (std::vector<std::uint8_t>{0xFF, 0xFF, 0xFF}));
-  // playback byte 1; compression 0000, rate 01, 8-bit 0, mono 0; 2200 = 0x0898
-  EXPECT_EQ(movie.tags[1].body, (std::vector<std::uint8_t>{0x01, 0x04, 0x98, 0x08}));
+  // playback byte 1; compression 0000, rate 01, 8-bit 0, mono 0; 11025 / 5 = 2205 = 0x089D
+  EXPECT_EQ(movie.tags[1].body, (std::vector<std::uint8_t>{0x01, 0x04, 0x9D, 0x08}));
 
   // Ids in order of making: bitmap 1, shape 2, bitmap 3, shape 4; depths from 2.
   const auto places = TagsWithCode(movie, kPlaceObject2);
@@ -149,7 +149,7 @@ TEST_F(FrameLoop, FailedSoundReadLeavesTheRestSilentAndTheWalkGoesOn) {
     window.lines.clear();
     UseSource(1, 1, 4, SameFrames(4, 1, 1));
     Fake().audioSampleRate = 11000;
-    Fake().samples.assign(11000, 0x33);
+    Fake().samples.assign(22050, 0x33);  // 16-bit samples 0x3333 for the whole second
     Fake().failSoundReads = {failingRead};
     settings.convertAudio = true;
     settings.framesPerSecond = 8;
@@ -163,7 +163,7 @@ TEST_F(FrameLoop, FailedSoundReadLeavesTheRestSilentAndTheWalkGoesOn) {
     const std::vector<const SwfTag*> blocks = TagsWithCode(movie, tags::kSoundStreamBlock);
     ASSERT_EQ(blocks.size(), 8u);
     for (std::size_t i = 0; i < blocks.size(); ++i) {
-      const std::uint8_t expected = static_cast<int>(i) < failingRead ? 0x33 : 0x80;
+      const std::uint8_t expected = static_cast<int>(i) < failingRead ? 0xB3 : 0x80;
       EXPECT_EQ(blocks[i]->body.front(), expected) << "block " << i;
     }
   }
