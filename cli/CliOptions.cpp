@@ -95,6 +95,18 @@ std::string ApplySound(std::string_view value, ConversionSettings& settings) {
   return BadValue("--sound", value, "pcm, adpcm oder mp3");
 }
 
+std::string ApplyDeinterlace(std::string_view value, ConversionSettings& settings) {
+  static constexpr std::array<std::pair<std::string_view, Deinterlace>, 3> kModes = {
+      {{"auto", Deinterlace::Auto}, {"on", Deinterlace::On}, {"off", Deinterlace::Off}}};
+  for (const auto& [name, mode] : kModes) {
+    if (name == value) {
+      settings.deinterlace = mode;
+      return {};
+    }
+  }
+  return BadValue("--deinterlace", value, "auto, on oder off");
+}
+
 std::string ApplySeconds(std::string_view option, std::string_view value, double& field) {
   std::optional<double> seconds = ParseSeconds(value);
   if (!seconds) return BadValue(option, value, "Sekunden, z. B. 12 oder 12.5");
@@ -106,7 +118,7 @@ using ValueSetter = std::function<std::string(std::string_view, CliOptions&)>;
 using FlagSetter = std::function<void(CliOptions&)>;
 
 const ValueSetter* FindValueOption(std::string_view name) {
-  static const std::array<std::pair<std::string_view, ValueSetter>, 13> kOptions = {{
+  static const std::array<std::pair<std::string_view, ValueSetter>, 14> kOptions = {{
       {"--fps", [](std::string_view v, CliOptions& o) { return ApplyFps(v, o.settings); }},
       {"--compression",
        [](std::string_view v, CliOptions& o) {
@@ -129,6 +141,7 @@ const ValueSetter* FindValueOption(std::string_view name) {
                      CliOptions& o) { return ApplyRangedNumber("--width", v, 1, kLargestSide, o.settings.width); }},
       {"--height", [](std::string_view v,
                       CliOptions& o) { return ApplyRangedNumber("--height", v, 1, kLargestSide, o.settings.height); }},
+      {"--deinterlace", [](std::string_view v, CliOptions& o) { return ApplyDeinterlace(v, o.settings); }},
       {"--mp3-bitrate",
        [](std::string_view v, CliOptions& o) {
          return ApplyRangedNumber("--mp3-bitrate", v, 8, 320, o.settings.mp3BitrateKbit);
@@ -148,11 +161,12 @@ const ValueSetter* FindValueOption(std::string_view name) {
 }
 
 const FlagSetter* FindFlagOption(std::string_view name) {
-  static const std::array<std::pair<std::string_view, FlagSetter>, 12> kFlags = {{
+  static const std::array<std::pair<std::string_view, FlagSetter>, 13> kFlags = {{
       {"--no-audio", [](CliOptions& o) { o.settings.convertAudio = false; }},
       {"--16bit", [](CliOptions& o) { o.settings.audio16Bit = true; }},
       {"--stereo", [](CliOptions& o) { o.settings.stereo = true; }},
       {"--all-pictures", [](CliOptions& o) { o.settings.storeOnlyChanges = false; }},
+      {"--keep-pixel-shape", [](CliOptions& o) { o.settings.keepPixelShape = true; }},
       {"--no-html", [](CliOptions& o) { o.settings.createHtmlPage = false; }},
       {"--open", [](CliOptions& o) { o.settings.openResult = true; }},
       {"--print-code", [](CliOptions& o) { o.printCode = true; }},
@@ -274,6 +288,10 @@ std::string CliUsageText() {
          "  --end SEKUNDEN     nur bis zu dieser Stelle der Quelle umwandeln\n"
          "  --width PIXEL      Breite des Films, 1 bis 2880 (ohne --height: Höhe im Seitenverhältnis)\n"
          "  --height PIXEL     Höhe des Films, 1 bis 2880 (ohne --width: Breite im Seitenverhältnis)\n"
+         "  --keep-pixel-shape Bildpunkte wie gespeichert übernehmen (Vorgabe: das\n"
+         "                     Seitenverhältnis der Wiedergabe, z. B. 16:9 bei DVD)\n"
+         "  --deinterlace ART  Zeilensprung auflösen: auto (Vorgabe; wo die Quelle\n"
+         "                     es angibt), on (jedes Bild) oder off\n"
          "  --no-html          keine HTML-Seite neben den Film schreiben\n"
          "  --page ART         die Seite: flash (Vorgabe; nur der Quelltext zum Einbinden) oder\n"
          "                     ruffle (HTML5-Seite, die den Film mit Ruffle in heutigen Browsern zeigt)\n"
