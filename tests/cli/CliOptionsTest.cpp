@@ -80,6 +80,14 @@ INSTANTIATE_TEST_SUITE_P(
         SettingCase{"Mp3RefusesOnly5500",
                     {"--rate", "11000", "--sound", "mp3", "a.avi"},
                     [](auto& s) { return s.sampleRateChoice == 1; }},
+        SettingCase{"PictureShapeAndDeinterlaceByDefault",
+                    {"a.avi"},
+                    [](auto& s) { return !s.keepPixelShape && s.deinterlace == Deinterlace::Auto; }},
+        SettingCase{"KeepPixelShape", {"--keep-pixel-shape", "a.avi"}, [](auto& s) { return s.keepPixelShape; }},
+        SettingCase{"DeinterlaceOn", {"--deinterlace", "on", "a.avi"},
+                    [](auto& s) { return s.deinterlace == Deinterlace::On; }},
+        SettingCase{"DeinterlaceOff", {"--deinterlace=off", "a.avi"},
+                    [](auto& s) { return s.deinterlace == Deinterlace::Off; }},
         SettingCase{"Open", {"a.avi", "--open"}, [](auto& s) { return s.openResult; }},
         SettingCase{"FlagsLeaveOthersAlone",
                     {"--stereo", "a.avi"},
@@ -118,6 +126,7 @@ INSTANTIATE_TEST_SUITE_P(
                     RefusedCase{"RateNotInList", {"--rate", "44100", "a.avi"}, "5500, 11000, 22000 oder 44000"},
                     RefusedCase{"UnknownOption", {"--fast", "a.avi"}, "Unbekannte Option: --fast"},
                     RefusedCase{"SoundUnknown", {"--sound", "ogg", "a.avi"}, "pcm, adpcm oder mp3"},
+                    RefusedCase{"DeinterlaceUnknown", {"--deinterlace", "yes", "a.avi"}, "auto, on oder off"},
                     RefusedCase{"Mp3BitrateAbove", {"--mp3-bitrate", "321", "a.avi"}, "von 8 bis 320"},
                     RefusedCase{"StartNegative", {"--start", "-1", "a.avi"}, "--start: \"-1\""},
                     RefusedCase{"StartComma", {"--start", "1,5", "a.avi"}, "Sekunden"},
@@ -195,7 +204,8 @@ TEST(CliOptions, UsageNamesEveryOption) {
        {"--fps",          "--compression", "--no-audio", "--rate",        "--16bit",         "--stereo",
         "--all-pictures", "--tolerance",   "--sound",    "--mp3-bitrate", "--start",         "--end",
         "--width",        "--height",      "--no-html",  "--page",        "--ruffle-script", "--print-code",
-        "--open",         "-o ZIEL",       "--quiet",    "--help",        "--version"}) {
+        "--open",         "-o ZIEL",       "--quiet",    "--help",        "--version",       "--keep-pixel-shape",
+        "--deinterlace"}) {
     EXPECT_NE(usage.find(option), std::string::npos) << option;
   }
   EXPECT_TRUE(usage.starts_with("Aufruf: tessaline-cli"));
