@@ -94,6 +94,18 @@ std::string ApplySound(std::string_view value, ConversionSettings& settings) {
   return BadValue("--sound", value, "pcm, adpcm oder mp3");
 }
 
+std::string ApplyDeinterlace(std::string_view value, ConversionSettings& settings) {
+  static constexpr std::array<std::pair<std::string_view, Deinterlace>, 3> kModes = {
+      {{"auto", Deinterlace::Auto}, {"on", Deinterlace::On}, {"off", Deinterlace::Off}}};
+  for (const auto& [name, mode] : kModes) {
+    if (name == value) {
+      settings.deinterlace = mode;
+      return {};
+    }
+  }
+  return BadValue("--deinterlace", value, "auto, on oder off");
+}
+
 std::string ApplySeconds(std::string_view option, std::string_view value, double& field) {
   std::optional<double> seconds = ParseSeconds(value);
   if (!seconds) return BadValue(option, value, "Sekunden, z. B. 12 oder 12.5");
@@ -169,6 +181,15 @@ constexpr CliOption kOptionTable[] = {
      [](std::string_view v, CliOptions& o) {
        return ApplyRangedNumber("--height", v, 1, kLargestSide, o.settings.height);
      }},
+    {"", "--keep-pixel-shape", "",
+     "Bildpunkte wie gespeichert übernehmen (Vorgabe: das Seitenverhältnis der Wiedergabe, z. B. 16:9 bei DVD)",
+     [](std::string_view, CliOptions& o) -> std::string {
+       o.settings.keepPixelShape = true;
+       return {};
+     }},
+    {"", "--deinterlace", "ART",
+     "Zeilensprung auflösen: auto (Vorgabe; wo die Quelle es angibt), on (jedes Bild) oder off",
+     [](std::string_view v, CliOptions& o) { return ApplyDeinterlace(v, o.settings); }},
     {"", "--no-html", "", "keine HTML-Seite neben den Film schreiben",
      [](std::string_view, CliOptions& o) -> std::string {
        o.settings.createHtmlPage = false;

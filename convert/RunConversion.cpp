@@ -67,9 +67,10 @@ bool SetUp(ConversionRun& run) {
   ResetCharacterIDs();
   run.movie.Add(std::make_unique<FCTSetBackgroundColor>(std::make_unique<FColor>(255, 255, 255)));
   const std::string sourcePath = run.settings.sourcePath;
-  const int infoResult = run.decoder.MclGetFileInfo(sourcePath.c_str(), 0, &run.fileInfo, 0, 0);
+  const int flags = DecoderFlags(run.settings);
+  const int infoResult = run.decoder.MclGetFileInfo(sourcePath.c_str(), flags, &run.fileInfo, 0, 0);
   run.frameTotal = run.fileInfo.frameCount;
-  run.readHandle = {run.decoder.MclReadOpen(sourcePath.c_str(), 0, 0, 0), run.decoder.MclReadClose};
+  run.readHandle = {run.decoder.MclReadOpen(sourcePath.c_str(), flags, 0, 0), run.decoder.MclReadClose};
   if (!SourceReadable(run)) {
     ReportUnreadable(run);
     return false;

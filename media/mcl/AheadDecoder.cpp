@@ -27,11 +27,11 @@ std::chrono::nanoseconds ThreadCpuTime() {
 
 }  // namespace
 
-AheadDecoder::AheadDecoder(MediaSource source)
+AheadDecoder::AheadDecoder(MediaSource source, DeinterlaceMode deinterlace)
     : source_(std::move(source)),
       stream_(source_.Stream()),
       openedStartTime_(stream_->start_time),
-      decoder_(source_.format.get(), source_.codec.get(), source_.stream) {
+      decoder_(source_.format.get(), source_.codec.get(), source_.stream, deinterlace) {
   StartThread();
 }
 

@@ -48,26 +48,26 @@ int Fail(mcl::ErrorKind kind, const std::string& path) {
 
 }  // namespace
 
-int MclGetFileInfo(const char* path, int /*flags*/, SourceFileInfo* info, int /*reserved1*/, int /*reserved2*/) {
+int MclGetFileInfo(const char* path, int flags, SourceFileInfo* info, int /*reserved1*/, int /*reserved2*/) {
   mcl::ClearError();
   const std::string name = path ? path : "";
   if (info == nullptr) return Fail(mcl::ErrorKind::kInvalidArgument, name);
   try {
-    const mcl::ErrorKind kind = mcl::ReadFileInfo(name, *info);
+    const mcl::ErrorKind kind = mcl::ReadFileInfo(name, flags, *info);
     return kind == mcl::ErrorKind::kNone ? 0 : Fail(kind, name);
   } catch (const std::bad_alloc&) {
     return Fail(mcl::ErrorKind::kOutOfMemory, name);
   }
 }
 
-MclReadHandle MclReadOpen(const char* path, int /*flags*/, int /*reserved1*/, int /*reserved2*/) {
+MclReadHandle MclReadOpen(const char* path, int flags, int /*reserved1*/, int /*reserved2*/) {
   // The error of the file information before stays when opening succeeds: it
   // says why the file reads only in part.
   const std::string name = path ? path : "";
   try {
     mcl::ErrorKind kind = mcl::ErrorKind::kNone;
     auto reader = std::make_unique<MclReader>();
-    reader->video = mcl::VideoReader::Open(name, kind);
+    reader->video = mcl::VideoReader::Open(name, flags, kind);
     if (!reader->video) {
       Fail(kind, name);
       return nullptr;

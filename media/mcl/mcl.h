@@ -31,6 +31,13 @@ using MclImageHandle = struct MclImage*;
 using MclSoundHandle = struct MclSound*;
 using MclBitmapHandle = struct MclBitmap*;
 
+// Flags of MclGetFileInfo and MclReadOpen, 0 for the defaults: the picture
+// size is the display's (stored width times the pixel aspect, height kept),
+// and pictures the stream marks as interlaced are deinterlaced.
+inline constexpr int kMclKeepPixelShape = 0x1;  // the stored size, pixels as stored
+inline constexpr int kMclDeinterlaceAll = 0x2;  // every picture, marked or not
+inline constexpr int kMclDeinterlaceNone = 0x4;
+
 int MclGetFileInfo(const char* path, int flags, SourceFileInfo* info, int reserved1, int reserved2);
 MclReadHandle MclReadOpen(const char* path, int flags, int reserved1, int reserved2);  // null on failure
 MclSoundHandle MclSndCreate();
