@@ -25,7 +25,7 @@ class ConversionWindow {
   virtual void ClearCodeLines() = 0;
   virtual void AppendCodeLine(const std::string& line) = 0;
   // Writes the code box's lines to path, each ended by CR LF. Throws
-  // std::runtime_error("Datei <path> kann nicht erstellt werden") on failure.
+  // std::runtime_error("Datei <path> kann nicht erstellt werden (<reason>)") on failure.
   virtual void SaveCodeLines(const std::string& path) = 0;
 
   // Opens a file or web address with the program the desktop associates with it.

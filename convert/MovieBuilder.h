@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "convert/DeadRunLeftovers.h"
 #include "convert/RemoveOnSignal.h"
 #include "swf/swf.h"
 
@@ -27,16 +28,27 @@ class TagWithBytes : public FObj {
 
 class MovieBuilder {
  public:
-  explicit MovieBuilder(const std::string& targetPath)
-      : writer_(targetPath), tempFileKept_(writer_.TempPath().string(), RemoveOnSignal::Kind::File) {}
+  explicit MovieBuilder(const std::string& targetPath) : MovieBuilder(targetPath, EndingSignalsHeld()) {}
   void Add(const FObj& tag) { writer_.Add(tag); }
   void Add(std::unique_ptr<FObj> tag) { writer_.Add(*tag); }
   // True only when the whole movie reached the target path; sizes in twips.
   bool Save(std::int32_t width, std::int32_t height, std::int32_t fps) { return writer_.Save(width, height, fps); }
   std::uint64_t Size() const { return writer_.Size(); }
+  // The errno of the first failure: the temporary file could not be made or
+  // a write failed, so the movie cannot be saved. 0 while all is well.
+  int Error() const { return writer_.Error(); }
 
  private:
+  // The temporary file is made and registered while no ending signal can
+  // come between.
+  MovieBuilder(const std::string& targetPath, const EndingSignalsHeld&)
+      : writer_(targetPath),
+        tempFileKept_(writer_.TempPath().string(), RemoveOnSignal::Kind::File),
+        tempFileLock_(writer_.TempPath().string()) {}
+
   MovieFileWriter writer_;
   // The temporary file goes too when a signal ends the program.
   RemoveOnSignal tempFileKept_;
+  // Tells later runs that it is in use; see DeadRunLeftovers.h.
+  OwnerLock tempFileLock_;
 };

@@ -9,6 +9,8 @@
 #include "convert/SoundTrack.h"
 #include "convert/SourcePart.h"
 #include "convert/StorePicture.h"
+#include "convert/SystemReason.h"
+#include "convert/TargetCheck.h"
 #include "convert/Twips.h"
 
 namespace {
@@ -135,10 +137,11 @@ void WalkFrame(ConversionRun& run) {
   run.window.ShowProgress(run.frameIndex, run.frameTotal);
 }
 
+// A movie that can no longer be written (a full disk) ends the work at once.
 void WalkSource(ConversionRun& run) {
   do {
     WalkFrame(run);
-  } while (run.imageResult == 0 && run.frameIndex < run.frameTotal && !run.limitReached);
+  } while (run.imageResult == 0 && run.frameIndex < run.frameTotal && !run.limitReached && run.movie.Error() == 0);
 }
 
 ConversionOutcome Finish(ConversionRun& run) {
@@ -158,7 +161,7 @@ ConversionOutcome Finish(ConversionRun& run) {
   const std::string targetPath = run.settings.targetPath;
   const bool saved = run.movie.Save(Twips(run.fileInfo.width), Twips(run.fileInfo.height), TruncateToInt32(run.fps));
   if (!saved) {
-    run.window.ShowProblemLine("Datei " + targetPath + " kann nicht erstellt werden");
+    run.window.ShowProblemLine(WithSystemReason("Datei " + targetPath + " kann nicht erstellt werden", run.movie.Error()));
     return ConversionOutcome::NotWritten;
   }
   HandOffMovie(run.window, targetPath, run.fileInfo.width, run.fileInfo.height, run.settings.createHtmlPage,
@@ -171,11 +174,18 @@ ConversionOutcome Finish(ConversionRun& run) {
 
 ConversionOutcome RunConversion(ConversionSettings& settings, ConversionWindow& window, const PictavoApi& imaging,
                                 const DecoderFunctions& decoder) {
-  if (const std::string problem = OverwriteProblem(settings); !problem.empty()) {
+  for (const std::string& problem : {OverwriteProblem(settings), TargetsProblem(settings)}) {
+    if (problem.empty()) continue;
     window.ShowProblemLine(problem);
     return ConversionOutcome::NotWritten;
   }
+  RemoveDeadTemporariesOfTargets(settings);
   ConversionRun run(settings, window, imaging, decoder);
+  if (run.movie.Error() != 0) {
+    window.ShowProblemLine(
+        WithSystemReason("Datei " + settings.targetPath + " kann nicht erstellt werden", run.movie.Error()));
+    return ConversionOutcome::NotWritten;
+  }
   if (!SetUp(run)) return ConversionOutcome::NotWritten;
   WalkSource(run);
   return Finish(run);

@@ -1,8 +1,6 @@
 #include "convert/TempFolder.h"
 
 #include <fcntl.h>
-#include <pthread.h>
-#include <signal.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -30,24 +28,6 @@ bool TakesBytes(const TempFolder& folder) {
   const bool written = write(fd, kBytes.data(), kBytes.size()) == static_cast<ssize_t>(kBytes.size());
   return close(fd) == 0 && written;
 }
-
-// Holds back the signals that end the program on this thread, so a folder
-// is registered for removal before one can end the program.
-class EndingSignalsHeld {
- public:
-  EndingSignalsHeld() {
-    sigset_t ending;
-    sigemptyset(&ending);
-    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&ending, signalNumber);
-    pthread_sigmask(SIG_BLOCK, &ending, &previous_);
-  }
-  ~EndingSignalsHeld() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
-  EndingSignalsHeld(const EndingSignalsHeld&) = delete;
-  EndingSignalsHeld& operator=(const EndingSignalsHeld&) = delete;
-
- private:
-  sigset_t previous_;
-};
 
 }  // namespace
 
@@ -83,7 +63,8 @@ std::string SystemTempFolder() {
 
 TempFolder::TempFolder() {
   const std::string parent = SystemTempFolder();
-  std::string pattern = (std::filesystem::path(parent) / "tessaline-XXXXXX").string();
+  RemoveDeadRunFolders(parent);
+  std::string pattern = RunFolderPattern(parent);
   bool made = false;
   {
     const EndingSignalsHeld held;
@@ -92,7 +73,9 @@ TempFolder::TempFolder() {
   }
   if (made) {
     path_ = pattern;
+    lock_ = OwnerLock(path_);
     if (TakesBytes(*this)) return;
+    lock_ = OwnerLock();
     rmdir(path_.c_str());
     path_.clear();
     registration_ = RemoveOnSignal();
