@@ -120,6 +120,9 @@ void WalkFrame(ConversionRun& run) {
     run.pictures.Finish();
     run.window.ShowStatusLine(FrameLine(run.frameIndex + 1, run.frameTotal));
     run.window.ProcessPendingInput();
+  } else if (run.window.InputTurnDue()) {
+    run.pictures.Finish();
+    run.window.ProcessPendingInput();
   }
   run.sourceTime = run.sourceTime + 1 / run.fileInfo.frameRate;
   if (run.movieTime <= run.sourceTime && !FrameLimitReached(run)) {
@@ -133,7 +136,16 @@ void WalkFrame(ConversionRun& run) {
 void WalkSource(ConversionRun& run) {
   do {
     WalkFrame(run);
-  } while (run.soundResult == 0 && run.imageResult == 0 && run.frameIndex < run.frameTotal && !run.limitReached);
+    run.cancelled = run.window.CancelRequested();
+  } while (run.soundResult == 0 && run.imageResult == 0 && run.frameIndex < run.frameTotal && !run.limitReached &&
+           !run.cancelled);
+}
+
+// Stopped by the window: the movie's temporary file goes with the run.
+ConversionOutcome Abandon(ConversionRun& run) {
+  run.pictures.ReleasePictures();
+  run.window.ShowProblemLine(kCancelledLine);
+  return ConversionOutcome::NotWritten;
 }
 
 ConversionOutcome Finish(ConversionRun& run) {
@@ -173,5 +185,5 @@ ConversionOutcome RunConversion(ConversionSettings& settings, ConversionWindow& 
   ConversionRun run(settings, window, imaging, decoder);
   if (!SetUp(run)) return ConversionOutcome::NotWritten;
   WalkSource(run);
-  return Finish(run);
+  return run.cancelled ? Abandon(run) : Finish(run);
 }

@@ -1,6 +1,8 @@
-// Converts a clip of four colour blocks with `--page ruffle`, serves the page
-// folder on 127.0.0.1 and opens it in headless Chromium: Ruffle must report
-// the movie's own size and frame count and draw the first picture's colours.
+// Converts a clip of four colour blocks, serves the folder of the page written
+// by default on 127.0.0.1 and opens it in headless Chromium as it comes, with
+// its rule that no sound plays before a click: Ruffle must start the movie by
+// itself, muted behind its unmute overlay, report the movie's own size and
+// frame count and draw the first picture's colours.
 // The clip's name holds a blank, '#', '&' and a non-ASCII letter, so the page
 // only works when its links are encoded.
 //
@@ -100,7 +102,7 @@ async function playInChromium(url, expected) {
   const browser = await chromium.launch({
     executablePath: "/usr/bin/chromium",
     // CI runs as root, where Chromium's sandbox cannot start.
-    args: ["--no-sandbox", "--autoplay-policy=no-user-gesture-required"],
+    args: ["--no-sandbox"],
   });
   try {
     const page = await browser.newPage({ viewport: { width: 400, height: 300 }, deviceScaleFactor: 1 });
@@ -120,6 +122,14 @@ async function playInChromium(url, expected) {
     const reported = { width: metadata.width, height: metadata.height, frames: metadata.numFrames };
     if (JSON.stringify(reported) !== JSON.stringify(expected)) {
       throw new Error(`Ruffle meldet ${JSON.stringify(reported)}, der Kopf sagt ${JSON.stringify(expected)}`);
+    }
+    const state = await page.evaluate(() => {
+      const element = document.querySelector("ruffle-object, ruffle-embed");
+      const overlay = element.shadowRoot?.getElementById("unmute-overlay");
+      return { playing: element.isPlaying, overlay: overlay ? getComputedStyle(overlay).display : "fehlt" };
+    });
+    if (!state.playing || state.overlay === "none") {
+      throw new Error(`Ruffle spielt nicht stumm von selbst: ${JSON.stringify(state)}`);
     }
     let colours = [];
     for (let attempt = 0; attempt < 50; ++attempt) {
@@ -141,7 +151,7 @@ async function main() {
   const folder = mkdtempSync(join(tmpdir(), "tessaline-browser-"));
   let server;
   try {
-    execFileSync(cli, ["-q", "--no-audio", "--page", "ruffle", makeClip(folder)], { stdio: "inherit" });
+    execFileSync(cli, ["-q", "--no-audio", makeClip(folder)], { stdio: "inherit" });
     cpSync(ruffle, join(folder, "ruffle"), { recursive: true });
     server = await serve(folder);
     const url = `http://127.0.0.1:${server.address().port}/${encodeURIComponent(name)}.htm`;
