@@ -43,7 +43,7 @@ QWidget* Row(QWidget* first, QWidget* second) {
   auto* layout = new QHBoxLayout(row);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(first);
-  layout->addWidget(second);
+  if (second != nullptr) layout->addWidget(second);
   layout->addStretch();
   return row;
 }
@@ -91,7 +91,7 @@ void AdvancedPage::AddPictureControls(QFormLayout* form) {
   tolerance->setValue(settings_.tolerance);
   tolerance->setSpecialValueText(QString::fromUtf8("0 (jede Abweichung zählt)"));
   connect(tolerance, &QSpinBox::valueChanged, this, [this](int value) { settings_.tolerance = value; });
-  form->addRow(QString::fromUtf8("Rauschen übergehen bis:"), tolerance);
+  form->addRow(QString::fromUtf8("Rauschen übergehen bis:"), Row(tolerance, nullptr));
   form->addRow(QString(), Note("Ein Bildpunkt gilt erst als geändert, wenn seine Umgebung um mehr als diesen "
                                "Wert abweicht; Rauschen von Kamera und Codec macht den Film dann nicht größer."));
   auto* width = SideBox("WidthEd");

@@ -51,6 +51,9 @@ void TMainForm::ShowRunControls(bool running) {
   }
   // Its dialog would hold the run until closed.
   findChild<QAction*>("FilenameEdit1Browse")->setEnabled(!running);
+  // The run takes these once at its start (the tolerance also sets how far
+  // the pictures overlap), so they wait for the next run.
+  findChild<QWidget*>("TabSheet4")->setEnabled(!running);
   progressBar_->setRange(0, 0);
   progressBar_->setVisible(running);
   findChild<QWidget*>("AbbrechenBtn")->setVisible(running);

@@ -1,8 +1,10 @@
 // Converts a clip of four colour blocks, serves the folder of the page written
-// by default on 127.0.0.1 and opens it in headless Chromium as it comes, with
-// its rule that no sound plays before a click: Ruffle must start the movie by
-// itself, muted behind its unmute overlay, report the movie's own size and
-// frame count and draw the first picture's colours.
+// by default on 127.0.0.1 and opens it in headless Chromium as it comes (no
+// autoplay switch), then with sound held back until a click: Ruffle must
+// start the movie by itself both times (muted behind its unmute overlay the
+// second),
+// report the movie's own size and frame count and draw the first picture's
+// colours.
 // The clip's name holds a blank, '#', '&' and a non-ASCII letter, so the page
 // only works when its links are encoded.
 //
@@ -97,7 +99,28 @@ async function coloursIn(page, png) {
 
 const near = (a, b) => a.every((value, i) => Math.abs(value - b[i]) <= tolerance);
 
-async function playInChromium(url, expected) {
+// Sound held back until a click, as desktop browsers do on a page not yet
+// clicked (headless Chromium lets every page's audio start, whatever its
+// autoplay switch says): each AudioContext starts suspended and only a click
+// lets it resume.
+function holdSoundUntilClick() {
+  let clicked = false;
+  window.addEventListener("click", () => { clicked = true; }, { capture: true });
+  const Real = window.AudioContext;
+  window.AudioContext = class extends Real {
+    constructor(...args) {
+      super(...args);
+      super.suspend();
+    }
+    resume() {
+      return clicked ? super.resume() : new Promise(() => {});
+    }
+  };
+}
+
+// soundWaits: sound held back until a click; Ruffle must still play, muted
+// behind its overlay.
+async function playInChromium(url, expected, soundWaits) {
   const { chromium } = await import(join(here, "node_modules/playwright-core/index.mjs"));
   const browser = await chromium.launch({
     executablePath: "/usr/bin/chromium",
@@ -107,6 +130,7 @@ async function playInChromium(url, expected) {
   try {
     const page = await browser.newPage({ viewport: { width: 400, height: 300 }, deviceScaleFactor: 1 });
     const messages = [];
+    if (soundWaits) await page.addInitScript(holdSoundUntilClick);
     page.on("console", (message) => messages.push(message.text()));
     page.on("pageerror", (error) => messages.push(String(error)));
     page.on("response", (response) => response.ok() || messages.push(`${response.status()} ${response.url()}`));
@@ -123,13 +147,21 @@ async function playInChromium(url, expected) {
     if (JSON.stringify(reported) !== JSON.stringify(expected)) {
       throw new Error(`Ruffle meldet ${JSON.stringify(reported)}, der Kopf sagt ${JSON.stringify(expected)}`);
     }
-    const state = await page.evaluate(() => {
+    // Playing by itself; muted behind the overlay where sound waits for a click.
+    const playerState = (wanted) => page.waitForFunction((overlayShown) => {
       const element = document.querySelector("ruffle-object, ruffle-embed");
       const overlay = element.shadowRoot?.getElementById("unmute-overlay");
-      return { playing: element.isPlaying, overlay: overlay ? getComputedStyle(overlay).display : "fehlt" };
+      return element.isPlaying && overlay && (getComputedStyle(overlay).display !== "none") === overlayShown;
+    }, wanted, { timeout: 20000 });
+    await playerState(soundWaits).catch(() => {
+      throw new Error(`Ruffle spielt nicht von selbst${soundWaits ? " (stumm, mit Ton-Knopf)" : ""}`);
     });
-    if (!state.playing || state.overlay === "none") {
-      throw new Error(`Ruffle spielt nicht stumm von selbst: ${JSON.stringify(state)}`);
+    // The movie plays under the overlay; looked at without it.
+    if (soundWaits) {
+      await page.evaluate(() => {
+        const element = document.querySelector("ruffle-object, ruffle-embed");
+        element.shadowRoot.getElementById("unmute-overlay").style.display = "none";
+      });
     }
     let colours = [];
     for (let attempt = 0; attempt < 50; ++attempt) {
@@ -155,8 +187,9 @@ async function main() {
     cpSync(ruffle, join(folder, "ruffle"), { recursive: true });
     server = await serve(folder);
     const url = `http://127.0.0.1:${server.address().port}/${encodeURIComponent(name)}.htm`;
-    await playInChromium(url, swfHeader(join(folder, `${name}.swf`)));
-    console.log("Ruffle spielt den Film in Chromium.");
+    await playInChromium(url, swfHeader(join(folder, `${name}.swf`)), false);
+    await playInChromium(url, swfHeader(join(folder, `${name}.swf`)), true);
+    console.log("Ruffle spielt den Film in Chromium von selbst, wo nötig stumm.");
   } finally {
     server?.close();
     rmSync(folder, { recursive: true, force: true });

@@ -257,18 +257,20 @@ TEST_F(MainFormBehaviour, RunShowsBarAndAbbrechenWhichStopsItAndSaysSoInTheCodeB
   std::vector<bool> seen;
   ui.duringRun = [&](ConversionSettings&, ConversionWindow& window) {
     seen = {ui.Find("ProgressBar1")->isVisible(), ui.Find("AbbrechenBtn")->isVisible(),
-            ui.form->findChild<QAction*>("FilenameEdit1Browse")->isEnabled(), window.CancelRequested()};
+            ui.form->findChild<QAction*>("FilenameEdit1Browse")->isEnabled(), ui.Find("TabSheet4")->isEnabled(),
+            window.CancelRequested()};
     Click("AbbrechenBtn");
     seen.push_back(window.CancelRequested());
   };
   ui.runWrites = false;
   Click("CreateFlashBtn");
-  EXPECT_EQ(seen, (std::vector<bool>{true, true, false, false, true}));
+  EXPECT_EQ(seen, (std::vector<bool>{true, true, false, false, false, true}));
   EXPECT_EQ(ui.Find<QPlainTextEdit>("Memo1")->toPlainText(),
             "Konvertierung abgebrochen: /filme/a.swf wurde nicht geschrieben.");
   EXPECT_FALSE(ui.Find("ProgressBar1")->isVisible());
   EXPECT_FALSE(ui.Find("AbbrechenBtn")->isVisible());
   EXPECT_TRUE(ui.form->findChild<QAction*>("FilenameEdit1Browse")->isEnabled());
+  EXPECT_TRUE(ui.Find("TabSheet4")->isEnabled());
   EXPECT_FALSE(ui.form->CancelRequested());
 }
 

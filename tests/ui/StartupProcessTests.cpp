@@ -2,10 +2,7 @@
 // one message and no window; with it beside the program it starts.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QDialogButtonBox>
 #include <QImage>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <filesystem>
 #include <sstream>
@@ -15,7 +12,6 @@
 #include "tests/support/ProcessRunner.h"
 #include "ui/QtDialogProvider.h"
 #include "ui/Startup.h"
-#include "ui/Translations.h"
 
 namespace {
 
@@ -86,15 +82,6 @@ TEST(ProgramStart, DoubleDashMakesTheRestTheSource) {
   EXPECT_EQ(out.str(), "");
   EXPECT_EQ(ParseStartupOptions({"tessaline", "--", "--help"}).sourceFile, "--help");
   EXPECT_EQ(ParseStartupOptions({"tessaline", "--", "--screenshot", "x"}).screenshotDir, "");
-}
-
-TEST(ProgramStart, QtsOwnDialogsSpeakGerman) {
-  const std::unique_ptr<QTranslator> texts = InstallGermanQtTexts();
-  ASSERT_NE(texts, nullptr) << "Qt's German texts (qt6-translations-l10n) are missing";
-  QDialogButtonBox box(QDialogButtonBox::Save | QDialogButtonBox::Cancel);
-  EXPECT_EQ(box.button(QDialogButtonBox::Cancel)->text(), "Abbrechen");
-  EXPECT_EQ(box.button(QDialogButtonBox::Save)->text(), "Speichern");
-  EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Look in:"), "Suchen in:");
 }
 
 }  // namespace
