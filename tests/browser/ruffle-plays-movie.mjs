@@ -2,9 +2,8 @@
 // by default on 127.0.0.1 and opens it in headless Chromium as it comes (no
 // autoplay switch), then with sound held back until a click: Ruffle must
 // start the movie by itself both times (muted behind its unmute overlay the
-// second),
-// report the movie's own size and frame count and draw the first picture's
-// colours.
+// second), report the movie's own size and frame count and draw the first
+// picture's colours.
 // The clip's name holds a blank, '#', '&' and a non-ASCII letter, so the page
 // only works when its links are encoded.
 //
