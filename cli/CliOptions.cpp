@@ -196,8 +196,8 @@ constexpr CliOption kOptionTable[] = {
        return {};
      }},
     {"", "--page", "ART",
-     "die Seite: flash (Vorgabe; nur der Quelltext zum Einbinden) oder ruffle (HTML5-Seite, die den Film mit "
-     "Ruffle in heutigen Browsern zeigt)",
+     "die Seite: ruffle (Vorgabe; HTML5-Seite, die den Film mit Ruffle in heutigen Browsern zeigt) oder flash "
+     "(nur der Quelltext zum Einbinden)",
      ApplyPage},
     {"", "--ruffle-script", "URL", "Adresse von Ruffle für --page ruffle (Vorgabe ruffle/ruffle.js)",
      ApplyRuffleScript},

@@ -9,20 +9,16 @@
 #include <vector>
 
 #include "convert/ConversionSettings.h"
+#include "convert/RufflePage.h"
 
 inline constexpr const char* kCliVersionText = "tessaline-cli 1.0";
-
-// Which page goes beside the movie: the bare embedding code, or an HTML5
-// page that loads Ruffle, which plays the movie in browsers without Flash.
-enum class PageKind { Flash, Ruffle };
-
-inline constexpr const char* kDefaultRuffleScript = "ruffle/ruffle.js";
 
 struct CliOptions {
   ConversionSettings settings = DefaultCliSettings();
   std::vector<std::string> sources;
   std::optional<std::string> target;  // -o: the movie file, or the folder for several sources
-  PageKind page = PageKind::Flash;
+  // The bare embedding code plays nowhere today, so the page loads Ruffle unless asked.
+  PageKind page = PageKind::Ruffle;
   std::optional<std::string> ruffleScript;  // --ruffle-script; only with the Ruffle page
   bool printCode = false;                   // the embedding code on stdout after each movie
   bool quiet = false;                       // stdout only for what was asked for; stderr as ever

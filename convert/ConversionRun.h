@@ -22,6 +22,7 @@ using DecoderHandle = std::unique_ptr<T, void (*)(T*)>;
 // Shown when ids, depths or the frame count would leave their 16-bit fields.
 inline constexpr const char* kMovieLimitLine = "Der Film hat die größte Länge erreicht, die das Flash-Format erlaubt.";
 inline constexpr std::int32_t kLargest16Bit = 65535;
+inline constexpr const char* kCancelledLine = "Konvertierung abgebrochen, es wurde kein Film geschrieben.";
 
 struct ConversionRun {
   ConversionRun(const ConversionSettings& settings, ConversionWindow& window, const PictavoApi& imaging,
@@ -66,6 +67,7 @@ struct ConversionRun {
 
   std::int32_t framesEmitted = 0;
   bool limitReached = false;  // the movie is as long as the format allows
+  bool cancelled = false;     // the window asked to stop
   bool incomplete = false;    // pictures were lost or the source is damaged; the reason was shown
   std::string shownError;     // the decoding library\'s text already shown
 };

@@ -32,4 +32,10 @@ class ConversionWindow {
   virtual void ShellOpen(const std::string& pathOrAddress) = 0;
   // Owner of shell calls and of the imaging module's save; may be null.
   virtual void* OwnerWindowHandle() { return nullptr; }
+
+  // Asked after each source frame: true when the window wants to handle
+  // input before the next one, besides the turns every 100 frames.
+  virtual bool InputTurnDue() { return false; }
+  // Asked after each source frame: true stops the run there; no movie is kept.
+  virtual bool CancelRequested() { return false; }
 };

@@ -127,6 +127,9 @@ void WalkFrame(ConversionRun& run) {
     run.pictures.Finish();
     run.window.ShowStatusLine(FrameLine(run.frameIndex + 1, run.frameTotal));
     run.window.ProcessPendingInput();
+  } else if (run.window.InputTurnDue()) {
+    run.pictures.Finish();
+    run.window.ProcessPendingInput();
   }
   run.sourceTime = run.sourceTime + 1 / run.fileInfo.frameRate;
   if (run.movieTime <= run.sourceTime && !FrameLimitReached(run)) {
@@ -141,7 +144,16 @@ void WalkFrame(ConversionRun& run) {
 void WalkSource(ConversionRun& run) {
   do {
     WalkFrame(run);
-  } while (run.imageResult == 0 && run.frameIndex < run.frameTotal && !run.limitReached && run.movie.Error() == 0);
+    run.cancelled = run.window.CancelRequested();
+  } while (run.imageResult == 0 && run.frameIndex < run.frameTotal && !run.limitReached && run.movie.Error() == 0 &&
+           !run.cancelled);
+}
+
+// Stopped by the window: the movie's temporary file goes with the run.
+ConversionOutcome Abandon(ConversionRun& run) {
+  run.pictures.ReleasePictures();
+  run.window.ShowProblemLine(kCancelledLine);
+  return ConversionOutcome::NotWritten;
 }
 
 ConversionOutcome Finish(ConversionRun& run) {
@@ -188,5 +200,5 @@ ConversionOutcome RunConversion(ConversionSettings& settings, ConversionWindow& 
   }
   if (!SetUp(run)) return ConversionOutcome::NotWritten;
   WalkSource(run);
-  return Finish(run);
+  return run.cancelled ? Abandon(run) : Finish(run);
 }

@@ -147,7 +147,7 @@ INSTANTIATE_TEST_SUITE_P(
                     RefusedCase{"NothingAtAll", {}, "Keine Quelldatei angegeben"},
                     RefusedCase{"TwoTargets", {"a.avi", "-o", "x.swf", "-o", "y.swf"}, "nur einmal"},
                     RefusedCase{"UnknownPage", {"--page", "html", "a.avi"}, "flash oder ruffle"},
-                    RefusedCase{"ScriptWithoutRuffle", {"--ruffle-script", "r.js", "a.avi"}, "nur mit --page ruffle"},
+                    RefusedCase{"ScriptWithoutRuffle", {"--page", "flash", "--ruffle-script", "r.js", "a.avi"}, "nur mit --page ruffle"},
                     RefusedCase{"EmptyScript", {"--page=ruffle", "--ruffle-script=", "a.avi"}, "nicht leer"}),
     [](const testing::TestParamInfo<RefusedCase>& info) { return std::string(info.param.name); });
 
@@ -160,12 +160,13 @@ TEST(CliOptions, PageCodeAndQuietChoices) {
     bool quiet;
   };
   const Case cases[] = {
-      {{"a.avi"}, PageKind::Flash, kDefaultRuffleScript, false, false},
+      {{"a.avi"}, PageKind::Ruffle, kDefaultRuffleScript, false, false},
       {{"--page", "flash", "a.avi"}, PageKind::Flash, kDefaultRuffleScript, false, false},
       {{"--page=ruffle", "a.avi"}, PageKind::Ruffle, kDefaultRuffleScript, false, false},
       {{"a.avi", "--ruffle-script", "/js/r.js", "--page", "ruffle"}, PageKind::Ruffle, "/js/r.js", false, false},
-      {{"--print-code", "-q", "a.avi"}, PageKind::Flash, kDefaultRuffleScript, true, true},
-      {{"--quiet", "a.avi"}, PageKind::Flash, kDefaultRuffleScript, false, true},
+      {{"--ruffle-script=/js/r.js", "a.avi"}, PageKind::Ruffle, "/js/r.js", false, false},
+      {{"--print-code", "-q", "a.avi"}, PageKind::Ruffle, kDefaultRuffleScript, true, true},
+      {{"--quiet", "a.avi"}, PageKind::Ruffle, kDefaultRuffleScript, false, true},
   };
   for (const Case& c : cases) {
     CliParseResult result = Parse(c.args);

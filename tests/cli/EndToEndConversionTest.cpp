@@ -50,8 +50,9 @@ TEST_P(ContainerConversion, WritesASoundMovieAndThePageBesideIt) {
   }
 
   std::string page = ReadWholeFile(Dir() / "film.htm");
-  EXPECT_TRUE(page.starts_with("<object classid=")) << page;
-  EXPECT_TRUE(page.ends_with("</embed>\r\n</object>\r\n")) << page;
+  EXPECT_TRUE(page.starts_with("<!DOCTYPE html>\r\n")) << page;
+  EXPECT_NE(page.find("<body>\r\n<object classid="), std::string::npos) << page;
+  EXPECT_TRUE(page.ends_with("</embed>\r\n</object>\r\n</body>\r\n</html>\r\n")) << page;
   EXPECT_NE(page.find("<param name=\"movie\" value=\"film.swf\">\r\n"), std::string::npos) << page;
   EXPECT_NE(run.out.find("Starte Konvertierung...\n"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("Konvertiertung beendet.\n"), std::string::npos) << run.out;

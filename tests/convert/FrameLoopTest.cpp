@@ -1,8 +1,10 @@
 // The frame walk: which source frames are decoded, how many movie frames
 // each one shows, the order of the tags and the lines shown.
 #include <algorithm>
+#include <fstream>
 
 #include "tests/convert/ConversionFixture.h"
+#include "tests/support/ProcessRunner.h"
 
 namespace {
 
@@ -127,6 +129,38 @@ TEST_F(FrameLoop, ProgressLinesEveryHundredFramesAndFinalLines) {
   ASSERT_EQ(window.progress.size(), 250u);
   EXPECT_EQ(window.progress.front(), std::make_pair(1, 250));
   EXPECT_EQ(window.progress.back(), std::make_pair(250, 250));
+}
+
+TEST_F(FrameLoop, TurnsTheWindowAsksForChangeNoLineAndNoByteOfTheMovie) {
+  UseSource(4, 4, 25, DistinctFrames(130, 4, 4));
+  settings.framesPerSecond = 25;
+  settings.jpegThreads = 2;
+  ASSERT_TRUE(Run());
+  const std::string plain = ReadWholeFile(settings.targetPath);
+  const std::vector<std::string> plainLines = window.lines;
+  window = RecordingWindow();
+  window.turnDue = [] { return true; };
+  ASSERT_TRUE(Run());
+  EXPECT_EQ(window.inputTurns, 130);  // one before each frame
+  EXPECT_EQ(window.lines, plainLines);
+  EXPECT_EQ(ReadWholeFile(settings.targetPath), plain);
+}
+
+TEST_F(FrameLoop, CancelStopsAfterThatFrameAndKeepsNoMovieNorTouchesAnOldOne) {
+  UseSource(4, 4, 25, DistinctFrames(250, 4, 4));
+  settings.framesPerSecond = 25;
+  settings.createHtmlPage = true;
+  { std::ofstream(settings.targetPath) << "alt"; }
+  window.cancel = [this] { return window.progress.size() == 150; };
+  EXPECT_EQ(Outcome(), ConversionOutcome::NotWritten);
+  EXPECT_EQ(window.progress.back(), std::make_pair(150, 250));
+  EXPECT_EQ(window.lines.back(), "Konvertierung abgebrochen, es wurde kein Film geschrieben.");
+  EXPECT_TRUE(window.codeLines.empty());
+  EXPECT_EQ(ReadWholeFile(settings.targetPath), "alt");
+  std::vector<std::filesystem::path> left;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) left.push_back(entry.path().filename());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::filesystem::path>{"film.swf", "temp"}));
 }
 
 TEST_F(FrameLoop, FailedPictureReadEndsWalkAfterItsTurnAndReportsOnce) {
