@@ -48,6 +48,10 @@ std::unique_ptr<Deinterlacer> Deinterlacer::For(const AVFrame& first, AVRational
 // buffer -> bwdif -> buffersink, all in the picture's own format: no
 // conversion is put in between, so a format bwdif lacks fails here.
 bool Deinterlacer::Build(const AVFrame& first) {
+  const AVFilter* buffer = avfilter_get_by_name("buffer");
+  const AVFilter* bwdifFilter = avfilter_get_by_name("bwdif");  // missing from some FFmpeg builds
+  const AVFilter* buffersink = avfilter_get_by_name("buffersink");
+  if (buffer == nullptr || bwdifFilter == nullptr || buffersink == nullptr) return false;
   graph_.reset(avfilter_graph_alloc());
   if (!graph_) return false;
   graph_->nb_threads = 1;  // it runs on the decoding thread, beside the conversion's
@@ -59,13 +63,12 @@ bool Deinterlacer::Build(const AVFrame& first) {
                                  ":pix_fmt=" + std::to_string(format_) + ":time_base=" + std::to_string(timeBase_.num) +
                                  "/" + std::to_string(timeBase_.den) + ":pixel_aspect=1/1";
   AVFilterContext* bwdif = nullptr;
-  if (avfilter_graph_create_filter(&source_, avfilter_get_by_name("buffer"), "in", sourceArgs.c_str(), nullptr,
-                                   graph_.get()) < 0 ||
-      avfilter_graph_create_filter(&bwdif, avfilter_get_by_name("bwdif"), "bwdif",
+  if (avfilter_graph_create_filter(&source_, buffer, "in", sourceArgs.c_str(), nullptr, graph_.get()) < 0 ||
+      avfilter_graph_create_filter(&bwdif, bwdifFilter, "bwdif",
                                    "mode=send_frame:parity=auto:deint=interlaced", nullptr, graph_.get()) < 0) {
     return false;
   }
-  sink_ = avfilter_graph_alloc_filter(graph_.get(), avfilter_get_by_name("buffersink"), "out");
+  sink_ = avfilter_graph_alloc_filter(graph_.get(), buffersink, "out");
   const AVPixelFormat formats[] = {static_cast<AVPixelFormat>(format_), AV_PIX_FMT_NONE};
   return sink_ != nullptr &&
          av_opt_set_int_list(sink_, "pix_fmts", formats, AV_PIX_FMT_NONE, AV_OPT_SEARCH_CHILDREN) >= 0 &&
@@ -83,8 +86,10 @@ bool Deinterlacer::Push(AVFrame* frame) {
 }
 
 void Deinterlacer::End() {
-  if (!ended_) av_buffersrc_add_frame(source_, nullptr);
+  if (ended_) return;
   ended_ = true;
+  // Refused only without memory; Pull then ends without the picture held back.
+  if (av_buffersrc_add_frame(source_, nullptr) < 0) return;
 }
 
 int Deinterlacer::Pull(AVFrame* frame) {

@@ -5,6 +5,10 @@
 #include <cstring>
 #include <vector>
 
+extern "C" {
+#include <libavutil/pixdesc.h>
+}
+
 namespace mcl {
 namespace {
 
@@ -64,6 +68,9 @@ bool FastMatchesSwscale(ScalerCache& cache, const AVFrame& frame, const BgrWeigh
 }  // namespace
 
 int ColourMatrixOf(const AVFrame& frame) {
+  // RGB pictures are scaled through the context's own matrix both ways.
+  const AVPixFmtDescriptor* format = av_pix_fmt_desc_get(static_cast<AVPixelFormat>(frame.format));
+  if (format != nullptr && (format->flags & AV_PIX_FMT_FLAG_RGB) != 0) return SWS_CS_ITU601;
   switch (frame.colorspace) {
     case AVCOL_SPC_BT709:
       return SWS_CS_ITU709;

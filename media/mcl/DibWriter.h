@@ -29,8 +29,8 @@ struct ScalerCache {
   bool fastAllowed = true;  // false: swscale always, as a reference
 };
 
-// The swscale colour table (SWS_CS_*) the frame is converted with: as
-// tagged, else by its size.
+// The swscale colour table (SWS_CS_*) a YUV frame is converted with: as
+// tagged, else by its size; BT.601 for RGB frames, as before.
 int ColourMatrixOf(const AVFrame& frame);
 
 // Writes lineCount lines from firstLine (line 0 is the bottom row for a

@@ -54,11 +54,17 @@ TEST(ColourMatrix, TaggedAsTaggedUntaggedByPictureSize) {
   };
   for (const Case& c : cases) {
     AVFrame frame{};
+    frame.format = AV_PIX_FMT_YUV420P;
     frame.colorspace = c.tag;
     frame.width = c.width;
     frame.height = c.height;
     EXPECT_EQ(mcl::ColourMatrixOf(frame), c.matrix) << c.tag << " " << c.width << "x" << c.height;
   }
+  AVFrame rgb{};  // scaled through one matrix both ways, whatever its size
+  rgb.format = AV_PIX_FMT_BGR0;
+  rgb.width = 3000;
+  rgb.height = 200;
+  EXPECT_EQ(mcl::ColourMatrixOf(rgb), SWS_CS_ITU601);
 }
 
 // Every picture's rows, read in order with the given flags.
