@@ -107,6 +107,7 @@ class TMainForm final : public QWidget, public ConversionWindow {
   std::function<void(bool)> showAbout_;
   bool runGoing_ = false;
   bool cancelRequested_ = false;
+  bool closeAfterRun_ = false;  // the window was closed during the run
   QElapsedTimer paintClock_;  // since the run's lines and bar were last painted
   QElapsedTimer inputClock_;  // since the run last let the window handle input
 

@@ -1,6 +1,7 @@
 // The run as seen from the window: locking during a run and the window side
 // of the conversion (message list, code box, shell).
 #include <algorithm>
+#include <utility>
 
 #include <QAction>
 #include <QCloseEvent>
@@ -41,6 +42,7 @@ void TMainForm::StartRun() {
     memo_->setPlainText(QString::fromUtf8("Konvertierung abgebrochen: %1 wurde nicht geschrieben.")
                             .arg(QFile::decodeName(settings_.targetPath.c_str())));
   }
+  if (std::exchange(closeAfterRun_, false)) QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
 }
 
 void TMainForm::ShowRunControls(bool running) {
@@ -65,8 +67,12 @@ void TMainForm::AbbrechenBtnClick() {
   if (runGoing_) cancelRequested_ = true;
 }
 
+// Closing during a run stops it like "Abbrechen" and closes the window
+// once the run has cleaned up after itself.
 void TMainForm::closeEvent(QCloseEvent* event) {
   if (runGoing_) {
+    cancelRequested_ = true;
+    closeAfterRun_ = true;
     event->ignore();
     return;
   }

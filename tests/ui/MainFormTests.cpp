@@ -170,23 +170,29 @@ TEST_F(MainFormBehaviour, ControlChangedDuringARunReachesTheSameSettings) {
   EXPECT_FALSE(seenDuringRun);
 }
 
-TEST_F(MainFormBehaviour, RunningConversionLocksStartAndExitAndRefusesClosing) {
+TEST_F(MainFormBehaviour, RunningConversionLocksStartAndExitAndClosingStopsItFirst) {
   ui.Find<QLineEdit>("FilenameEdit1")->setText("/videos/a.avi");
   ui.dialogs.saveAnswers.push_back("/filme/a.swf");
   std::vector<bool> enabledDuringRun;
   bool closedDuringRun = true;
-  ui.duringRun = [&](ConversionSettings&, ConversionWindow&) {
+  bool cancelledByClosing = false;
+  ui.duringRun = [&](ConversionSettings&, ConversionWindow& window) {
     for (const char* name : {"CreateFlashBtn", "SelectVideoBtn", "EndeBtn"}) {
       enabledDuringRun.push_back(ui.Find(name)->isEnabled());
     }
     closedDuringRun = ui.form->close();
+    cancelledByClosing = window.CancelRequested();
   };
   Click("CreateFlashBtn");
   EXPECT_EQ(enabledDuringRun, (std::vector<bool>{false, false, false}));
   EXPECT_FALSE(closedDuringRun);
+  EXPECT_TRUE(cancelledByClosing);
   EXPECT_TRUE(ui.Find("CreateFlashBtn")->isEnabled());
   EXPECT_TRUE(ui.Find("EndeBtn")->isEnabled());
   EXPECT_FALSE(ui.form->RunGoing());
+  EXPECT_TRUE(ui.form->isVisible());
+  QApplication::processEvents();  // the close waits until the run has returned
+  EXPECT_FALSE(ui.form->isVisible());
 }
 
 TEST_F(MainFormBehaviour, ErrorEscapingTheRunIsReportedAndTheWindowGoesOn) {
