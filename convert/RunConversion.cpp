@@ -132,12 +132,13 @@ void WalkFrame(ConversionRun& run) {
   run.window.ShowProgress(run.frameIndex, run.frameTotal);
 }
 
-// A movie that can no longer be written (a full disk) ends the work at once.
+// A movie that can no longer be written (a full disk, a folder taken away)
+// ends the work at once.
 void WalkSource(ConversionRun& run) {
   do {
     WalkFrame(run);
   } while (run.soundResult == 0 && run.imageResult == 0 && run.frameIndex < run.frameTotal && !run.limitReached &&
-           run.movie.Error() == 0);
+           run.movie.ProblemSoFar() == 0);
 }
 
 ConversionOutcome Finish(ConversionRun& run) {

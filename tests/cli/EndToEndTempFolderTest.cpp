@@ -45,6 +45,7 @@ struct UnusableCase {
   const char* tmpdir;  // below the test's folder
   bool fileInPlace;    // a plain file where the folder should be
   const char* limit;   // a shell's ulimit -f, or empty
+  const char* reason;
 };
 
 void PrintTo(const UnusableCase& c, std::ostream* os) { *os << c.name; }
@@ -65,15 +66,18 @@ TEST_P(UnusableTempFolder, EndsTheSourceWithOneLineBeforeConverting) {
                              " >/dev/null 2>fehler); status=$?; wait; rm fehler; exit $status";
   ProgramResult run = RunProgram({{"sh", "-c", script}, Dir(), {"TMPDIR=" + tmpdir.string()}});
   EXPECT_EQ(run.exitCode, 1);
-  EXPECT_EQ(run.err, "Der temporäre Ordner " + tmpdir.string() + " kann nicht benutzt werden.\n");
+  EXPECT_EQ(run.err,
+            "Der temporäre Ordner " + tmpdir.string() + " kann nicht benutzt werden (" + c.reason + ").\n");
   EXPECT_FALSE(fs::exists(Dir() / "film.swf"));
   EXPECT_FALSE(fs::exists(Dir() / "film.htm"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Refused, UnusableTempFolder,
-                         testing::Values(UnusableCase{"Missing", "gibt-es-nicht", false, "unlimited"},
-                                         UnusableCase{"FileInItsPlace", "datei", true, "unlimited"},
-                                         UnusableCase{"Full", ".", false, "0"}),
+                         testing::Values(UnusableCase{"Missing", "gibt-es-nicht", false, "unlimited",
+                                                      "Datei oder Ordner nicht gefunden"},
+                                         UnusableCase{"FileInItsPlace", "datei", true, "unlimited",
+                                                      "Ein Teil des Pfads ist kein Ordner"},
+                                         UnusableCase{"Full", ".", false, "0", "Datei zu groß"}),
                          [](const testing::TestParamInfo<UnusableCase>& info) { return info.param.name; });
 
 std::string LongClip() {

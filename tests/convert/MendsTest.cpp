@@ -74,6 +74,18 @@ TEST_F(Mends, LongestNameWithRoomForTheTemporaryNameIsWritten) {
   EXPECT_TRUE(std::filesystem::is_regular_file(folder / (name + ".htm")));
 }
 
+TEST_F(Mends, TargetFolderTakenAwayEndsTheWalkAtOnce) {
+  std::filesystem::create_directory(folder / "ziel");
+  settings.targetPath = (folder / "ziel" / "film.swf").string();
+  UseSource(2, 2, 25, std::vector<Picture>(300, SolidPicture(2, 2, 1)));
+  settings.framesPerSecond = 25;
+  window.onInput = [this] { std::filesystem::remove_all(folder / "ziel"); };
+  EXPECT_EQ(Outcome(), ConversionOutcome::NotWritten);
+  EXPECT_LT(Fake().imageReads.size(), 10u);
+  EXPECT_EQ(window.lines.back(),
+            "Datei " + settings.targetPath + " kann nicht erstellt werden (Datei oder Ordner nicht gefunden)");
+}
+
 // A movie that can no longer be written (here a file-size limit, as a full
 // disk) ends the walk at once, and its temporary file goes.
 TEST_F(Mends, FailedMovieWriteEndsTheWalkAndNamesTheReason) {
@@ -177,6 +189,7 @@ struct UnusableFolderCase {
   const char* name;
   const char* tmpdir;
   bool fileInPlace;
+  const char* reason;
 };
 
 class UnusableTempFolder : public ConversionFixture, public testing::WithParamInterface<UnusableFolderCase> {};
@@ -188,14 +201,17 @@ TEST_P(UnusableTempFolder, EndsTheRunBeforeAnyPictureWithOneLine) {
   UseSource(3, 2, 4, OnePixelSteps(3));
   ASSERT_EQ(Outcome(), ConversionOutcome::NotWritten);
   EXPECT_EQ(window.lines,
-            std::vector<std::string>{"Der temporäre Ordner " + tmpdir.string() + " kann nicht benutzt werden."});
+            std::vector<std::string>{"Der temporäre Ordner " + tmpdir.string() + " kann nicht benutzt werden (" +
+                                     GetParam().reason + ")."});
   EXPECT_TRUE(Fake().imageReads.empty());
   EXPECT_FALSE(std::filesystem::exists(settings.targetPath));
 }
 
 INSTANTIATE_TEST_SUITE_P(Refused, UnusableTempFolder,
-                         testing::Values(UnusableFolderCase{"Missing", "gibt-es-nicht", false},
-                                         UnusableFolderCase{"FileInItsPlace", "datei", true}),
+                         testing::Values(UnusableFolderCase{"Missing", "gibt-es-nicht", false,
+                                                            "Datei oder Ordner nicht gefunden"},
+                                         UnusableFolderCase{"FileInItsPlace", "datei", true,
+                                                            "Ein Teil des Pfads ist kein Ordner"}),
                          [](const testing::TestParamInfo<UnusableFolderCase>& info) { return info.param.name; });
 
 TEST_F(Mends, WalkEndsBeforeFrameCountPassesSixteenBits) {
