@@ -158,7 +158,8 @@ ConversionOutcome Finish(ConversionRun& run) {
   const std::string targetPath = run.settings.targetPath;
   const bool saved = run.movie.Save(Twips(run.fileInfo.width), Twips(run.fileInfo.height), TruncateToInt32(run.fps));
   if (!saved) {
-    run.window.ShowProblemLine(WithSystemReason("Datei " + targetPath + " kann nicht erstellt werden", run.movie.Error()));
+    run.window.ShowProblemLine(
+        WithSystemReason("Datei " + targetPath + " kann nicht erstellt werden", run.movie.Error()));
     return ConversionOutcome::NotWritten;
   }
   HandOffMovie(run.window, targetPath, run.fileInfo.width, run.fileInfo.height, run.settings.createHtmlPage,

@@ -132,7 +132,8 @@ TEST_F(CodeFileInFolder, FailedWriteLeavesTheOldPageAndNoOtherFile) {
         } catch (const std::runtime_error& error) {
           what = error.what();
         }
-        const bool told = what == "Datei " + (folder / "film.htm").string() + " kann nicht erstellt werden (Datei zu groß)";
+        const bool told =
+            what == "Datei " + (folder / "film.htm").string() + " kann nicht erstellt werden (Datei zu groß)";
         std::exit(told ? 0 : 1);
       },
       testing::ExitedWithCode(0), "");

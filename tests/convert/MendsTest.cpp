@@ -53,14 +53,14 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         UnwritableTargetCase{"MissingFolder", [](const auto&) {}, "fehlt/film.swf", false, "fehlt/film.swf",
                              "Datei oder Ordner nicht gefunden"},
-        UnwritableTargetCase{"FileAsFolder", [](const auto& f) { std::ofstream(f / "datei") << "x"; },
-                             "datei/film.swf", false, "datei/film.swf", "Ein Teil des Pfads ist kein Ordner"},
+        UnwritableTargetCase{"FileAsFolder", [](const auto& f) { std::ofstream(f / "datei") << "x"; }, "datei/film.swf",
+                             false, "datei/film.swf", "Ein Teil des Pfads ist kein Ordner"},
         UnwritableTargetCase{"FolderAsMovie", [](const auto& f) { std::filesystem::create_directory(f / "film.swf"); },
                              "film.swf", false, "film.swf", "Das ist ein Ordner"},
         UnwritableTargetCase{"FolderAsPage", [](const auto& f) { std::filesystem::create_directory(f / "film.htm"); },
                              "film.swf", true, "film.htm", "Das ist ein Ordner"},
-        UnwritableTargetCase{"NameWithoutRoomForTheTemporaryName", [](const auto&) {}, kLongName, false,
-                             kLongName, "Dateiname zu lang"}),
+        UnwritableTargetCase{"NameWithoutRoomForTheTemporaryName", [](const auto&) {}, kLongName, false, kLongName,
+                             "Dateiname zu lang"}),
     [](const testing::TestParamInfo<UnwritableTargetCase>& info) { return std::string(info.param.name); });
 
 // The longest name that leaves room for the temporary one is written, page and all.
@@ -102,8 +102,10 @@ TEST_F(Mends, FailedMovieWriteEndsTheWalkAndNamesTheReason) {
         settings.framesPerSecond = 25;
         const bool failed = Outcome() == ConversionOutcome::NotWritten;
         const bool early = Fake().imageReads.size() < 300;
-        const bool told = window.lines.back() == "Datei " + settings.targetPath + " kann nicht erstellt werden (Datei zu groß)";
-        const bool noFile = std::filesystem::is_empty(folder / "temp") && !std::filesystem::exists(settings.targetPath) &&
+        const bool told =
+            window.lines.back() == "Datei " + settings.targetPath + " kann nicht erstellt werden (Datei zu groß)";
+        const bool noFile = std::filesystem::is_empty(folder / "temp") &&
+                            !std::filesystem::exists(settings.targetPath) &&
                             !std::filesystem::exists(settings.targetPath + ".tmp0");
         std::exit(failed && early && told && noFile ? 0 : 1);
       },
@@ -200,19 +202,17 @@ TEST_P(UnusableTempFolder, EndsTheRunBeforeAnyPictureWithOneLine) {
   setenv("TMPDIR", tmpdir.c_str(), 1);
   UseSource(3, 2, 4, OnePixelSteps(3));
   ASSERT_EQ(Outcome(), ConversionOutcome::NotWritten);
-  EXPECT_EQ(window.lines,
-            std::vector<std::string>{"Der temporäre Ordner " + tmpdir.string() + " kann nicht benutzt werden (" +
-                                     GetParam().reason + ")."});
+  EXPECT_EQ(window.lines, std::vector<std::string>{"Der temporäre Ordner " + tmpdir.string() +
+                                                   " kann nicht benutzt werden (" + GetParam().reason + ")."});
   EXPECT_TRUE(Fake().imageReads.empty());
   EXPECT_FALSE(std::filesystem::exists(settings.targetPath));
 }
 
-INSTANTIATE_TEST_SUITE_P(Refused, UnusableTempFolder,
-                         testing::Values(UnusableFolderCase{"Missing", "gibt-es-nicht", false,
-                                                            "Datei oder Ordner nicht gefunden"},
-                                         UnusableFolderCase{"FileInItsPlace", "datei", true,
-                                                            "Ein Teil des Pfads ist kein Ordner"}),
-                         [](const testing::TestParamInfo<UnusableFolderCase>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    Refused, UnusableTempFolder,
+    testing::Values(UnusableFolderCase{"Missing", "gibt-es-nicht", false, "Datei oder Ordner nicht gefunden"},
+                    UnusableFolderCase{"FileInItsPlace", "datei", true, "Ein Teil des Pfads ist kein Ordner"}),
+    [](const testing::TestParamInfo<UnusableFolderCase>& info) { return info.param.name; });
 
 TEST_F(Mends, WalkEndsBeforeFrameCountPassesSixteenBits) {
   UseSource(1, 1, 1, std::vector<Picture>(600, SolidPicture(1, 1, 5)));
