@@ -2,9 +2,12 @@
 // bytes it points at are still in hand, so the movie's length costs no memory.
 #pragma once
 
+#include <cerrno>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <system_error>
 
 #include "convert/DeadRunLeftovers.h"
 #include "convert/RemoveOnSignal.h"
@@ -37,6 +40,13 @@ class MovieBuilder {
   // The errno of the first failure: the temporary file could not be made or
   // a write failed, so the movie cannot be saved. 0 while all is well.
   int Error() const { return writer_.Error(); }
+  // Before Save: Error(), or ENOENT once the temporary file or its folder was
+  // taken away, which the writes would not notice.
+  int ProblemSoFar() const {
+    std::error_code gone;
+    if (writer_.Error() != 0 || std::filesystem::exists(writer_.TempPath(), gone)) return writer_.Error();
+    return ENOENT;
+  }
 
  private:
   // The temporary file is made and registered while no ending signal can

@@ -140,12 +140,13 @@ void WalkFrame(ConversionRun& run) {
   run.window.ShowProgress(run.frameIndex, run.frameTotal);
 }
 
-// A movie that can no longer be written (a full disk) ends the work at once.
+// A movie that can no longer be written (a full disk, a folder taken away)
+// ends the work at once.
 void WalkSource(ConversionRun& run) {
   do {
     WalkFrame(run);
     run.cancelled = run.window.CancelRequested();
-  } while (run.imageResult == 0 && run.frameIndex < run.frameTotal && !run.limitReached && run.movie.Error() == 0 &&
+  } while (run.imageResult == 0 && run.frameIndex < run.frameTotal && !run.limitReached && run.movie.ProblemSoFar() == 0 &&
            !run.cancelled);
 }
 
@@ -173,7 +174,8 @@ ConversionOutcome Finish(ConversionRun& run) {
   const std::string targetPath = run.settings.targetPath;
   const bool saved = run.movie.Save(Twips(run.fileInfo.width), Twips(run.fileInfo.height), TruncateToInt32(run.fps));
   if (!saved) {
-    run.window.ShowProblemLine(WithSystemReason("Datei " + targetPath + " kann nicht erstellt werden", run.movie.Error()));
+    run.window.ShowProblemLine(
+        WithSystemReason("Datei " + targetPath + " kann nicht erstellt werden", run.movie.Error()));
     return ConversionOutcome::NotWritten;
   }
   HandOffMovie(run.window, targetPath, run.fileInfo.width, run.fileInfo.height, run.settings.createHtmlPage,

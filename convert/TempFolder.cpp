@@ -10,6 +10,8 @@
 #include <system_error>
 #include <utility>
 
+#include "convert/SystemReason.h"
+
 namespace {
 
 // -1 when the name is taken or the folder takes no file.
@@ -17,16 +19,22 @@ int CreateExclusive(const std::string& path) {
   return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
 }
 
+int ErrnoOr(int fallback) { return errno != 0 ? errno : fallback; }
+
 // A folder that is full or limited to small files lets a file be made but
-// not filled; a picture's JPEG is about this size.
-bool TakesBytes(const TempFolder& folder) {
+// not filled; a picture's JPEG is about this size. 0, or the errno of the
+// step that failed.
+int TakesBytesError(const TempFolder& folder) {
+  errno = 0;
   TempFile probe = folder.NewFile("probe", ".tmp");
-  if (!probe.Made()) return false;
+  if (!probe.Made()) return ErrnoOr(EIO);
   const int fd = open(probe.Path().c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) return false;
+  if (fd < 0) return ErrnoOr(EIO);
   static const std::array<char, 16384> kBytes{};
-  const bool written = write(fd, kBytes.data(), kBytes.size()) == static_cast<ssize_t>(kBytes.size());
-  return close(fd) == 0 && written;
+  const ssize_t written = write(fd, kBytes.data(), kBytes.size());
+  int error = written == static_cast<ssize_t>(kBytes.size()) ? 0 : written < 0 ? ErrnoOr(EIO) : ENOSPC;
+  if (close(fd) != 0 && error == 0) error = ErrnoOr(EIO);
+  return error;
 }
 
 }  // namespace
@@ -66,21 +74,24 @@ TempFolder::TempFolder() {
   RemoveDeadRunFolders(parent);
   std::string pattern = RunFolderPattern(parent);
   bool made = false;
+  int error = 0;
   {
     const EndingSignalsHeld held;
     made = mkdtemp(pattern.data()) != nullptr;
+    error = made ? 0 : ErrnoOr(EIO);
     if (made) registration_ = RemoveOnSignal(pattern, RemoveOnSignal::Kind::Folder);
   }
   if (made) {
     path_ = pattern;
     lock_ = OwnerLock(path_);
-    if (TakesBytes(*this)) return;
+    error = TakesBytesError(*this);
+    if (error == 0) return;
     lock_ = OwnerLock();
     rmdir(path_.c_str());
     path_.clear();
     registration_ = RemoveOnSignal();
   }
-  problem_ = "Der temporäre Ordner " + parent + " kann nicht benutzt werden.";
+  problem_ = WithSystemReason("Der temporäre Ordner " + parent + " kann nicht benutzt werden", error) + ".";
 }
 
 TempFolder::~TempFolder() {

@@ -45,7 +45,7 @@ class TempFolder {
 
   bool Made() const { return !path_.empty(); }
   const std::string& Path() const { return path_; }
-  // A German line; empty when the folder was made.
+  // A German line with the system's reason; empty when the folder was made.
   const std::string& Problem() const { return problem_; }
 
   // prefix, the first number free in the folder, extension: created empty,

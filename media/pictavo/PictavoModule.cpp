@@ -71,11 +71,10 @@ std::unique_ptr<PictavoModule> PictavoModule::Load(const std::filesystem::path& 
   if (!handle) return nullptr;
   PictavoApi api;
   void* module = handle.get();
-  const bool complete = Resolve(module, "OpenDib", api.OpenDib, problem) &&
-                        Resolve(module, "deldib", api.deldib, problem) &&
-                        Resolve(module, "SaveDib", api.SaveDib, problem) &&
-                        Resolve(module, "newdib", api.newdib, problem) &&
-                        Resolve(module, "SetJPEGQual", api.SetJPEGQual, problem);
+  const bool complete =
+      Resolve(module, "OpenDib", api.OpenDib, problem) && Resolve(module, "deldib", api.deldib, problem) &&
+      Resolve(module, "SaveDib", api.SaveDib, problem) && Resolve(module, "newdib", api.newdib, problem) &&
+      Resolve(module, "SetJPEGQual", api.SetJPEGQual, problem);
   if (!complete) return nullptr;
   return std::unique_ptr<PictavoModule>(new PictavoModule(handle.release(), api));
 }

@@ -153,13 +153,17 @@ TEST(BatchConversion, AnEscapingSystemErrorIsToldInGerman) {
        failed + " (Betriebsmittel vorübergehend nicht verfügbar, etwa Arbeitsspeicher oder Prozesse)"},
       {[] { throw std::bad_alloc(); }, failed + " (Zu wenig Arbeitsspeicher)"},
       {[] { throw std::system_error(EMFILE, std::system_category(), "open"); }, failed + " (Zu viele offene Dateien)"},
-      {[] { throw std::system_error(ENOTRECOVERABLE, std::generic_category()); },
-       failed + " (State not recoverable)"},
+      {[] { throw std::system_error(ENOTRECOVERABLE, std::generic_category()); }, failed + " (State not recoverable)"},
       {[] { throw std::runtime_error("Datei a.htm kann nicht erstellt werden (Zugriff verweigert)"); },
        "Datei a.htm kann nicht erstellt werden (Zugriff verweigert)"}};
   for (const auto& [thrower, line] : cases) {
     Batch batch;
-    EXPECT_EQ(batch.Run(PlanTargets({source}, std::nullopt), [&](auto&) -> bool { thrower(); return true; }), 1);
+    EXPECT_EQ(batch.Run(PlanTargets({source}, std::nullopt),
+                        [&](auto&) -> bool {
+                          thrower();
+                          return true;
+                        }),
+              1);
     EXPECT_EQ(batch.err.str(), line + "\n");
   }
 }

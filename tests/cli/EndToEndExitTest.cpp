@@ -233,7 +233,8 @@ TEST_F(CommandLine, ModuleMissingBesideTheProgramStopsWithItsMessage) {
   ProgramResult run = RunProgram({{(Dir() / "tessaline-cli").string(), "x.avi"}, Dir()});
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.err, "Could not load file Pictavo.DLL\nDas Bildmodul " + (Dir() / "libPictavo.so").string() +
-                         " kann nicht geladen werden (nicht vorhanden, auch nicht in " + (Dir().parent_path() / "lib" / "tessaline").string() + ")\n");
+                         " kann nicht geladen werden (nicht vorhanden, auch nicht in " +
+                         (Dir().parent_path() / "lib" / "tessaline").string() + ")\n");
 }
 
 // A damaged module beside the program is reported, even when an intact one

@@ -17,7 +17,9 @@ const fs::path kBuiltPrograms = fs::path(TESSALINE_CLI_PATH).parent_path();
 bool IsElf(const fs::path& file) {
   char magic[4] = {};
   std::ifstream(file, std::ios::binary).read(magic, sizeof magic);
-  return std::string(magic, 4) == "\x7f" "ELF";
+  return std::string(magic, 4) ==
+         "\x7f"
+         "ELF";
 }
 
 // Values of a dynamic-section entry kind (RUNPATH, RPATH, NEEDED) as readelf -d prints them.
@@ -64,8 +66,8 @@ TEST_F(Loading, LibrariesPlantedInTheCurrentFolderAreNeverLoaded) {
   ASSERT_FALSE(names.empty());
   names.push_back("libPictavo.so");
   const fs::path planted = PlantLibraries(Dir() / "hier", names);
-  const ProgramResult run =
-      RunProgram({{TESSALINE_CLI_PATH, "-q", "--no-html", "-o", "film.swf", TestClip(ClipKind::AviMpeg4Pcm).string()}, planted});
+  const ProgramResult run = RunProgram(
+      {{TESSALINE_CLI_PATH, "-q", "--no-html", "-o", "film.swf", TestClip(ClipKind::AviMpeg4Pcm).string()}, planted});
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_FALSE(fs::exists(planted / "planted-library-was-loaded"));
   ReadCheckedMovie(planted / "film.swf");

@@ -45,6 +45,7 @@ struct UnusableCase {
   const char* tmpdir;  // below the test's folder
   bool fileInPlace;    // a plain file where the folder should be
   const char* limit;   // a shell's ulimit -f, or empty
+  const char* reason;
 };
 
 void PrintTo(const UnusableCase& c, std::ostream* os) { *os << c.name; }
@@ -65,16 +66,17 @@ TEST_P(UnusableTempFolder, EndsTheSourceWithOneLineBeforeConverting) {
                              " >/dev/null 2>fehler); status=$?; wait; rm fehler; exit $status";
   ProgramResult run = RunProgram({{"sh", "-c", script}, Dir(), {"TMPDIR=" + tmpdir.string()}});
   EXPECT_EQ(run.exitCode, 1);
-  EXPECT_EQ(run.err, "Der temporäre Ordner " + tmpdir.string() + " kann nicht benutzt werden.\n");
+  EXPECT_EQ(run.err, "Der temporäre Ordner " + tmpdir.string() + " kann nicht benutzt werden (" + c.reason + ").\n");
   EXPECT_FALSE(fs::exists(Dir() / "film.swf"));
   EXPECT_FALSE(fs::exists(Dir() / "film.htm"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Refused, UnusableTempFolder,
-                         testing::Values(UnusableCase{"Missing", "gibt-es-nicht", false, "unlimited"},
-                                         UnusableCase{"FileInItsPlace", "datei", true, "unlimited"},
-                                         UnusableCase{"Full", ".", false, "0"}),
-                         [](const testing::TestParamInfo<UnusableCase>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    Refused, UnusableTempFolder,
+    testing::Values(UnusableCase{"Missing", "gibt-es-nicht", false, "unlimited", "Datei oder Ordner nicht gefunden"},
+                    UnusableCase{"FileInItsPlace", "datei", true, "unlimited", "Ein Teil des Pfads ist kein Ordner"},
+                    UnusableCase{"Full", ".", false, "0", "Datei zu groß"}),
+    [](const testing::TestParamInfo<UnusableCase>& info) { return info.param.name; });
 
 std::string LongClip() {
   std::vector<std::string> recipe = Lavfi("testsrc2=size=128x96:rate=25:duration=30");
@@ -97,21 +99,22 @@ void ExpectNoMovieFileBeside(const fs::path& folder) {
   }
 }
 
-class EndingSignal : public CliFixture, public testing::WithParamInterface<int> {};
+class SignalDuringARun : public CliFixture, public testing::WithParamInterface<int> {};
 
 // Every signal whose default ends the program; SIGPIPE from a closed output
 // is let go (below), SIGXFSZ is ignored so the write fails and is reported.
-TEST_P(EndingSignal, LeavesNoTemporaryFileBehind) {
+TEST_P(SignalDuringARun, LeavesNoTemporaryFileBehind) {
   const fs::path tmpdir = Dir() / "tmp";
   fs::create_directory(tmpdir);
-  const std::string script = StartLongRunInTheBackground() + "kill -" + sigabbrev_np(GetParam()) + " $!; wait $!; echo $?";
+  const std::string script =
+      StartLongRunInTheBackground() + "kill -" + sigabbrev_np(GetParam()) + " $!; wait $!; echo $?";
   ProgramResult run = RunProgram({{"sh", "-c", script}, Dir(), {"TMPDIR=" + tmpdir.string()}});
   EXPECT_EQ(run.out, std::to_string(128 + GetParam()) + "\n") << "ended by the signal: " << run.err;
   EXPECT_TRUE(fs::is_empty(tmpdir));
   ExpectNoMovieFileBeside(Dir());
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, EndingSignal,
+INSTANTIATE_TEST_SUITE_P(Signals, SignalDuringARun,
                          testing::Values(SIGTERM, SIGINT, SIGHUP, SIGQUIT, SIGALRM, SIGXCPU, SIGUSR1, SIGUSR2),
                          [](const testing::TestParamInfo<int>& info) { return std::string(sigabbrev_np(info.param)); });
 
@@ -140,8 +143,8 @@ TEST_F(TempFolderRuns, LeftoversOfAKilledRunGoWithTheNextRun) {
   ASSERT_EQ(killed.out, std::to_string(128 + SIGKILL) + "\n");
   ASSERT_FALSE(fs::is_empty(tmpdir));
   ASSERT_TRUE(fs::exists(Dir() / "lang.swf.tmp0"));
-  ProgramResult next =
-      RunCli({"-q", "--no-audio", "-o", "lang.swf", TestClip(ClipKind::AviMpeg4Pcm).string()}, {"TMPDIR=" + tmpdir.string()});
+  ProgramResult next = RunCli({"-q", "--no-audio", "-o", "lang.swf", TestClip(ClipKind::AviMpeg4Pcm).string()},
+                              {"TMPDIR=" + tmpdir.string()});
   EXPECT_EQ(next.exitCode, 0) << next.err;
   EXPECT_TRUE(fs::is_empty(tmpdir));
   EXPECT_FALSE(fs::exists(Dir() / "lang.swf.tmp0"));

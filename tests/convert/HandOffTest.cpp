@@ -118,6 +118,9 @@ TEST_F(CodeFileInFolder, ReplacesALinkInsteadOfWritingThroughIt) {
 // A write that fails (a file-size limit here, as a full disk) leaves the old
 // page as it was and no empty or partial file.
 TEST_F(CodeFileInFolder, FailedWriteLeavesTheOldPageAndNoOtherFile) {
+#if defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "ThreadSanitizer's runtime lets SIGXFSZ end the program although it is ignored";
+#endif
   std::ofstream(folder / "film.htm") << "alt";
   EXPECT_EXIT(
       {
@@ -132,7 +135,8 @@ TEST_F(CodeFileInFolder, FailedWriteLeavesTheOldPageAndNoOtherFile) {
         } catch (const std::runtime_error& error) {
           what = error.what();
         }
-        const bool told = what == "Datei " + (folder / "film.htm").string() + " kann nicht erstellt werden (Datei zu groß)";
+        const bool told =
+            what == "Datei " + (folder / "film.htm").string() + " kann nicht erstellt werden (Datei zu groß)";
         std::exit(told ? 0 : 1);
       },
       testing::ExitedWithCode(0), "");

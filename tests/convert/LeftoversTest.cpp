@@ -48,12 +48,9 @@ TEST_F(Leftovers, RunFoldersGoOnlyWhenTheirProcessIsGoneAndNothingHoldsThem) {
     bool removed;
   };
   const Case cases[] = {
-      {dead + "a1B2c3", true, false, true},
-      {dead + "d4E5f6", true, true, false},  // another pid namespace's live run
-      {live + "a1B2c3", true, false, false},
-      {"tessaline-" + std::to_string(getpid()) + "-a1B2c3", true, false, false},
-      {dead + "kurz", true, false, false},
-      {"tessaline-a1B2c3", true, false, false},
+      {dead + "a1B2c3", true, false, true},   {dead + "d4E5f6", true, true, false},  // another pid namespace's live run
+      {live + "a1B2c3", true, false, false},  {"tessaline-" + std::to_string(getpid()) + "-a1B2c3", true, false, false},
+      {dead + "kurz", true, false, false},    {"tessaline-a1B2c3", true, false, false},
       {dead + "g7H8i9", false, false, false},
   };
   std::vector<OwnerLock> locks;

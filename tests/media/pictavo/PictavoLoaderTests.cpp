@@ -61,7 +61,8 @@ TEST_F(PictavoLoader, FailsWhenModuleIsNeitherBesideProgramNorOnSystemPath) {
   PictavoLoadProblem problem;
   EXPECT_EQ(PictavoModule::Load(emptyDir_, problem), nullptr);
   EXPECT_EQ(problem.file, emptyDir_ / "libPictavo.so");
-  EXPECT_EQ(problem.reason, "nicht vorhanden, auch nicht in " + (emptyDir_.parent_path() / "lib" / "tessaline").string());
+  EXPECT_EQ(problem.reason,
+            "nicht vorhanden, auch nicht in " + (emptyDir_.parent_path() / "lib" / "tessaline").string());
 }
 
 // An unknown program folder must not turn into a bare name, which dlopen
