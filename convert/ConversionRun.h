@@ -72,7 +72,9 @@ struct ConversionRun {
   std::string shownError;     // the decoding library\'s text already shown
 };
 
-// Adds a turn's sound block or frame end to the movie, after the pending picture.
+// Every tag of the run goes to the movie through here, so the picture
+// pipeline alone decides their order: a turn's sound block or frame end comes
+// after the pictures decided before it, however many JPEGs are still running.
 inline void AddTurnObject(ConversionRun& run, std::unique_ptr<FObj> object) {
   run.pictures.AddTurnTag(std::move(object));
 }

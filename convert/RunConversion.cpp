@@ -60,14 +60,14 @@ bool SetUpSound(ConversionRun& run) {
     run.window.ShowStatusLine(error);
     return false;
   }
-  run.movie.Add(run.sound.Head());
+  AddTurnObject(run, run.sound.Head());
   return true;
 }
 
 bool SetUp(ConversionRun& run) {
   run.pictures.MakePlaceholder();
   ResetCharacterIDs();
-  run.movie.Add(std::make_unique<FCTSetBackgroundColor>(std::make_unique<FColor>(255, 255, 255)));
+  AddTurnObject(run, std::make_unique<FCTSetBackgroundColor>(std::make_unique<FColor>(255, 255, 255)));
   const std::string sourcePath = run.settings.sourcePath;
   const int flags = DecoderFlags(run.settings);
   const int infoResult = run.decoder.MclGetFileInfo(sourcePath.c_str(), flags, &run.fileInfo, 0, 0);

@@ -82,6 +82,7 @@ int ReadSound(MclReadHandle, std::int64_t firstSample, std::int32_t count, MclSo
   const std::int64_t begin = std::min(total, firstSample * frameBytes);
   const std::int64_t end = std::min(total, (firstSample + count) * frameBytes);
   source.soundBuffer.assign(source.samples.begin() + begin, source.samples.begin() + end);
+  if (source.soundJumpReads.count(readNumber)) source.errorSet = true;
   return source.failSoundReads.count(readNumber) ? Fail() : 0;
 }
 

@@ -36,6 +36,7 @@ struct FakeSource {
   bool failOpen = false;
   int failImageFrom = -1;           // frame index from which reads fail
   std::set<int> failSoundReads;     // 0-based numbers of the sound reads that fail
+  std::set<int> soundJumpReads;     // reads that succeed but leave the error text set, as a time jump does
   std::set<int> framesWithoutRows;  // their bitmaps deliver no rows, like a frame without data
   bool setErrorOnFailure = false;
   std::string errorText = "Fehler in der Quelle";

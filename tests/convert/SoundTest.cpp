@@ -132,6 +132,24 @@ TEST_F(SoundRuns, SourceWithoutSoundGetsNoSoundTrack) {
   EXPECT_EQ(std::count(window.lines.begin(), window.lines.end(), kNoSoundTrackLine), 1);
 }
 
+// A jump in the sound's times is damage at that point: its line once, the
+// movie incomplete, and the sound goes on in the blocks after it.
+TEST_F(SoundRuns, SoundTimeJumpIsToldOnceAndTheSoundGoesOn) {
+  UseSource(1, 1, 5, std::vector<Picture>(4, SolidPicture(1, 1, 0)));
+  Fake().audioSampleRate = 44100;
+  Fake().samples.assign(22050 * 2, 0x33);
+  Fake().soundJumpReads = {1, 2};
+  Fake().errorText = "Die Zeitangaben des Tons springen.";
+  settings.convertAudio = true;
+  settings.framesPerSecond = 5;
+  EXPECT_EQ(Outcome(), ConversionOutcome::Incomplete);
+  EXPECT_EQ(std::count(window.lines.begin(), window.lines.end(), Fake().errorText), 1);
+  const SwfMovie movie = Movie();
+  const auto blocks = TagsWithCode(movie, tags::kSoundStreamBlock);
+  ASSERT_EQ(blocks.size(), 4u);
+  EXPECT_EQ(blocks.back()->body.front(), to8(0x3333));
+}
+
 // Convert audio is read for every movie frame, but blocks come only after a
 // head: switched on during a run that began without sound, it adds none;
 // switched off, the frames from then on have none and the sound stays in step.
