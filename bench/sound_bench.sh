@@ -34,9 +34,9 @@ for mode in pcm adpcm mp3; do
   raw "$work/sound-$mode.swf" "$work/sound-$mode.raw"
   bytes=$(sound_bytes "$work/sound-$mode.swf")
   [ "$mode" = pcm ] && pcm=$bytes
-  # MP3 keeps the source's 44100 Hz and puts the encoder's delay first;
-  # the others keep the uncompressed track's 44000 Hz picking.
-  if [ "$mode" = mp3 ]; then ref=$work/source.raw; raw "$clip" "$ref"; else ref=$work/sound-pcm.raw; fi
+  # Every mode carries the source's 44100 Hz; MP3 puts the encoder's delay first.
+  ref=$work/source.raw
+  [ -s "$ref" ] || raw "$clip" "$ref"
   snr=$(python3 - "$ref" "$work/sound-$mode.raw" "$mode" <<'PY'
 import sys, array, math
 ref = array.array('h', open(sys.argv[1], 'rb').read())

@@ -1,10 +1,14 @@
 #include "cli/BatchConversion.h"
 
+#include <cerrno>
 #include <exception>
 #include <filesystem>
+#include <new>
 #include <system_error>
 
 #include "convert/HandOffMovie.h"
+#include "convert/SystemReason.h"
+#include "convert/TargetCheck.h"
 
 namespace {
 
@@ -12,7 +16,7 @@ bool CreateFolder(const std::string& folder, std::ostream& err) {
   std::error_code error;
   std::filesystem::create_directories(folder, error);
   if (error) {
-    err << "Ordner " << folder << " kann nicht angelegt werden: " << error.message() << std::endl;
+    err << WithSystemReason("Ordner " + folder + " kann nicht angelegt werden", error.value()) << std::endl;
     return false;
   }
   return true;
@@ -23,23 +27,43 @@ void ReportWritten(const ConversionSettings& settings, ConsoleWindow& window) {
   if (settings.createHtmlPage) window.ShowInfoLine("Webseite geschrieben: " + PagePath(settings.targetPath));
 }
 
+// For the exception being handled: the run's own German lines as they are;
+// the system's failures (no memory, no thread under a memory limit) as a
+// German line with the reason.
+std::string LineForEndedRun(const std::string& source) {
+  const std::string line = "Die Konvertierung von " + source + " ist fehlgeschlagen";
+  try {
+    throw;
+  } catch (const std::bad_alloc&) {
+    return WithSystemReason(line, ENOMEM);
+  } catch (const std::system_error& error) {
+    const std::error_category& category = error.code().category();
+    if (category == std::generic_category() || category == std::system_category()) {
+      return WithSystemReason(line, error.code().value());
+    }
+    return line + " (" + error.what() + ")";
+  } catch (const std::exception& error) {
+    return error.what();
+  }
+}
+
 ConversionOutcome ConvertOne(const PlannedMovie& movie, ConversionSettings settings, ConsoleWindow& window,
                              const ConversionRunner& runner, std::ostream& err) {
-  // The same line the run would give at its end, before any work is spent.
-  if (!FileCreatable(movie.target)) {
-    err << "Datei " << movie.target << " kann nicht erstellt werden" << std::endl;
-    return ConversionOutcome::NotWritten;
-  }
   settings.sourcePath = movie.source;
   settings.targetPath = movie.target;
+  // Before any work is spent, and before the line that announces it.
+  if (const std::string problem = TargetsProblem(settings); !problem.empty()) {
+    err << problem << std::endl;
+    return ConversionOutcome::NotWritten;
+  }
   window.ShowInfoLine("Konvertiere " + movie.source + " nach " + movie.target);
   window.BeginRun(MovieName(movie.target));
   ConversionOutcome outcome = ConversionOutcome::NotWritten;
   try {
     outcome = runner(settings, window);
-  } catch (const std::exception& error) {
+  } catch (const std::exception&) {
     window.EndRun();
-    err << error.what() << std::endl;
+    err << LineForEndedRun(movie.source) << std::endl;
     return ConversionOutcome::NotWritten;
   }
   window.EndRun();

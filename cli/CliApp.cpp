@@ -9,10 +9,10 @@
 #include "cli/BatchConversion.h"
 #include "cli/CliOptions.h"
 #include "cli/ConsoleWindow.h"
-#include "cli/RufflePage.h"
 #include "cli/ShellOpen.h"
 #include "cli/TargetPlan.h"
 #include "convert/HandOffMovie.h"
+#include "convert/RufflePage.h"
 #include "convert/RunConversion.h"
 #include "media/decoder/RealDecoder.h"
 #include "media/pictavo/PictavoModule.h"
@@ -45,9 +45,13 @@ ConsoleWindow::PageWriter PageWriterFor(const CliOptions& options) {
 
 int ConvertWithModule(const CliOptions& options, const TargetPlan& plan, std::ostream& out, std::ostream& err,
                       bool errIsTerminal) {
-  std::unique_ptr<PictavoModule> module = PictavoModule::Load(ProgramFolder());
+  PictavoLoadProblem problem;
+  std::unique_ptr<PictavoModule> module = PictavoModule::Load(ProgramFolder(), problem);
   if (!module) {
-    err << kPictavoLoadFailure << std::endl;
+    // The window's described line, then where and why for the console.
+    err << kPictavoLoadFailure << "\n"
+        << "Das Bildmodul " << problem.file.string() << " kann nicht geladen werden (" << problem.reason << ")"
+        << std::endl;
     return kExitSomeFailed;
   }
   const PictavoApi& imaging = module->Api();

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <charconv>
-#include <functional>
 #include <string_view>
 
 namespace {
@@ -95,6 +94,18 @@ std::string ApplySound(std::string_view value, ConversionSettings& settings) {
   return BadValue("--sound", value, "pcm, adpcm oder mp3");
 }
 
+std::string ApplyDeinterlace(std::string_view value, ConversionSettings& settings) {
+  static constexpr std::array<std::pair<std::string_view, Deinterlace>, 3> kModes = {
+      {{"auto", Deinterlace::Auto}, {"on", Deinterlace::On}, {"off", Deinterlace::Off}}};
+  for (const auto& [name, mode] : kModes) {
+    if (name == value) {
+      settings.deinterlace = mode;
+      return {};
+    }
+  }
+  return BadValue("--deinterlace", value, "auto, on oder off");
+}
+
 std::string ApplySeconds(std::string_view option, std::string_view value, double& field) {
   std::optional<double> seconds = ParseSeconds(value);
   if (!seconds) return BadValue(option, value, "Sekunden, z. B. 12 oder 12.5");
@@ -102,68 +113,125 @@ std::string ApplySeconds(std::string_view option, std::string_view value, double
   return {};
 }
 
-using ValueSetter = std::function<std::string(std::string_view, CliOptions&)>;
-using FlagSetter = std::function<void(CliOptions&)>;
-
-const ValueSetter* FindValueOption(std::string_view name) {
-  static const std::array<std::pair<std::string_view, ValueSetter>, 13> kOptions = {{
-      {"--fps", [](std::string_view v, CliOptions& o) { return ApplyFps(v, o.settings); }},
-      {"--compression",
-       [](std::string_view v, CliOptions& o) {
-         return ApplyRangedNumber("--compression", v, 0, 100, o.settings.compression);
-       }},
-      {"--rate", [](std::string_view v, CliOptions& o) { return ApplyRate(v, o.settings); }},
-      {"--tolerance", [](std::string_view v, CliOptions& o) { return ApplyTolerance(v, o.settings); }},
-      {"--page", ApplyPage},
-      {"--ruffle-script", ApplyRuffleScript},
-      {"--sound", [](std::string_view v, CliOptions& o) { return ApplySound(v, o.settings); }},
-      {"--start",
-       [](std::string_view v, CliOptions& o) { return ApplySeconds("--start", v, o.settings.startSeconds); }},
-      {"--end",
-       [](std::string_view v, CliOptions& o) {
-         std::string error = ApplySeconds("--end", v, o.settings.endSeconds);
-         if (error.empty() && o.settings.endSeconds <= 0) error = BadValue("--end", v, "Sekunden größer als 0");
-         return error;
-       }},
-      {"--width", [](std::string_view v,
-                     CliOptions& o) { return ApplyRangedNumber("--width", v, 1, kLargestSide, o.settings.width); }},
-      {"--height", [](std::string_view v,
-                      CliOptions& o) { return ApplyRangedNumber("--height", v, 1, kLargestSide, o.settings.height); }},
-      {"--mp3-bitrate",
-       [](std::string_view v, CliOptions& o) {
-         return ApplyRangedNumber("--mp3-bitrate", v, 8, 320, o.settings.mp3BitrateKbit);
-       }},
-      {"-o",
-       [](std::string_view v, CliOptions& o) -> std::string {
-         if (o.target) return "Das Ziel (-o) darf nur einmal angegeben werden";
-         if (v.empty()) return "Das Ziel (-o) darf nicht leer sein";
-         o.target = std::string(v);
-         return {};
-       }},
-  }};
-  for (const auto& [optionName, setter] : kOptions) {
-    if (optionName == name) return &setter;
-  }
-  return nullptr;
+std::string SetTarget(std::string_view value, CliOptions& options) {
+  if (options.target) return "Das Ziel (-o) darf nur einmal angegeben werden";
+  if (value.empty()) return "Das Ziel (-o) darf nicht leer sein";
+  options.target = std::string(value);
+  return {};
 }
 
-const FlagSetter* FindFlagOption(std::string_view name) {
-  static const std::array<std::pair<std::string_view, FlagSetter>, 12> kFlags = {{
-      {"--no-audio", [](CliOptions& o) { o.settings.convertAudio = false; }},
-      {"--16bit", [](CliOptions& o) { o.settings.audio16Bit = true; }},
-      {"--stereo", [](CliOptions& o) { o.settings.stereo = true; }},
-      {"--all-pictures", [](CliOptions& o) { o.settings.storeOnlyChanges = false; }},
-      {"--no-html", [](CliOptions& o) { o.settings.createHtmlPage = false; }},
-      {"--open", [](CliOptions& o) { o.settings.openResult = true; }},
-      {"--print-code", [](CliOptions& o) { o.printCode = true; }},
-      {"--quiet", [](CliOptions& o) { o.quiet = true; }},
-      {"-q", [](CliOptions& o) { o.quiet = true; }},
-      {"--help", [](CliOptions& o) { o.showHelp = true; }},
-      {"-h", [](CliOptions& o) { o.showHelp = true; }},
-      {"--version", [](CliOptions& o) { o.showVersion = true; }},
-  }};
-  for (const auto& [flagName, setter] : kFlags) {
-    if (flagName == name) return &setter;
+std::string SetEnd(std::string_view value, CliOptions& options) {
+  std::string error = ApplySeconds("--end", value, options.settings.endSeconds);
+  if (error.empty() && options.settings.endSeconds <= 0) error = BadValue("--end", value, "Sekunden größer als 0");
+  return error;
+}
+
+// Switches ignore their (empty) value.
+constexpr CliOption kOptionTable[] = {
+    {"", "--fps", "N", "Bilder pro Sekunde im Film, 1 bis 120 (Vorgabe 5)",
+     [](std::string_view v, CliOptions& o) { return ApplyFps(v, o.settings); }},
+    {"", "--compression", "N", "Kompression der Bilder, 0 bis 100 (Vorgabe 50)",
+     [](std::string_view v, CliOptions& o) {
+       return ApplyRangedNumber("--compression", v, 0, 100, o.settings.compression);
+     }},
+    {"", "--no-audio", "", "den Ton nicht übernehmen",
+     [](std::string_view, CliOptions& o) -> std::string {
+       o.settings.convertAudio = false;
+       return {};
+     }},
+    {"", "--rate", "HZ", "Abtastrate des Tons: 5500, 11000, 22000 oder 44000 (Vorgabe 11000); der Film trägt die Flash-Raten "
+     "5512,5, 11025, 22050 oder 44100 Hz",
+     [](std::string_view v, CliOptions& o) { return ApplyRate(v, o.settings); }},
+    {"", "--16bit", "", "Ton mit 16 Bit statt 8 Bit",
+     [](std::string_view, CliOptions& o) -> std::string {
+       o.settings.audio16Bit = true;
+       return {};
+     }},
+    {"", "--stereo", "", "Ton in Stereo statt Mono (alle Kanäle der Quelle werden gemischt)",
+     [](std::string_view, CliOptions& o) -> std::string {
+       o.settings.stereo = true;
+       return {};
+     }},
+    {"", "--sound", "ART",
+     "Ton unkomprimiert (pcm, Vorgabe), als ADPCM (adpcm) oder als MP3 (mp3; nicht mit 5500)",
+     [](std::string_view v, CliOptions& o) { return ApplySound(v, o.settings); }},
+    {"", "--mp3-bitrate", "N", "Bitrate des MP3-Tons in kbit/s, 8 bis 320 (Vorgabe 64 mono, 128 stereo); höchstens 64 bei 11000, "
+     "160 bei 22000, 320 bei 44000 (mindestens 32); sonst gilt die nächste erlaubte",
+     [](std::string_view v, CliOptions& o) {
+       return ApplyRangedNumber("--mp3-bitrate", v, 8, 320, o.settings.mp3BitrateKbit);
+     }},
+    {"", "--all-pictures", "", "jedes Bild ganz speichern, nicht nur die Änderungen",
+     [](std::string_view, CliOptions& o) -> std::string {
+       o.settings.storeOnlyChanges = false;
+       return {};
+     }},
+    {"", "--tolerance", "N",
+     "Rauschen übergehen: ein Bildpunkt gilt erst als geändert, wenn die 5×5 Bildpunkte um ihn herum von dem, "
+     "was der Film dort zeigt, im Mittel in einem Farbwert um mehr als N in eine Richtung oder um mehr als 2N "
+     "abweichen; gespeichert wird dann in ganzen 8×8-Blöcken; 0 bis 255 (Vorgabe 0: jede Abweichung zählt)",
+     [](std::string_view v, CliOptions& o) { return ApplyTolerance(v, o.settings); }},
+    {"", "--start", "SEKUNDEN", "erst ab dieser Stelle der Quelle umwandeln, z. B. 12.5",
+     [](std::string_view v, CliOptions& o) { return ApplySeconds("--start", v, o.settings.startSeconds); }},
+    {"", "--end", "SEKUNDEN", "nur bis zu dieser Stelle der Quelle umwandeln", SetEnd},
+    {"", "--width", "PIXEL", "Breite des Films, 1 bis 2880 (ohne --height: Höhe im Seitenverhältnis)",
+     [](std::string_view v, CliOptions& o) {
+       return ApplyRangedNumber("--width", v, 1, kLargestSide, o.settings.width);
+     }},
+    {"", "--height", "PIXEL", "Höhe des Films, 1 bis 2880 (ohne --width: Breite im Seitenverhältnis)",
+     [](std::string_view v, CliOptions& o) {
+       return ApplyRangedNumber("--height", v, 1, kLargestSide, o.settings.height);
+     }},
+    {"", "--keep-pixel-shape", "",
+     "Bildpunkte wie gespeichert übernehmen (Vorgabe: das Seitenverhältnis der Wiedergabe, z. B. 16:9 bei DVD)",
+     [](std::string_view, CliOptions& o) -> std::string {
+       o.settings.keepPixelShape = true;
+       return {};
+     }},
+    {"", "--deinterlace", "ART",
+     "Zeilensprung auflösen: auto (Vorgabe; wo die Quelle es angibt), on (jedes Bild) oder off",
+     [](std::string_view v, CliOptions& o) { return ApplyDeinterlace(v, o.settings); }},
+    {"", "--no-html", "", "keine HTML-Seite neben den Film schreiben",
+     [](std::string_view, CliOptions& o) -> std::string {
+       o.settings.createHtmlPage = false;
+       return {};
+     }},
+    {"", "--page", "ART",
+     "die Seite: ruffle (Vorgabe; HTML5-Seite, die den Film mit Ruffle in heutigen Browsern zeigt) oder flash "
+     "(nur der Quelltext zum Einbinden)",
+     ApplyPage},
+    {"", "--ruffle-script", "URL", "Adresse von Ruffle für --page ruffle (Vorgabe ruffle/ruffle.js)",
+     ApplyRuffleScript},
+    {"", "--print-code", "", "den Quelltext zum Einbinden nach jedem Film ausgeben",
+     [](std::string_view, CliOptions& o) -> std::string {
+       o.printCode = true;
+       return {};
+     }},
+    {"", "--open", "", "das Ergebnis danach öffnen (Seite, sonst Film)",
+     [](std::string_view, CliOptions& o) -> std::string {
+       o.settings.openResult = true;
+       return {};
+     }},
+    {"-o", "", "ZIEL", "Zieldatei bzw. Zielordner", SetTarget},
+    {"-q", "--quiet", "", "nur Fehler und Warnungen ausgeben (und was mit --print-code verlangt ist)",
+     [](std::string_view, CliOptions& o) -> std::string {
+       o.quiet = true;
+       return {};
+     }},
+    {"-h", "--help", "", "diese Hilfe zeigen",
+     [](std::string_view, CliOptions& o) -> std::string {
+       o.showHelp = true;
+       return {};
+     }},
+    {"", "--version", "", "die Version zeigen",
+     [](std::string_view, CliOptions& o) -> std::string {
+       o.showVersion = true;
+       return {};
+     }},
+};
+
+const CliOption* FindOption(std::string_view name) {
+  for (const CliOption& option : kOptionTable) {
+    if (!name.empty() && (option.shortName == name || option.longName == name)) return &option;
   }
   return nullptr;
 }
@@ -175,6 +243,59 @@ std::string CheckSettingCombination(const ConversionSettings& settings) {
   if (settings.endSeconds > 0 && settings.endSeconds <= settings.startSeconds)
     return "Das Ende (--end) muss nach dem Anfang (--start) liegen";
   return {};
+}
+
+constexpr std::size_t kHelpWidth = 79;       // columns; one stays free, as terminals wrap at the last
+constexpr std::size_t kHelpTextColumn = 22;  // where each option's description starts
+
+// Characters on the screen: UTF-8 continuation bytes take no column.
+std::size_t Columns(std::string_view text) {
+  std::size_t columns = 0;
+  for (char c : text) columns += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+  return columns;
+}
+
+// "-q, --quiet", "--fps N", "-o ZIEL"
+std::string OptionNames(const CliOption& option) {
+  std::string names(option.shortName);
+  if (!option.shortName.empty() && !option.longName.empty()) names += ", ";
+  names += option.longName;
+  if (option.TakesValue()) names += " " + std::string(option.valueName);
+  return names;
+}
+
+// The names at two columns in, the description from kHelpTextColumn on,
+// wrapped at blanks within kHelpWidth (on its own line when the names are long).
+std::string OptionHelp(const CliOption& option) {
+  std::string text = "  " + OptionNames(option);
+  std::size_t column = Columns(text);
+  if (column + 2 > kHelpTextColumn) {
+    text += "\n";
+    column = 0;
+  }
+  std::string_view rest = option.help;
+  bool lineStart = true;
+  while (!rest.empty()) {
+    const std::size_t blank = rest.find(' ');
+    const std::string_view word = rest.substr(0, blank);
+    rest = blank == std::string_view::npos ? std::string_view() : rest.substr(blank + 1);
+    if (!lineStart && column + 1 + Columns(word) > kHelpWidth) {
+      text += "\n";
+      column = 0;
+      lineStart = true;
+    }
+    if (lineStart) {
+      text.append(kHelpTextColumn - column, ' ');
+      column = kHelpTextColumn;
+    } else {
+      text += ' ';
+      ++column;
+    }
+    text += word;
+    column += Columns(word);
+    lineStart = false;
+  }
+  return text + "\n";
 }
 
 class Parser {
@@ -212,24 +333,19 @@ class Parser {
   void StepOption(std::string_view arg) {
     std::size_t equals = arg.find('=');
     std::string_view name = arg.substr(0, equals);
-    if (const FlagSetter* flag = FindFlagOption(name)) {
+    const CliOption* option = FindOption(name);
+    if (!option) {
+      error_ = "Unbekannte Option: " + std::string(arg);
+    } else if (!option->TakesValue()) {
       if (equals != std::string_view::npos) {
         error_ = "Die Option " + std::string(name) + " nimmt keinen Wert";
       } else {
-        (*flag)(result_);
+        error_ = option->apply({}, result_);
       }
-    } else if (const ValueSetter* option = FindValueOption(name)) {
-      StepValueOption(name, equals == std::string_view::npos ? nullptr : arg.data() + equals + 1, *option);
-    } else {
-      error_ = "Unbekannte Option: " + std::string(arg);
-    }
-  }
-
-  void StepValueOption(std::string_view name, const char* inlineValue, const ValueSetter& setter) {
-    if (inlineValue) {
-      error_ = setter(inlineValue, result_);
+    } else if (equals != std::string_view::npos) {
+      error_ = option->apply(arg.substr(equals + 1), result_);
     } else if (next_ < args_.size()) {
-      error_ = setter(args_[next_++], result_);
+      error_ = option->apply(args_[next_++], result_);
     } else {
       error_ = "Für " + std::string(name) + " fehlt der Wert";
     }
@@ -246,46 +362,24 @@ class Parser {
 
 CliParseResult ParseCommandLine(const std::vector<std::string>& args) { return Parser(args).Run(); }
 
+std::span<const CliOption> CliOptionTable() { return kOptionTable; }
+
 std::string CliUsageText() {
-  return "Aufruf: tessaline-cli [Optionen] QUELLE… [-o ZIEL]\n"
+  std::string text =
+      "Aufruf: tessaline-cli [Optionen] QUELLE… [-o ZIEL]\n"
+      "\n"
+      "Wandelt Videodateien (AVI, MPEG, MPG, VOB) in Flash-Filme (SWF, Version 4) um.\n"
+      "Eine Quelle: ZIEL ist die Filmdatei oder ein vorhandener Ordner (ohne -o: der\n"
+      "Name der Quelle mit .swf daneben).\n"
+      "Mehrere Quellen: ZIEL ist ein Ordner (wird angelegt), jede Quelle wird dort zu\n"
+      "<Name>.swf.\n"
+      "\n"
+      "Optionen:\n";
+  for (const CliOption& option : kOptionTable) text += OptionHelp(option);
+  return text +
          "\n"
-         "Wandelt Videodateien (AVI, MPEG, MPG, VOB) in Flash-Filme (SWF, Version 4) um.\n"
-         "Eine Quelle: ZIEL ist die Filmdatei oder ein vorhandener Ordner (ohne -o: der Name der\n"
-         "Quelle mit .swf daneben).\n"
-         "Mehrere Quellen: ZIEL ist ein Ordner (wird angelegt), jede Quelle wird dort zu <Name>.swf.\n"
-         "\n"
-         "Optionen:\n"
-         "  --fps N            Bilder pro Sekunde im Film, 1 bis 120 (Vorgabe 5)\n"
-         "  --compression N    Kompression der Bilder, 0 bis 100 (Vorgabe 50)\n"
-         "  --no-audio         den Ton nicht übernehmen\n"
-         "  --rate HZ          Abtastrate des Tons: 5500, 11000, 22000 oder 44000 (Vorgabe 11000)\n"
-         "  --16bit            Ton mit 16 Bit statt 8 Bit\n"
-         "  --stereo           Ton in Stereo statt Mono\n"
-         "  --sound ART        Ton unkomprimiert (pcm, Vorgabe), als ADPCM (adpcm) oder als MP3 (mp3;\n"
-         "                     mit 11025, 22050 oder 44100 Hz statt 11000, 22000 oder 44000)\n"
-         "  --mp3-bitrate N    Bitrate des MP3-Tons in kbit/s, 8 bis 320 (Vorgabe 64 mono, 128 stereo)\n"
-         "  --all-pictures     jedes Bild ganz speichern, nicht nur die Änderungen\n"
-         "  --tolerance N      Rauschen übergehen: ein Bildpunkt gilt erst als geändert, wenn die 5×5\n"
-         "                     Bildpunkte um ihn herum von dem, was der Film dort zeigt, im Mittel in\n"
-         "                     einem Farbwert um mehr als N in eine Richtung oder um mehr als 2N\n"
-         "                     abweichen; gespeichert wird dann in ganzen 8×8-Blöcken; 0 bis 255\n"
-         "                     (Vorgabe 0: jede Abweichung zählt)\n"
-         "  --start SEKUNDEN   erst ab dieser Stelle der Quelle umwandeln, z. B. 12.5\n"
-         "  --end SEKUNDEN     nur bis zu dieser Stelle der Quelle umwandeln\n"
-         "  --width PIXEL      Breite des Films, 1 bis 2880 (ohne --height: Höhe im Seitenverhältnis)\n"
-         "  --height PIXEL     Höhe des Films, 1 bis 2880 (ohne --width: Breite im Seitenverhältnis)\n"
-         "  --no-html          keine HTML-Seite neben den Film schreiben\n"
-         "  --page ART         die Seite: flash (Vorgabe; nur der Quelltext zum Einbinden) oder\n"
-         "                     ruffle (HTML5-Seite, die den Film mit Ruffle in heutigen Browsern zeigt)\n"
-         "  --ruffle-script URL  Adresse von Ruffle für --page ruffle (Vorgabe ruffle/ruffle.js)\n"
-         "  --print-code       den Quelltext zum Einbinden nach jedem Film ausgeben\n"
-         "  --open             das Ergebnis danach öffnen (Seite, sonst Film)\n"
-         "  -o ZIEL            Zieldatei bzw. Zielordner\n"
-         "  -q, --quiet        nur Fehler und Warnungen ausgeben (und was mit --print-code verlangt ist)\n"
-         "  -h, --help         diese Hilfe zeigen\n"
-         "  --version          die Version zeigen\n"
-         "\n"
-         "Ergebnisse stehen auf der Standardausgabe, Fehler und Warnungen auf der Fehlerausgabe.\n"
-         "Rückgabewert: 0 wenn jeder Film vollständig geschrieben wurde, 1 wenn eine Umwandlung\n"
-         "scheiterte, 2 bei falschen Optionen, 3 wenn ein Film unvollständig geschrieben wurde.\n";
+         "Ergebnisse stehen auf der Standardausgabe, Fehler und Warnungen auf der\n"
+         "Fehlerausgabe. Rückgabewert: 0 wenn jeder Film vollständig geschrieben wurde,\n"
+         "1 wenn eine Umwandlung scheiterte, 2 bei falschen Optionen, 3 wenn ein Film\n"
+         "unvollständig geschrieben wurde.\n";
 }

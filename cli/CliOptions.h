@@ -3,24 +3,22 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "convert/ConversionSettings.h"
+#include "convert/RufflePage.h"
 
 inline constexpr const char* kCliVersionText = "tessaline-cli 1.0";
-
-// Which page goes beside the movie: the bare embedding code, or an HTML5
-// page that loads Ruffle, which plays the movie in browsers without Flash.
-enum class PageKind { Flash, Ruffle };
-
-inline constexpr const char* kDefaultRuffleScript = "ruffle/ruffle.js";
 
 struct CliOptions {
   ConversionSettings settings = DefaultCliSettings();
   std::vector<std::string> sources;
   std::optional<std::string> target;  // -o: the movie file, or the folder for several sources
-  PageKind page = PageKind::Flash;
+  // The bare embedding code plays nowhere today, so the page loads Ruffle unless asked.
+  PageKind page = PageKind::Ruffle;
   std::optional<std::string> ruffleScript;  // --ruffle-script; only with the Ruffle page
   bool printCode = false;                   // the embedding code on stdout after each movie
   bool quiet = false;                       // stdout only for what was asked for; stderr as ever
@@ -34,6 +32,22 @@ struct CliOptions {
     return settings;
   }
 };
+
+// One option of the command line. The one table of them makes both the
+// parser and the help text.
+struct CliOption {
+  std::string_view shortName;  // "-q", or empty
+  std::string_view longName;   // "--quiet", or empty
+  std::string_view valueName;  // "N" for an option that takes a value; empty for a switch
+  std::string_view help;       // German, one paragraph; the help text wraps it
+  // Takes the value (empty for a switch); returns a German error, or empty.
+  std::string (*apply)(std::string_view value, CliOptions& options);
+
+  bool TakesValue() const { return !valueName.empty(); }
+};
+
+// Every option, in the order of the help text.
+std::span<const CliOption> CliOptionTable();
 
 struct CliParseResult {
   CliOptions options;

@@ -1,7 +1,5 @@
 #include "cli/TargetPlan.h"
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <set>
 
@@ -44,12 +42,4 @@ TargetPlan PlanTargets(const std::vector<std::string>& sources, const std::optio
   if (target) plan.folderToCreate = *target;
   plan.error = FindClash(plan.movies);
   return plan;
-}
-
-bool FileCreatable(const std::string& target) {
-  std::error_code error;
-  const fs::path path(target);
-  if (fs::exists(path, error)) return !fs::is_directory(path, error) && access(target.c_str(), W_OK) == 0;
-  const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
-  return fs::is_directory(folder, error) && access(folder.c_str(), W_OK | X_OK) == 0;
 }

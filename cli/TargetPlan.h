@@ -21,7 +21,3 @@ struct TargetPlan {
 // <name>.swf for each (each beside its source without a target). Two sources that would write the same movie are
 // refused.
 TargetPlan PlanTargets(const std::vector<std::string>& sources, const std::optional<std::string>& target);
-
-// Whether a movie could be written at target: an existing writable file, or a
-// new name in an existing writable folder.
-bool FileCreatable(const std::string& target);

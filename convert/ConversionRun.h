@@ -13,7 +13,7 @@
 #include "convert/MovieBuilder.h"
 #include "convert/PicturePipeline.h"
 #include "convert/ReadPlan.h"
-#include "media/SoundEncoder.h"
+#include "convert/SoundTrack.h"
 #include "media/pictavo/PictavoApi.h"
 #include "swf/swf.h"
 
@@ -23,18 +23,25 @@ using DecoderHandle = std::unique_ptr<T, void (*)(T*)>;
 // Shown when ids, depths or the frame count would leave their 16-bit fields.
 inline constexpr const char* kMovieLimitLine = "Der Film hat die größte Länge erreicht, die das Flash-Format erlaubt.";
 inline constexpr std::int32_t kLargest16Bit = 65535;
+inline constexpr const char* kCancelledLine = "Konvertierung abgebrochen, es wurde kein Film geschrieben.";
 
 struct ConversionRun {
-  ConversionRun(ConversionSettings& settings, ConversionWindow& window, const PictavoApi& imaging,
+  ConversionRun(const ConversionSettings& settings, ConversionWindow& window, const PictavoApi& imaging,
                 const DecoderFunctions& decoder)
       : settings(settings),
+        liveSettings(settings),
         imaging(imaging),
         decoder(decoder),
         movie(settings.targetPath),
         pictures(imaging, window, movie, settings.overlapPictures ? settings.jpegThreads : 0, settings.tolerance),
-        window(window, pictures) {}
+        window(window, pictures),
+        sound(decoder, this->window) {}
 
-  ConversionSettings& settings;
+  // Copied at the start: a run keeps the format and files it started with.
+  const ConversionSettings settings;
+  // The window changes these two during a run, and they act from then on:
+  // convert audio for each movie frame, store only changes for each picture.
+  const ConversionSettings& liveSettings;
   const PictavoApi& imaging;
   const DecoderFunctions& decoder;
 
@@ -45,14 +52,13 @@ struct ConversionRun {
   // Mutable like the window reference it replaces: steps that only read the
   // run show lines too.
   mutable LineOrderWindow window;
+  SoundTrack sound;
 
   SourceFileInfo fileInfo{};
   DecoderHandle<MclReader> readHandle{nullptr, nullptr};
   DecoderHandle<MclImage> imageHandle{nullptr, nullptr};
-  DecoderHandle<MclSound> soundHandle{nullptr, nullptr};
 
   double fps = 0;
-  std::int64_t soundFirstSample = 0;  // the part's first sound sample
   std::int32_t firstFrame = 0;        // source index of the part's first frame; frameIndex counts from it
   std::int32_t frameIndex = 0;
   std::int32_t frameTotal = 0;
@@ -60,29 +66,17 @@ struct ConversionRun {
   double movieTime = 0.0;
   ReadPlan readPlan;  // the frames the loop will read, told to the decoder ahead
   std::int32_t imageResult = 0;
-  std::int32_t soundResult = 0;
-  std::int32_t soundFrameNumber = 1;
-
-  std::int32_t sampleRate = 5500;
-  std::int32_t rateCode = 0;
-  std::int32_t bits16 = 0;
-  std::int32_t stereo = 0;
-  std::int32_t outputBytesPerSampleFrame = 1;
-  std::int64_t samplesWritten = 0;
-  std::int64_t soundReadPosition = 0;
-  std::unique_ptr<SoundEncoder> soundEncoder;  // compressed sound only
-  // Compressed sound is read and fed ahead of the blocks written.
-  std::int32_t soundFramesFed = 0;
-  std::int64_t samplesFed = 0;
 
   std::int32_t framesEmitted = 0;
   bool limitReached = false;  // the movie is as long as the format allows
-  bool incomplete = false;    // pictures or sound were lost; the reason was shown
-  bool soundLost = false;     // the sound cannot be decoded: silent blocks from then on
+  bool cancelled = false;     // the window asked to stop
+  bool incomplete = false;    // pictures were lost or the source is damaged; the reason was shown
   std::string shownError;     // the decoding library\'s text already shown
 };
 
-// Adds a turn's sound block or frame end to the movie, after the pending picture.
+// Every tag of the run goes to the movie through here, so the picture
+// pipeline alone decides their order: a turn's sound block or frame end comes
+// after the pictures decided before it, however many JPEGs are still running.
 inline void AddTurnObject(ConversionRun& run, std::unique_ptr<FObj> object) {
   run.pictures.AddTurnTag(std::move(object));
 }

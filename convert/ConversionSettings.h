@@ -7,6 +7,12 @@
 
 #include "media/SoundCompression.h"
 
+enum class Deinterlace {
+  Auto,  // pictures the source marks as interlaced
+  On,    // every picture
+  Off,
+};
+
 struct ConversionSettings {
   std::string sourcePath;
   std::string targetPath;
@@ -23,6 +29,10 @@ struct ConversionSettings {
   double endSeconds = 0;  // 0: to the end
   int width = 0;          // pixels; 0: from the other side by the aspect ratio, or the source's
   int height = 0;
+  // Off: the movie shows the source's display shape (DVD and DV pixels are
+  // not square); on: one movie pixel for each stored pixel.
+  bool keepPixelShape = false;
+  Deinterlace deinterlace = Deinterlace::Auto;
   bool storeOnlyChanges = true;
   // A pixel counts as changed when a channel differs by more than this from
   // what the movie shows there; 0 compares exactly. The window keeps 0.

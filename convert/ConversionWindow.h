@@ -25,11 +25,17 @@ class ConversionWindow {
   virtual void ClearCodeLines() = 0;
   virtual void AppendCodeLine(const std::string& line) = 0;
   // Writes the code box's lines to path, each ended by CR LF. Throws
-  // std::runtime_error("Datei <path> kann nicht erstellt werden") on failure.
+  // std::runtime_error("Datei <path> kann nicht erstellt werden (<reason>)") on failure.
   virtual void SaveCodeLines(const std::string& path) = 0;
 
   // Opens a file or web address with the program the desktop associates with it.
   virtual void ShellOpen(const std::string& pathOrAddress) = 0;
   // Owner of shell calls and of the imaging module's save; may be null.
   virtual void* OwnerWindowHandle() { return nullptr; }
+
+  // Asked after each source frame: true when the window wants to handle
+  // input before the next one, besides the turns every 100 frames.
+  virtual bool InputTurnDue() { return false; }
+  // Asked after each source frame: true stops the run there; no movie is kept.
+  virtual bool CancelRequested() { return false; }
 };

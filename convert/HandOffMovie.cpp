@@ -1,7 +1,9 @@
 #include "convert/HandOffMovie.h"
 
-#include <fstream>
 #include <stdexcept>
+
+#include "convert/FileByRename.h"
+#include "convert/SystemReason.h"
 
 namespace {
 
@@ -88,13 +90,11 @@ std::vector<std::string> EmbeddingCode(const std::string& movieName, int width, 
 }
 
 void WriteLinesWithCrLf(const std::string& path, const std::vector<std::string>& lines) {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  for (const std::string& line : lines) {
-    if (!file) break;
-    file << line << "\r\n";
+  std::string bytes;
+  for (const std::string& line : lines) bytes += line + "\r\n";
+  if (const int error = WriteFileByRename(path, bytes); error != 0) {
+    throw std::runtime_error(WithSystemReason("Datei " + path + " kann nicht erstellt werden", error));
   }
-  file.close();
-  if (!file) throw std::runtime_error("Datei " + path + " kann nicht erstellt werden");
 }
 
 void HandOffMovie(ConversionWindow& window, const std::string& targetPath, int width, int height, bool createHtmlPage,

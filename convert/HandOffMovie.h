@@ -23,8 +23,10 @@ std::string PercentEncode(const std::string& text);
 // The ten lines of embedding code.
 std::vector<std::string> EmbeddingCode(const std::string& movieName, int width, int height);
 
-// Writes the lines, each ended by CR LF. Throws
-// std::runtime_error("Datei <path> kann nicht erstellt werden") on failure.
+// Writes the lines, each ended by CR LF, through a temporary file renamed
+// onto path (a link there is replaced, not followed). Throws
+// std::runtime_error("Datei <path> kann nicht erstellt werden (<reason>)") on
+// failure, leaving no file behind.
 void WriteLinesWithCrLf(const std::string& path, const std::vector<std::string>& lines);
 
 void HandOffMovie(ConversionWindow& window, const std::string& targetPath, int width, int height, bool createHtmlPage,

@@ -26,6 +26,8 @@ class LineOrderWindow : public ConversionWindow {
   void SaveCodeLines(const std::string& path) override { window_.SaveCodeLines(path); }
   void ShellOpen(const std::string& pathOrAddress) override { window_.ShellOpen(pathOrAddress); }
   void* OwnerWindowHandle() override { return window_.OwnerWindowHandle(); }
+  bool InputTurnDue() override { return window_.InputTurnDue(); }
+  bool CancelRequested() override { return window_.CancelRequested(); }
 
  private:
   ConversionWindow& window_;

@@ -1,6 +1,7 @@
 #include "convert/RemoveOnSignal.h"
 
 #include <limits.h>
+#include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -29,7 +30,11 @@ static_assert(std::atomic<int>::is_always_lock_free);
 constexpr int kSlotCount = 64;  // a run holds three at most
 std::array<Slot, kSlotCount> slots;
 
-constexpr std::array<int, 3> kEndingSignals = {SIGINT, SIGTERM, SIGHUP};
+// Every signal whose default action ends the program and that the program
+// can catch; SIGXFSZ and SIGPIPE only where the program has not chosen to
+// see the failed write instead.
+constexpr std::array<int, 10> kEndingSignals = {SIGINT,  SIGTERM, SIGHUP,  SIGPIPE, SIGQUIT,
+                                                SIGALRM, SIGXCPU, SIGXFSZ, SIGUSR1, SIGUSR2};
 
 // Files first, so that the folders holding them are empty when their turn comes.
 extern "C" void RemoveAndEnd(int signalNumber) {
@@ -101,3 +106,12 @@ void RemoveOnSignal::Release() {
   slots[slot_].state.compare_exchange_strong(active, kFree);
   slot_ = -1;
 }
+
+EndingSignalsHeld::EndingSignalsHeld() {
+  sigset_t ending;
+  sigemptyset(&ending);
+  for (const int signalNumber : kEndingSignals) sigaddset(&ending, signalNumber);
+  pthread_sigmask(SIG_BLOCK, &ending, &previous_);
+}
+
+EndingSignalsHeld::~EndingSignalsHeld() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }

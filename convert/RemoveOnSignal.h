@@ -1,9 +1,12 @@
 // Files and folders that must not outlive the process: the run's temporary
 // folder and pictures, the movie's temporary file. Normally their owners
-// remove them; an interrupt or a termination signal (SIGINT, SIGTERM, SIGHUP)
+// remove them; every signal whose default ends the program (SIGINT, SIGTERM,
+// SIGHUP, SIGPIPE, SIGQUIT, SIGALRM, SIGXCPU, SIGXFSZ, SIGUSR1, SIGUSR2)
 // removes every registered one first, then ends the program as the signal
 // would have.
 #pragma once
+
+#include <signal.h>
 
 #include <string>
 
@@ -25,4 +28,18 @@ class RemoveOnSignal {
   void Release();
 
   int slot_ = -1;  // -1: nothing registered
+};
+
+// Holds back the signals that end the program on this thread while it lives,
+// so that a file can be made and registered before one of them can end the
+// program in between.
+class EndingSignalsHeld {
+ public:
+  EndingSignalsHeld();
+  ~EndingSignalsHeld();
+  EndingSignalsHeld(const EndingSignalsHeld&) = delete;
+  EndingSignalsHeld& operator=(const EndingSignalsHeld&) = delete;
+
+ private:
+  sigset_t previous_;
 };

@@ -10,6 +10,8 @@
 #include "convert/SoundTrack.h"
 #include "convert/SourcePart.h"
 #include "convert/StorePicture.h"
+#include "convert/SystemReason.h"
+#include "convert/TargetCheck.h"
 #include "convert/Twips.h"
 
 namespace {
@@ -44,26 +46,34 @@ void ReportUnreadable(const ConversionRun& run) {
                                      : "Die Datei " + run.settings.sourcePath + " kann nicht gelesen werden.");
 }
 
+// A source without sound gets no sound track at all; with convert audio off
+// at the start, none either, so no block can come without its head.
 bool SetUpSound(ConversionRun& run) {
-  ChooseSoundFormat(run);
   if (!run.settings.convertAudio) return true;
+  if (!(run.fileInfo.audioSampleRate > 0)) {
+    run.window.ShowStatusLine(kNoSoundTrackLine);
+    return true;
+  }
   std::string error;
-  if (!OpenSoundEncoder(run, error)) {
+  const double firstSecond = run.firstFrame / run.fileInfo.frameRate;
+  if (!run.sound.Start(ChooseSoundFormat(run.settings), run.fps, run.readHandle.get(), firstSecond,
+                       run.settings.sourcePath, error)) {
     run.window.ShowStatusLine(error);
     return false;
   }
-  run.movie.Add(MakeSoundStreamHead(run));
+  AddTurnObject(run, run.sound.Head());
   return true;
 }
 
 bool SetUp(ConversionRun& run) {
   run.pictures.MakePlaceholder();
   ResetCharacterIDs();
-  run.movie.Add(std::make_unique<FCTSetBackgroundColor>(std::make_unique<FColor>(255, 255, 255)));
+  AddTurnObject(run, std::make_unique<FCTSetBackgroundColor>(std::make_unique<FColor>(255, 255, 255)));
   const std::string sourcePath = run.settings.sourcePath;
-  const int infoResult = run.decoder.MclGetFileInfo(sourcePath.c_str(), 0, &run.fileInfo, 0, 0);
+  const int flags = DecoderFlags(run.settings);
+  const int infoResult = run.decoder.MclGetFileInfo(sourcePath.c_str(), flags, &run.fileInfo, 0, 0);
   run.frameTotal = run.fileInfo.frameCount;
-  run.readHandle = {run.decoder.MclReadOpen(sourcePath.c_str(), 0, 0, 0), run.decoder.MclReadClose};
+  run.readHandle = {run.decoder.MclReadOpen(sourcePath.c_str(), flags, 0, 0), run.decoder.MclReadClose};
   if (!SourceReadable(run)) {
     ReportUnreadable(run);
     return false;
@@ -77,7 +87,6 @@ bool SetUp(ConversionRun& run) {
   run.fps = run.settings.framesPerSecond;
   if (!SetUpSound(run)) return false;
   run.window.ShowStatusLine("Starte Konvertierung...");
-  run.soundHandle = {run.decoder.MclSndCreate(), run.decoder.MclSndFree};
   run.imageHandle = {run.decoder.MclImgCreate(), run.decoder.MclImgFree};
   return true;
 }
@@ -88,9 +97,7 @@ std::uint64_t RoomForOneFrame(const ConversionRun& run) {
   constexpr std::uint64_t kPicturesNotYetInTheMovie = 3;
   constexpr std::uint64_t kTagOverhead = 1024;
   const std::uint64_t rawPicture = std::uint64_t(run.fileInfo.width) * std::uint64_t(run.fileInfo.height) * 3;
-  const std::uint64_t soundBlock =
-      std::uint64_t(run.sampleRate) * std::uint64_t(run.outputBytesPerSampleFrame) / std::uint64_t(run.fps) + 1;
-  return kPicturesNotYetInTheMovie * (2 * rawPicture + kTagOverhead) + soundBlock + kTagOverhead;
+  return kPicturesNotYetInTheMovie * (2 * rawPicture + kTagOverhead) + run.sound.LargestBlockBytes() + kTagOverhead;
 }
 
 bool LengthLimitNear(const ConversionRun& run) {
@@ -107,8 +114,8 @@ bool FrameLimitReached(ConversionRun& run) {
 
 void EmitMovieFrames(ConversionRun& run) {
   do {
-    run.soundResult = 0;
-    if (run.settings.convertAudio) ConvertSoundBlock(run);
+    if (std::unique_ptr<FObj> block = run.sound.NextBlock(run.liveSettings.convertAudio))
+      AddTurnObject(run, std::move(block));
     AddTurnObject(run, std::make_unique<FCTShowFrame>());
     run.framesEmitted += 1;
     run.movieTime = AfterMovieFrame(run.movieTime, run.fps);
@@ -122,6 +129,9 @@ void WalkFrame(ConversionRun& run) {
     run.pictures.Finish();
     run.window.ShowStatusLine(FrameLine(run.frameIndex + 1, run.frameTotal));
     run.window.ProcessPendingInput();
+  } else if (run.window.InputTurnDue()) {
+    run.pictures.Finish();
+    run.window.ProcessPendingInput();
   }
   run.sourceTime = AfterSourceFrame(run.sourceTime, run.fileInfo.frameRate);
   if (PictureDue(run.movieTime, run.sourceTime) && !FrameLimitReached(run)) {
@@ -132,19 +142,30 @@ void WalkFrame(ConversionRun& run) {
   run.window.ShowProgress(run.frameIndex, run.frameTotal);
 }
 
+// A movie that can no longer be written (a full disk, a folder taken away)
+// ends the work at once.
 void WalkSource(ConversionRun& run) {
   do {
     WalkFrame(run);
-  } while (run.soundResult == 0 && run.imageResult == 0 && run.frameIndex < run.frameTotal && !run.limitReached);
+    run.cancelled = run.window.CancelRequested();
+  } while (run.imageResult == 0 && run.frameIndex < run.frameTotal && !run.limitReached && run.movie.ProblemSoFar() == 0 &&
+           !run.cancelled);
+}
+
+// Stopped by the window: the movie's temporary file goes with the run.
+ConversionOutcome Abandon(ConversionRun& run) {
+  run.pictures.ReleasePictures();
+  run.window.ShowProblemLine(kCancelledLine);
+  return ConversionOutcome::NotWritten;
 }
 
 ConversionOutcome Finish(ConversionRun& run) {
   run.pictures.Finish();
-  run.soundHandle.reset();
+  run.sound.Close();
   run.imageHandle.reset();
   // Pictures that stopped before the end: the library says why, the frame line where.
   const char* error = run.decoder.MclGetError() != 0 ? run.decoder.MclGetErrorStr() : nullptr;
-  if (error != nullptr && run.shownError != error) {
+  if (error != nullptr && run.shownError != error && run.sound.ShownError() != error) {
     run.window.ShowStatusLine(error);
     run.incomplete = true;
   }
@@ -155,12 +176,13 @@ ConversionOutcome Finish(ConversionRun& run) {
   const std::string targetPath = run.settings.targetPath;
   const bool saved = run.movie.Save(Twips(run.fileInfo.width), Twips(run.fileInfo.height), TruncateToInt32(run.fps));
   if (!saved) {
-    run.window.ShowProblemLine("Datei " + targetPath + " kann nicht erstellt werden");
+    run.window.ShowProblemLine(
+        WithSystemReason("Datei " + targetPath + " kann nicht erstellt werden", run.movie.Error()));
     return ConversionOutcome::NotWritten;
   }
   HandOffMovie(run.window, targetPath, run.fileInfo.width, run.fileInfo.height, run.settings.createHtmlPage,
                run.settings.openResult);
-  const bool lost = run.incomplete || run.limitReached || run.pictures.PicturesLost();
+  const bool lost = run.incomplete || run.sound.Incomplete() || run.limitReached || run.pictures.PicturesLost();
   return lost ? ConversionOutcome::Incomplete : ConversionOutcome::Complete;
 }
 
@@ -168,12 +190,19 @@ ConversionOutcome Finish(ConversionRun& run) {
 
 ConversionOutcome RunConversion(ConversionSettings& settings, ConversionWindow& window, const PictavoApi& imaging,
                                 const DecoderFunctions& decoder) {
-  if (const std::string problem = OverwriteProblem(settings); !problem.empty()) {
+  for (const std::string& problem : {OverwriteProblem(settings), TargetsProblem(settings)}) {
+    if (problem.empty()) continue;
     window.ShowProblemLine(problem);
     return ConversionOutcome::NotWritten;
   }
+  RemoveDeadTemporariesOfTargets(settings);
   ConversionRun run(settings, window, imaging, decoder);
+  if (run.movie.Error() != 0) {
+    window.ShowProblemLine(
+        WithSystemReason("Datei " + settings.targetPath + " kann nicht erstellt werden", run.movie.Error()));
+    return ConversionOutcome::NotWritten;
+  }
   if (!SetUp(run)) return ConversionOutcome::NotWritten;
   WalkSource(run);
-  return Finish(run);
+  return run.cancelled ? Abandon(run) : Finish(run);
 }

@@ -5,6 +5,13 @@
 
 #include "convert/ConversionRun.h"
 
+int DecoderFlags(const ConversionSettings& settings) {
+  int flags = settings.keepPixelShape ? kMclKeepPixelShape : 0;
+  if (settings.deinterlace == Deinterlace::On) flags |= kMclDeinterlaceAll;
+  if (settings.deinterlace == Deinterlace::Off) flags |= kMclDeinterlaceNone;
+  return flags;
+}
+
 MovieSize ScaledSize(MovieSize source, int wantedWidth, int wantedHeight) {
   if (wantedWidth > 0 && wantedHeight > 0) return {wantedWidth, wantedHeight};
   const auto follow = [](int given, int along, int across) {
@@ -40,7 +47,5 @@ bool ChoosePart(ConversionRun& run) {
   }
   run.firstFrame = first;
   run.frameTotal = end - first;
-  run.soundFirstSample = std::llround(first / info.frameRate * info.audioSampleRate);
-  run.soundReadPosition = run.soundFirstSample;
   return true;
 }

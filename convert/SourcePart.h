@@ -4,11 +4,15 @@
 #include <cstdint>
 
 struct ConversionRun;
+struct ConversionSettings;
 
 struct MovieSize {
   int width;
   int height;
 };
+
+// The decoder's flags for the picture settings; 0 for the defaults.
+int DecoderFlags(const ConversionSettings& settings);
 
 // The wanted size; one side alone takes the other from the source's aspect ratio.
 MovieSize ScaledSize(MovieSize source, int wantedWidth, int wantedHeight);

@@ -75,7 +75,7 @@ void StorePicture(ConversionRun& run, std::int32_t frameIndex) {
   pictures.SettleBeforeDecision();
   const bool atLimit = pictures.WouldPassLimits();
   OldPictures old = OldPictures::Keep;
-  if (run.soundFrameNumber % kWholePicturePeriod == 0 || !run.settings.storeOnlyChanges) {
+  if (run.sound.BlockNumber() % kWholePicturePeriod == 0 || !run.liveSettings.storeOnlyChanges) {
     pictures.RequireWhole();
     old = OldPictures::Remove;
   }

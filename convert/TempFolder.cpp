@@ -1,8 +1,6 @@
 #include "convert/TempFolder.h"
 
 #include <fcntl.h>
-#include <pthread.h>
-#include <signal.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -12,6 +10,8 @@
 #include <system_error>
 #include <utility>
 
+#include "convert/SystemReason.h"
+
 namespace {
 
 // -1 when the name is taken or the folder takes no file.
@@ -19,35 +19,23 @@ int CreateExclusive(const std::string& path) {
   return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
 }
 
+int ErrnoOr(int fallback) { return errno != 0 ? errno : fallback; }
+
 // A folder that is full or limited to small files lets a file be made but
-// not filled; a picture's JPEG is about this size.
-bool TakesBytes(const TempFolder& folder) {
+// not filled; a picture's JPEG is about this size. 0, or the errno of the
+// step that failed.
+int TakesBytesError(const TempFolder& folder) {
+  errno = 0;
   TempFile probe = folder.NewFile("probe", ".tmp");
-  if (!probe.Made()) return false;
+  if (!probe.Made()) return ErrnoOr(EIO);
   const int fd = open(probe.Path().c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) return false;
+  if (fd < 0) return ErrnoOr(EIO);
   static const std::array<char, 16384> kBytes{};
-  const bool written = write(fd, kBytes.data(), kBytes.size()) == static_cast<ssize_t>(kBytes.size());
-  return close(fd) == 0 && written;
+  const ssize_t written = write(fd, kBytes.data(), kBytes.size());
+  int error = written == static_cast<ssize_t>(kBytes.size()) ? 0 : written < 0 ? ErrnoOr(EIO) : ENOSPC;
+  if (close(fd) != 0 && error == 0) error = ErrnoOr(EIO);
+  return error;
 }
-
-// Holds back the signals that end the program on this thread, so a folder
-// is registered for removal before one can end the program.
-class EndingSignalsHeld {
- public:
-  EndingSignalsHeld() {
-    sigset_t ending;
-    sigemptyset(&ending);
-    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&ending, signalNumber);
-    pthread_sigmask(SIG_BLOCK, &ending, &previous_);
-  }
-  ~EndingSignalsHeld() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
-  EndingSignalsHeld(const EndingSignalsHeld&) = delete;
-  EndingSignalsHeld& operator=(const EndingSignalsHeld&) = delete;
-
- private:
-  sigset_t previous_;
-};
 
 }  // namespace
 
@@ -83,21 +71,27 @@ std::string SystemTempFolder() {
 
 TempFolder::TempFolder() {
   const std::string parent = SystemTempFolder();
-  std::string pattern = (std::filesystem::path(parent) / "tessaline-XXXXXX").string();
+  RemoveDeadRunFolders(parent);
+  std::string pattern = RunFolderPattern(parent);
   bool made = false;
+  int error = 0;
   {
     const EndingSignalsHeld held;
     made = mkdtemp(pattern.data()) != nullptr;
+    error = made ? 0 : ErrnoOr(EIO);
     if (made) registration_ = RemoveOnSignal(pattern, RemoveOnSignal::Kind::Folder);
   }
   if (made) {
     path_ = pattern;
-    if (TakesBytes(*this)) return;
+    lock_ = OwnerLock(path_);
+    error = TakesBytesError(*this);
+    if (error == 0) return;
+    lock_ = OwnerLock();
     rmdir(path_.c_str());
     path_.clear();
     registration_ = RemoveOnSignal();
   }
-  problem_ = "Der temporäre Ordner " + parent + " kann nicht benutzt werden.";
+  problem_ = WithSystemReason("Der temporäre Ordner " + parent + " kann nicht benutzt werden", error) + ".";
 }
 
 TempFolder::~TempFolder() {

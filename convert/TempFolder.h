@@ -1,11 +1,14 @@
 // The run's own folder for the pictures on their way through the imaging
 // module. It is made by mkdtemp inside the system's temporary folder (TMPDIR),
 // so only this user may enter it and no other program can plant a link under a
-// picture's name or take the name away; runs side by side never meet.
+// picture's name or take the name away; runs side by side never meet. The
+// folder is locked while the run lives, and folders of runs that died
+// without removing theirs are removed when the next one starts.
 #pragma once
 
 #include <string>
 
+#include "convert/DeadRunLeftovers.h"
 #include "convert/RemoveOnSignal.h"
 
 // An empty file made by TempFolder::NewFile, removed with whatever it holds
@@ -42,7 +45,7 @@ class TempFolder {
 
   bool Made() const { return !path_.empty(); }
   const std::string& Path() const { return path_; }
-  // A German line; empty when the folder was made.
+  // A German line with the system's reason; empty when the folder was made.
   const std::string& Problem() const { return problem_; }
 
   // prefix, the first number free in the folder, extension: created empty,
@@ -53,6 +56,7 @@ class TempFolder {
   std::string path_;
   std::string problem_;
   RemoveOnSignal registration_;
+  OwnerLock lock_;  // held until the folder is gone
 };
 
 // The system's temporary folder: TMPDIR (or TMP, TEMP, TEMPDIR), else /tmp.

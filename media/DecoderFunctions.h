@@ -31,4 +31,7 @@ struct DecoderFunctions {
   void (*MclReadClose)(MclReadHandle read);
   // The media side's encoders for compressed stream sound; null where there are none.
   std::unique_ptr<SoundEncoder> (*MakeSoundEncoder)(const SoundEncoderFormat& format, std::string& error);
+  // Asks MclReadSound for 16-bit samples in 1 or 2 channels at halfRate / 2
+  // samples a second, mixed and resampled by the library.
+  int (*MclSndSetFormat)(MclReadHandle read, std::int32_t halfRate, std::int32_t channels);
 };

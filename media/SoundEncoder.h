@@ -12,7 +12,7 @@
 
 struct SoundEncoderFormat {
   SoundCompression compression = SoundCompression::Adpcm;
-  int sampleRate = 11025;  // what the samples are counted in
+  int sampleRate = 11025;  // what the samples are counted in (5512 stands for 5512.5)
   int channels = 1;
   int mp3BitrateKbit = 64;
 };
@@ -29,6 +29,8 @@ class SoundEncoder {
   virtual std::uint8_t CompressionCode() const = 0;
   // Samples the decoder puts before the first source sample (MP3 only).
   virtual std::int16_t LatencySeek() const { return 0; }
+  // The bitrate in use, the nearest the rate allows to the one asked for (MP3 only).
+  virtual int BitrateKbit() const { return 0; }
   // Sample frames the encoder must be fed beyond a movie frame's sound before
   // that frame's block can hold all of it (MP3: its delay and the frames it
   // keeps back). The conversion reads the sound that far ahead.

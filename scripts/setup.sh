@@ -14,9 +14,9 @@ done
 
 packages=(
   build-essential cmake pkg-config libgtest-dev file help2man
-  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
+  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev libavfilter-dev
   libjpeg62-turbo-dev libturbojpeg0-dev ffmpeg time
-  qt6-base-dev fonts-dejavu-core fonts-liberation
+  qt6-base-dev qt6-translations-l10n fonts-dejavu-core fonts-liberation
 )
 if [ $with_tests -eq 1 ]; then
   packages+=(chromium)

@@ -1,6 +1,7 @@
 #include "swf/FObjCollection.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <string>
 #include <system_error>
@@ -24,11 +25,14 @@ FilePtr CreateTempBeside(const std::filesystem::path& target, std::filesystem::p
     if (FilePtr file{std::fopen(tempPath.c_str(), "wbx")}) {
       return file;
     }
+    const int openError = errno;
     std::error_code ignored;
     if (!std::filesystem::exists(tempPath, ignored)) {
-      return nullptr;  // the folder cannot take a file: no use trying other names
+      errno = openError;  // the folder cannot take a file: no use trying other names
+      return nullptr;
     }
   }
+  errno = EEXIST;
   return nullptr;
 }
 

@@ -24,7 +24,7 @@ struct FileCloser {
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 // Creates a file beside the target that did not exist before (target.tmp0,
-// .tmp1, ...); empty when the folder takes no file.
+// .tmp1, ...); empty, with errno telling why, when the folder takes no file.
 FilePtr CreateTempBeside(const std::filesystem::path& target, std::filesystem::path& tempPath);
 
 // The movie: the tag objects in play order, owned, and the frame count.

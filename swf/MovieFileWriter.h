@@ -31,9 +31,14 @@ class MovieFileWriter {
   std::uint64_t Size() const { return size_; }
   // The temporary file beside the target; empty when it could not be made.
   const std::filesystem::path& TempPath() const { return tempPath_; }
+  // The errno of the first failure (making the temporary file, a write); 0
+  // while everything went through. Once set, Save cannot succeed.
+  int Error() const { return error_; }
 
  private:
   void Discard();
+  // Notes errno when a step failed; a later success does not clear it.
+  void NoteFailure(bool succeeded);
 
   std::filesystem::path target_;
   std::filesystem::path tempPath_;
@@ -42,4 +47,5 @@ class MovieFileWriter {
   std::int32_t frameCount_ = 0;
   std::uint64_t size_ = 0;
   bool complete_ = true;  // every write so far went through
+  int error_ = 0;
 };

@@ -79,6 +79,18 @@ void TAboutBox::FormCreate(QDate startDate) {
   notice->setText(text);
 }
 
+void TAboutBox::ShowFor(bool whileRunning) {
+  if (!whileRunning) {
+    setWindowModality(Qt::ApplicationModal);
+    exec();
+    return;
+  }
+  setWindowModality(Qt::NonModal);
+  show();
+  raise();
+  activateWindow();
+}
+
 void TAboutBox::BitBtnXP1Click() { shell_.Open(kMakerAddress); }
 
 // Without a cancel button, Escape does not close the window.

@@ -15,6 +15,9 @@ class TAboutBox final : public QDialog {
   TAboutBox(QWidget* parent, QDate startDate, ShellOpener& shell);
 
   void BitBtnXP1Click();
+  // Modal as ever, but beside the main window while a run goes: a modal
+  // window's own event loop would hold the run until it is closed.
+  void ShowFor(bool whileRunning);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;

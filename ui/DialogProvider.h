@@ -21,7 +21,7 @@ class DialogProvider {
   virtual ~DialogProvider() = default;
   // Both return the confirmed full path, or nothing when cancelled.
   virtual std::optional<QString> OpenFile(QWidget* owner, const FileDialogSetup& setup) = 0;
-  // Never asks before an existing file is replaced.
+  // The save dialog asks before an existing file is replaced.
   virtual std::optional<QString> SaveFile(QWidget* owner, const FileDialogSetup& setup) = 0;
   // OK button, no icon, the platform's default caption.
   virtual void ShowMessage(QWidget* owner, const QString& text) = 0;

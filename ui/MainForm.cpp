@@ -15,6 +15,7 @@
 #include "ui/ImageButtonPair.h"
 #include "ui/Maker.h"
 #include "ui/SourcePath.h"
+#include "ui/VideoDrop.h"
 
 namespace {
 
@@ -34,7 +35,20 @@ TMainForm::TMainForm(MainFormServices services, QWidget* parent) : QWidget(paren
   BuildControls();
   ConnectSettings();
   ConnectButtons();
+  AcceptVideoDrops();
   CentreOnScreen();
+}
+
+// A drop during a run would change the source under it.
+void TMainForm::AcceptVideoDrops() {
+  auto* drop = new VideoDrop(this, [this] { return !runGoing_; }, [this](const QString& file) {
+    PreselectSource(QFileInfo(file).absoluteFilePath());
+  });
+  setAcceptDrops(true);
+  installEventFilter(drop);
+  for (QWidget* child : findChildren<QWidget*>()) {
+    if (child->acceptDrops()) child->installEventFilter(drop);
+  }
 }
 
 TMainForm::~TMainForm() = default;
@@ -133,9 +147,18 @@ void TMainForm::CreateFlashBtnClick() {
     services_.dialogs->ShowMessage(this, QString::fromUtf8("Sie müssen eine Quellvideo-Datei auswählen!"));
     return;
   }
+  SuggestTarget();
   const std::optional<QString> target = services_.dialogs->SaveFile(this, saveDialog_);
   if (!target) return;
   saveDialog_.fileName = *target;
+  saveDialog_.directory = QFileInfo(*target).absolutePath();
   settings_.targetPath = FileSystemText(*target);
   StartRun();
+}
+
+// The source's name with ".swf", in the folder last saved to, else the source's.
+void TMainForm::SuggestTarget() {
+  const QFileInfo source(QFile::decodeName(settings_.sourcePath.c_str()));
+  const QString folder = saveDialog_.directory.isEmpty() ? source.absolutePath() : saveDialog_.directory;
+  saveDialog_.fileName = QDir(folder).filePath(source.completeBaseName() + ".swf");
 }

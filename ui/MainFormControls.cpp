@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStatusBar>
@@ -73,6 +74,7 @@ void TMainForm::BuildControls() {
   memo_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   memo_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   memo_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  pageControl->addTab(new AdvancedPage(settings_, page_), QString::fromUtf8("Erweitert"));
   SetTabOrder();
 }
 
@@ -90,6 +92,7 @@ QWidget* TMainForm::BuildBottomPanel() {
 
   auto* right = MakePanel(panel, "Panel8", QRect(520, 0, 214, 41), Bevel::None);
   BuildImageButtons(right);
+  BuildRunControls(panel);
   return panel;
 }
 
@@ -100,6 +103,17 @@ void TMainForm::BuildImageButtons(QWidget* panel) {
   MakePicture(panel, "EndeBtn2", QRect(105, 6, 101, 30), ButtonFace("Ende", true), exitHint)->setVisible(false);
   MakePicture(panel, "EndeBtn", QRect(105, 6, 101, 30), ButtonFace("Ende", false), exitHint);
   MakePicture(panel, "ueberbtn", QRect(1, 6, 101, 30), ButtonFace("Ueber", false), infoHint);
+}
+
+// Between the web button and the image buttons, seen only while a run goes.
+void TMainForm::BuildRunControls(QWidget* panel) {
+  progressBar_ = Place<QProgressBar>(panel, "ProgressBar1", QRect(152, 10, 250, 21));
+  progressBar_->setVisible(false);
+  auto* cancel = Place<QPushButton>(panel, "AbbrechenBtn", QRect(410, 8, 100, 25));
+  cancel->setText(QString::fromUtf8("Abbrechen"));
+  cancel->setToolTip(QString::fromUtf8("Die Konvertierung beim nächsten Bild beenden; es bleibt kein Film zurück"));
+  cancel->setVisible(false);
+  connect(cancel, &QPushButton::clicked, this, [this] { AbbrechenBtnClick(); });
 }
 
 QWidget* TMainForm::BuildPictureSide(QWidget* sheet) {

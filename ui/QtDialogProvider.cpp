@@ -46,7 +46,6 @@ std::optional<QString> QtDialogProvider::SaveFile(QWidget* owner, const FileDial
   if (autotest_) return std::nullopt;
   QFileDialog dialog(owner);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setOption(QFileDialog::DontConfirmOverwrite);
   dialog.setDefaultSuffix(setup.defaultSuffix);
   return RunFileDialog(dialog, setup);
 }

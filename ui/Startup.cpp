@@ -27,7 +27,7 @@ Windows CreateWindows(const MainFormServices& services, QDate startDate) {
   }
   windows.about = std::make_unique<TAboutBox>(windows.main.get(), startDate, *services.shell);
   TAboutBox* about = windows.about.get();
-  windows.main->SetAboutHandler([about] { about->exec(); });
+  windows.main->SetAboutHandler([about](bool whileRunning) { about->ShowFor(whileRunning); });
   return windows;
 }
 
@@ -43,10 +43,34 @@ bool SaveScreenshots(Windows& windows, const QString& dir) {
 
 }  // namespace
 
+std::optional<int> AnswerInfoOption(const QStringList& arguments, std::ostream& out) {
+  for (qsizetype i = 1; i < arguments.size() && arguments[i] != "--"; ++i) {
+    if (arguments[i] == "--help" || arguments[i] == "-h") {
+      out << "Aufruf: tessaline [VIDEODATEI]\n"
+             "Öffnet das Fenster von Orvane Tessaline, das Videodateien (AVI, MPEG, VOB) in\n"
+             "Flash-Filme umwandelt; eine angegebene VIDEODATEI ist darin schon gewählt.\n"
+             "Umwandeln ohne Fenster: tessaline-cli --help\n"
+             "\n"
+             "  -h, --help     diese Hilfe zeigen\n"
+             "  --version      die Version zeigen\n"
+             "  --             alles Weitere ist die Videodatei, auch wenn es mit - beginnt\n";
+      return 0;
+    }
+    if (arguments[i] == "--version") {
+      out << "tessaline 1.0\nQt " << qVersion() << "\n";
+      return 0;
+    }
+  }
+  return std::nullopt;
+}
+
 StartupOptions ParseStartupOptions(const QStringList& arguments) {
   StartupOptions options;
+  bool optionsEnded = false;
   for (qsizetype i = 1; i < arguments.size(); ++i) {
-    if (arguments[i] == "--screenshot") {
+    if (!optionsEnded && arguments[i] == "--") {
+      optionsEnded = true;
+    } else if (!optionsEnded && arguments[i] == "--screenshot") {
       if (i + 1 < arguments.size()) options.screenshotDir = arguments[++i];
     } else if (options.sourceFile.isEmpty()) {
       options.sourceFile = arguments[i];

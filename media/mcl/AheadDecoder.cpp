@@ -27,11 +27,11 @@ std::chrono::nanoseconds ThreadCpuTime() {
 
 }  // namespace
 
-AheadDecoder::AheadDecoder(MediaSource source, FramePlan* plan)
+AheadDecoder::AheadDecoder(MediaSource source, DeinterlaceMode deinterlace, FramePlan* plan)
     : source_(std::move(source)),
       stream_(source_.Stream()),
       openedStartTime_(stream_->start_time),
-      decoder_(source_, plan) {
+      decoder_(source_, deinterlace, plan) {
   StartThread();
 }
 

@@ -15,14 +15,14 @@
 #include <vector>
 
 #include "media/mcl/MediaSource.h"
-#include "media/mcl/PacketDecoder.h"
+#include "media/mcl/PictureDecoder.h"
 
 namespace mcl {
 
 class AheadDecoder {
  public:
   // The plan, if any, outlives the decoder.
-  explicit AheadDecoder(MediaSource source, FramePlan* plan = nullptr);
+  AheadDecoder(MediaSource source, DeinterlaceMode deinterlace, FramePlan* plan = nullptr);
   // The thread ends before the decoder and the file go.
   ~AheadDecoder() { StopThread(); }
   AheadDecoder(const AheadDecoder&) = delete;
@@ -37,7 +37,7 @@ class AheadDecoder {
   // Moves to the key frame at or before target (in the stream's time base);
   // false, and the pictures go on from where they were, when the file cannot.
   bool SeekBefore(std::int64_t target);
-  // Of the picture last taken, as PacketDecoder tells them.
+  // Of the picture last taken, as the decoder tells them.
   std::int64_t RestartPts() const { return restartPts_; }
   int RejectedSinceLastFrame() const { return rejected_; }
 
@@ -62,7 +62,7 @@ class AheadDecoder {
   // the thread reads.
   const AVStream* stream_;
   std::int64_t openedStartTime_;
-  PacketDecoder decoder_;  // used by the thread only while it runs
+  PictureDecoder decoder_;  // used by the thread only while it runs
   std::mutex mutex_;
   std::condition_variable_any changed_;
   std::deque<Decoded> ready_;   // oldest first; an ending stays at the front

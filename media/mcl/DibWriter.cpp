@@ -5,6 +5,10 @@
 #include <cstring>
 #include <vector>
 
+extern "C" {
+#include <libavutil/pixdesc.h>
+}
+
 namespace mcl {
 namespace {
 
@@ -61,13 +65,39 @@ bool FastMatchesSwscale(ScalerCache& cache, const AVFrame& frame, const BgrWeigh
   return true;
 }
 
+}  // namespace
+
+int ColourMatrixOf(const AVFrame& frame) {
+  // RGB pictures are scaled through the context's own matrix both ways.
+  const AVPixFmtDescriptor* format = av_pix_fmt_desc_get(static_cast<AVPixelFormat>(frame.format));
+  if (format != nullptr && (format->flags & AV_PIX_FMT_FLAG_RGB) != 0) return SWS_CS_ITU601;
+  switch (frame.colorspace) {
+    case AVCOL_SPC_BT709:
+      return SWS_CS_ITU709;
+    case AVCOL_SPC_BT470BG:
+    case AVCOL_SPC_SMPTE170M:
+      return SWS_CS_ITU601;
+    case AVCOL_SPC_FCC:
+      return SWS_CS_FCC;
+    case AVCOL_SPC_SMPTE240M:
+      return SWS_CS_SMPTE240M;
+    case AVCOL_SPC_BT2020_NCL:
+    case AVCOL_SPC_BT2020_CL:
+      return SWS_CS_BT2020;
+    default:
+      // Untagged: the weights players assume, HD's from 1280 wide or 720 high.
+      return frame.width >= 1280 || frame.height >= 720 ? SWS_CS_ITU709 : SWS_CS_ITU601;
+  }
+}
+
+namespace {
+
 // A context made for the frame's size, format and colours, kept while they
 // stay. Not sws_getCachedContext: swscale adds flags of its own (full
 // chroma for odd widths), after which that call made a new context for every
 // frame, without the colour details set here.
 SwsContext* PrepareScaler(ScalerCache& cache, const AVFrame& frame, int width, int height) {
-  // High-definition sources are coded with other colour weights than SD ones.
-  const int matrix = frame.colorspace == AVCOL_SPC_BT709 ? SWS_CS_ITU709 : SWS_CS_ITU601;
+  const int matrix = ColourMatrixOf(frame);
   const int fullRange = frame.color_range == AVCOL_RANGE_JPEG ? 1 : 0;
   const std::array<int, 7> wanted{frame.width, frame.height, frame.format, width, height, matrix, fullRange};
   if (cache.context && cache.tunedFor == wanted) return cache.context.get();

@@ -29,6 +29,10 @@ struct ScalerCache {
   bool fastAllowed = true;  // false: swscale always, as a reference
 };
 
+// The swscale colour table (SWS_CS_*) a YUV frame is converted with: as
+// tagged, else by its size; BT.601 for RGB frames, as before.
+int ColourMatrixOf(const AVFrame& frame);
+
 // Writes lineCount lines from firstLine (line 0 is the bottom row for a
 // positive info.height) at rows, row length width * 3 rounded up to 4 bytes.
 // Returns the lines written; -1 when the conversion cannot be set up.

@@ -5,6 +5,7 @@
 
 extern "C" {
 #include <libavcodec/avcodec.h>
+#include <libavfilter/avfilter.h>
 #include <libavformat/avformat.h>
 #include <libswresample/swresample.h>
 #include <libswscale/swscale.h>
@@ -30,6 +31,9 @@ struct SwsFreer {
 struct SwrFreer {
   void operator()(SwrContext* p) const { swr_free(&p); }
 };
+struct FilterGraphFreer {
+  void operator()(AVFilterGraph* p) const { avfilter_graph_free(&p); }
+};
 
 using FormatPtr = std::unique_ptr<AVFormatContext, FormatCloser>;
 using CodecPtr = std::unique_ptr<AVCodecContext, CodecFreer>;
@@ -37,5 +41,6 @@ using FramePtr = std::unique_ptr<AVFrame, FrameFreer>;
 using PacketPtr = std::unique_ptr<AVPacket, PacketFreer>;
 using SwsPtr = std::unique_ptr<SwsContext, SwsFreer>;
 using SwrPtr = std::unique_ptr<SwrContext, SwrFreer>;
+using FilterGraphPtr = std::unique_ptr<AVFilterGraph, FilterGraphFreer>;
 
 }  // namespace mcl

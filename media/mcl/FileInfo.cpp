@@ -11,6 +11,7 @@ namespace mcl {
 namespace {
 
 struct PacketCount {
+  bool chunkNumbered = false;  // AVI: a packet's decoding time is its chunk's number
   int pictures = 0;  // packets with a picture; AVI's empty chunks of dropped frames have none
   bool untimed = false;
   std::int64_t firstPts = AV_NOPTS_VALUE;
@@ -22,18 +23,21 @@ void CountPacket(const AVPacket& packet, PacketCount& count) {
   if (packet.size <= 0) return;
   ++count.pictures;
   if (packet.flags & AV_PKT_FLAG_CORRUPT) count.damaged = true;
-  if (packet.pts == AV_NOPTS_VALUE) {
+  // AVI gives streams with B-frames (H.264) only the decoding time: its
+  // chunk number, which counts the empty chunks of dropped frames too.
+  const std::int64_t ts = packet.pts != AV_NOPTS_VALUE || !count.chunkNumbered ? packet.pts : packet.dts;
+  if (ts == AV_NOPTS_VALUE) {
     count.untimed = true;
   } else {
-    count.firstPts = count.firstPts == AV_NOPTS_VALUE ? packet.pts : std::min(count.firstPts, packet.pts);
-    count.lastPts = count.lastPts == AV_NOPTS_VALUE ? packet.pts : std::max(count.lastPts, packet.pts);
+    count.firstPts = count.firstPts == AV_NOPTS_VALUE ? ts : std::min(count.firstPts, ts);
+    count.lastPts = count.lastPts == AV_NOPTS_VALUE ? ts : std::max(count.lastPts, ts);
   }
 }
 
 // Containers such as MPEG program streams record no frame count, and a cut
 // AVI keeps the count of the whole file, so the packets are read instead.
-PacketCount CountVideoPackets(AVFormatContext* format, int stream) {
-  PacketCount count;
+PacketCount CountVideoPackets(AVFormatContext* format, int stream, bool isAvi) {
+  PacketCount count{.chunkNumbered = isAvi};
   PacketPtr packet(av_packet_alloc());
   if (!packet) return {.damaged = true};
   int result = 0;
@@ -62,6 +66,14 @@ double AudioSampleRate(const AVFormatContext* format) {
 
 }  // namespace
 
+PictureSize DisplaySize(PictureSize stored, AVRational sampleAspect) {
+  if (sampleAspect.num <= 0 || sampleAspect.den <= 0 || sampleAspect.num == sampleAspect.den) return stored;
+  // Bounded so that a wild ratio still makes a whole number; the delivered
+  // size then fits it to the stage.
+  const double width = std::clamp(stored.width * av_q2d(sampleAspect), 1.0, 1e6);
+  return {static_cast<int>(std::lround(width)), stored.height};
+}
+
 PictureSize DeliveredSize(PictureSize source) {
   if (source.width <= kLargestDeliveredSide && source.height <= kLargestDeliveredSide) return source;
   const double scale = std::min(static_cast<double>(kLargestDeliveredSide) / source.width,
@@ -72,13 +84,16 @@ PictureSize DeliveredSize(PictureSize source) {
 
 double FrameRateOf(const AVStream* stream) { return av_q2d(StreamRate(stream)); }
 
-ErrorKind ReadFileInfo(const std::string& path, SourceFileInfo& info) {
+ErrorKind ReadFileInfo(const std::string& path, int flags, SourceFileInfo& info) {
   std::memset(&info, 0, sizeof info);
   MediaSource source;
   const ErrorKind opened = OpenMediaSource(path, AVMEDIA_TYPE_VIDEO, source);
   if (opened != ErrorKind::kNone) return opened;
-  const AVStream* stream = source.Stream();
-  const PictureSize size = DeliveredSize({stream->codecpar->width, stream->codecpar->height});
+  AVStream* stream = source.Stream();
+  const PictureSize stored{stream->codecpar->width, stream->codecpar->height};
+  const AVRational sampleAspect = av_guess_sample_aspect_ratio(source.format.get(), stream, nullptr);
+  const PictureSize size =
+      DeliveredSize((flags & kMclKeepPixelShape) != 0 ? stored : DisplaySize(stored, sampleAspect));
   info.width = size.width;
   info.height = size.height;
   info.frameRate = FrameRateOf(stream);
@@ -87,7 +102,7 @@ ErrorKind ReadFileInfo(const std::string& path, SourceFileInfo& info) {
   // a shortfall mean the file was cut.
   const bool isAvi = std::strcmp(source.format->iformat->name, "avi") == 0;
   const std::int64_t recorded = isAvi ? stream->nb_frames : 0;
-  const PacketCount count = CountVideoPackets(source.format.get(), source.stream);
+  const PacketCount count = CountVideoPackets(source.format.get(), source.stream, isAvi);
   info.frameCount = SlotCount(count, stream);
   if (size.width <= 0 || size.height <= 0 || count.pictures == 0) return ErrorKind::kCorrupt;
   if (count.damaged || recorded > info.frameCount) return ErrorKind::kCorrupt;

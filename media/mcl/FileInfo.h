@@ -1,6 +1,7 @@
 // What MclGetFileInfo reports: the frame count (slots of the video's clock up
-// to its last picture), real frame rate, the delivered picture size and the
-// sound's sample rate.
+// to its last picture), real frame rate, the delivered picture size (the
+// display's shape unless asked for the stored pixels) and the sound's sample
+// rate.
 #pragma once
 
 #include <string>
@@ -20,10 +21,14 @@ struct PictureSize {
   int height;
 };
 
+// The size the picture is shown at: stored width times the sample aspect
+// ratio (unknown or invalid counts as square), height kept.
+PictureSize DisplaySize(PictureSize stored, AVRational sampleAspect);
 PictureSize DeliveredSize(PictureSize source);
 double FrameRateOf(const AVStream* stream);
 // Fills info; on a damaged file it is filled with what can be read and the
 // result says why.
-ErrorKind ReadFileInfo(const std::string& path, SourceFileInfo& info);
+// flags: kMclKeepPixelShape reports the stored size.
+ErrorKind ReadFileInfo(const std::string& path, int flags, SourceFileInfo& info);
 
 }  // namespace mcl

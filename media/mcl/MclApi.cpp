@@ -15,6 +15,7 @@
 struct MclReader {
   std::unique_ptr<mcl::VideoReader> video;
   std::unique_ptr<mcl::SoundReader> sound;  // opened at the first sound read
+  mcl::SoundOutput soundOutput;
 };
 
 struct MclImage {
@@ -47,26 +48,26 @@ int Fail(mcl::ErrorKind kind, const std::string& path) {
 
 }  // namespace
 
-int MclGetFileInfo(const char* path, int /*flags*/, SourceFileInfo* info, int /*reserved1*/, int /*reserved2*/) {
+int MclGetFileInfo(const char* path, int flags, SourceFileInfo* info, int /*reserved1*/, int /*reserved2*/) {
   mcl::ClearError();
   const std::string name = path ? path : "";
   if (info == nullptr) return Fail(mcl::ErrorKind::kInvalidArgument, name);
   try {
-    const mcl::ErrorKind kind = mcl::ReadFileInfo(name, *info);
+    const mcl::ErrorKind kind = mcl::ReadFileInfo(name, flags, *info);
     return kind == mcl::ErrorKind::kNone ? 0 : Fail(kind, name);
   } catch (const std::bad_alloc&) {
     return Fail(mcl::ErrorKind::kOutOfMemory, name);
   }
 }
 
-MclReadHandle MclReadOpen(const char* path, int /*flags*/, int /*reserved1*/, int /*reserved2*/) {
+MclReadHandle MclReadOpen(const char* path, int flags, int /*reserved1*/, int /*reserved2*/) {
   // The error of the file information before stays when opening succeeds: it
   // says why the file reads only in part.
   const std::string name = path ? path : "";
   try {
     mcl::ErrorKind kind = mcl::ErrorKind::kNone;
     auto reader = std::make_unique<MclReader>();
-    reader->video = mcl::VideoReader::Open(name, kind);
+    reader->video = mcl::VideoReader::Open(name, flags, kind);
     if (!reader->video) {
       Fail(kind, name);
       return nullptr;
@@ -157,16 +158,26 @@ int MclReadSound(MclReadHandle read, std::int64_t firstSample, std::int32_t coun
   try {
     if (!read->sound) {
       mcl::ErrorKind kind = mcl::ErrorKind::kNone;
-      read->sound = mcl::SoundReader::Open(path, read->video->StartSeconds(), kind);
+      read->sound = mcl::SoundReader::Open(path, read->video->StartSeconds(), read->soundOutput, kind);
       if (!read->sound) return Fail(kind, path);
     }
     if (!read->sound->Read(firstSample, count, sound->data)) return Fail(mcl::ErrorKind::kSoundUnreadable, path);
     sound->channels = read->sound->Channels();
     sound->bits = read->sound->Bits();
+    if (read->sound->TakeJump()) mcl::SetError(mcl::ErrorKind::kSoundJump, path);
     return 0;
   } catch (const std::bad_alloc&) {
     return Fail(mcl::ErrorKind::kOutOfMemory, path);
   }
+}
+
+int MclSndSetFormat(MclReadHandle read, std::int32_t halfRate, std::int32_t channels) {
+  constexpr std::int32_t kHighestHalfRate = 2 * 384000;
+  if (read == nullptr || halfRate <= 0 || halfRate > kHighestHalfRate || channels < 1 || channels > 2)
+    return kBadHandle;
+  read->soundOutput = mcl::SoundOutput{halfRate, channels};
+  read->sound.reset();  // opened again in the new format at the next read
+  return 0;
 }
 
 int MclSndGetInfo(MclSoundHandle sound, std::int32_t* unused, std::int32_t* channels, std::int32_t* bits,

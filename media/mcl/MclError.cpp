@@ -33,6 +33,8 @@ const char* CauseOf(ErrorKind kind) {
       return "Kein Bild der Datei lässt sich lesen.";
     case ErrorKind::kSoundUnreadable:
       return "Der Ton lässt sich nicht lesen.";
+    case ErrorKind::kSoundJump:
+      return "Die Zeitangaben des Tons springen; der Ton läuft ab dort im Takt des Films weiter.";
     case ErrorKind::kCorrupt:
       return "Die Datei ist unvollständig oder beschädigt.";
     case ErrorKind::kNoDecoder:

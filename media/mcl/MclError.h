@@ -21,6 +21,7 @@ enum class ErrorKind {
   kNotAFile,
   kNoPicture,
   kSoundUnreadable,
+  kSoundJump,
 };
 
 void ClearError();

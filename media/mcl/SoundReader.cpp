@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 namespace mcl {
@@ -12,28 +13,38 @@ bool IsEightBit(AVSampleFormat format) { return format == AV_SAMPLE_FMT_U8 || fo
 // Times that stray this little from the samples already counted are taken as
 // the count's rounding, not as a gap or an overlap.
 constexpr double kSlackSeconds = 0.002;
+// A gap or overlap longer than this is a broken or wrapped time stamp, not
+// sound that is missing: filling it would be hours of silence.
+constexpr double kLongestGapSeconds = 10;
 
 }  // namespace
 
-std::unique_ptr<SoundReader> SoundReader::Open(const std::string& path, double startSeconds, ErrorKind& kind) {
+std::unique_ptr<SoundReader> SoundReader::Open(const std::string& path, double startSeconds,
+                                               const SoundOutput& output, ErrorKind& kind) {
   MediaSource source;
   kind = OpenMediaSource(path, AVMEDIA_TYPE_AUDIO, source);
   if (kind != ErrorKind::kNone) return nullptr;
-  return std::unique_ptr<SoundReader>(new SoundReader(path, startSeconds, std::move(source)));
+  return std::unique_ptr<SoundReader>(new SoundReader(path, startSeconds, output, std::move(source)));
 }
 
-SoundReader::SoundReader(std::string path, double startSeconds, MediaSource source)
+SoundReader::SoundReader(std::string path, double startSeconds, const SoundOutput& output, MediaSource source)
     : path_(std::move(path)), startSeconds_(startSeconds), frame_(av_frame_alloc()) {
   Attach(std::move(source));
+  if (output.halfRate > 0) {
+    channels_ = output.channels == 1 ? 1 : 2;
+    halfRate_ = output.halfRate;
+  }
   if (!decoder_) {
     ended_ = true;
     decodedAny_ = true;  // no sound track: nothing to fail
     return;
   }
-  channels_ = source_.codec->ch_layout.nb_channels == 1 ? 1 : 2;  // more are mixed down to stereo
-  format_ = IsEightBit(source_.codec->sample_fmt) ? AV_SAMPLE_FMT_U8 : AV_SAMPLE_FMT_S16;
-  rate_ = source_.codec->sample_rate;
-  if (!frame_ || rate_ <= 0) ended_ = true;
+  if (output.halfRate <= 0) {
+    channels_ = source_.codec->ch_layout.nb_channels == 1 ? 1 : 2;  // more are mixed down to stereo
+    format_ = IsEightBit(source_.codec->sample_fmt) ? AV_SAMPLE_FMT_U8 : AV_SAMPLE_FMT_S16;
+    halfRate_ = 2 * static_cast<std::int64_t>(source_.codec->sample_rate);
+  }
+  if (!frame_ || halfRate_ <= 0) ended_ = true;
 }
 
 bool SoundReader::Read(std::int64_t first, std::int32_t count, std::vector<std::uint8_t>& out) {
@@ -41,7 +52,7 @@ bool SoundReader::Read(std::int64_t first, std::int32_t count, std::vector<std::
   if (first < 0 || count <= 0 || !decoder_) return true;
   if (first < fifoStart_) Reposition(first);
   if (first > fifoStart_) DropFront(std::min(first, FifoEnd()) - fifoStart_);
-  while (FifoEnd() < first + count && DecodeMore(first)) {
+  while (FifoEnd() < first + count && ProduceMore(first + count, first)) {
   }
   if (!decodedAny_ && ended_) return false;
   if (first < fifoStart_ || first >= FifoEnd()) return true;
@@ -56,55 +67,104 @@ std::int64_t SoundReader::FifoEnd() const {
   return fifoStart_ + static_cast<std::int64_t>(fifo_.size() / FrameBytes());
 }
 
+// Where the next frame's sound belongs if nothing is missing: after the
+// samples out and those the resampler still holds.
+std::int64_t SoundReader::Expected() const {
+  if (fromStart_) return 0;
+  const std::int64_t held = resampler_ ? swr_get_delay(resampler_.get(), halfRate_) : 0;
+  return FifoEnd() + held;
+}
+
 std::int64_t SoundReader::PositionOf(std::int64_t ts) const {
-  return std::llround((static_cast<double>(ts) * av_q2d(source_.Stream()->time_base) - startSeconds_) * rate_);
+  const double seconds = static_cast<double>(ts) * av_q2d(source_.Stream()->time_base) - startSeconds_;
+  const double position = std::round(seconds * Rate());
+  // Times beyond any file's length are as broken as a jump.
+  if (!(std::fabs(position) < 1e15)) return kUnplaced;
+  return static_cast<std::int64_t>(position) + shift_;
+}
+
+bool SoundReader::ProduceMore(std::int64_t wantedEnd, std::int64_t keepFrom) {
+  if (gapEnd_ != kUnplaced) return FillGap(wantedEnd, keepFrom);
+  return DecodeMore(keepFrom);
 }
 
 bool SoundReader::DecodeMore(std::int64_t keepFrom) {
   if (ended_) return false;
   if (decoder_->Next(frame_.get()) != DecodeStatus::kFrame) {
     ended_ = true;
-    return false;
+    return Convert(nullptr);  // the resampler's last samples
   }
   decodedAny_ = true;
   const std::int64_t ts = frame_->best_effort_timestamp;
-  if (ts != AV_NOPTS_VALUE) Place(PositionOf(ts), keepFrom);
+  if (ts != AV_NOPTS_VALUE) Place(PositionOf(ts));
   fromStart_ = afterSeek_ = false;
+  if (gapEnd_ != kUnplaced) return true;  // the frame waits behind its silence
+  return ConvertHeld(keepFrom);
+}
+
+bool SoundReader::ConvertHeld(std::int64_t keepFrom) {
   if (FifoEnd() < keepFrom) {  // skipping ahead: keep only what a read can use
     fifoStart_ = FifoEnd();
     fifo_.clear();
   }
-  const bool converted = Convert(*frame_);
+  const bool converted = Convert(frame_.get());
   // Sound before the first picture is not part of the movie.
   if (fifoStart_ < 0) DropFront(std::min(-fifoStart_, FifoEnd() - fifoStart_));
   return converted;
 }
 
-// Puts the frame starting at position at where it belongs: after a seek
-// exactly there; at the start after silence; later frames after silence
-// for a gap, or over the samples they overlap.
-void SoundReader::Place(std::int64_t at, std::int64_t keepFrom) {
-  const auto slack = static_cast<std::int64_t>(std::ceil(kSlackSeconds * rate_));
-  if (afterSeek_ || (fromStart_ && at < 0)) {
+// Silence up to the waiting frame's place, made only as far as the read
+// needs it, so a long gap never sits in memory whole; then the frame.
+bool SoundReader::FillGap(std::int64_t wantedEnd, std::int64_t keepFrom) {
+  AppendSilence(std::min(gapEnd_, wantedEnd), keepFrom);
+  if (FifoEnd() < gapEnd_) return true;
+  gapEnd_ = kUnplaced;
+  return ConvertHeld(keepFrom);
+}
+
+// Decides where the frame starting at position at goes: after a seek exactly
+// there; at the start after silence; later frames after silence for a gap,
+// or over the samples they overlap. A jump beyond any plausible gap moves
+// the clock instead, so the sound goes on where it was expected.
+void SoundReader::Place(std::int64_t at) {
+  if (afterSeek_) {
+    resampler_.reset();
     fifo_.clear();
     fifoStart_ = at;
-  } else if (at > FifoEnd() + (fromStart_ ? 0 : slack)) {
-    FillSilenceTo(at, keepFrom);
-  } else if (at < FifoEnd() - slack) {
+    return;
+  }
+  const std::int64_t expected = Expected();
+  const double longest = kLongestGapSeconds * Rate();
+  if (at == kUnplaced || std::fabs(static_cast<double>(at - expected)) > longest) {
+    if (at != kUnplaced) shift_ += expected - at;
+    at = expected;
+    jumped_ = true;
+  }
+  const auto slack = static_cast<std::int64_t>(std::ceil(kSlackSeconds * Rate()));
+  if (fromStart_ && at < 0) {
+    fifo_.clear();
+    fifoStart_ = at;
+  } else if (at > expected + (fromStart_ ? 0 : slack)) {
+    Convert(nullptr);  // what the resampler holds goes before the silence
+    resampler_.reset();
+    gapEnd_ = at;
+  } else if (at < expected - slack) {
     // Overlapping sound: the later frame wins from its start on.
+    resampler_.reset();
     const std::int64_t cut = std::max(at, fifoStart_);
-    fifo_.resize(static_cast<std::size_t>(cut - fifoStart_) * FrameBytes());
+    fifo_.resize(static_cast<std::size_t>(std::min(cut, FifoEnd()) - fifoStart_) * FrameBytes());
     if (at < fifoStart_) fifoStart_ = at;
   }
 }
 
-void SoundReader::FillSilenceTo(std::int64_t at, std::int64_t keepFrom) {
+void SoundReader::AppendSilence(std::int64_t to, std::int64_t keepFrom) {
   if (FifoEnd() < keepFrom) {
     fifo_.clear();
-    fifoStart_ = std::min(at, keepFrom);
+    fifoStart_ = std::min(to, keepFrom);
   }
+  if (to <= FifoEnd()) return;
   const std::uint8_t silence = format_ == AV_SAMPLE_FMT_U8 ? 128 : 0;
-  fifo_.resize(fifo_.size() + static_cast<std::size_t>(at - FifoEnd()) * FrameBytes(), silence);
+  fifo_.resize(fifo_.size() + static_cast<std::size_t>(to - FifoEnd()) * FrameBytes(), silence);
 }
 
 void SoundReader::DropFront(std::int64_t frames) {
@@ -113,20 +173,24 @@ void SoundReader::DropFront(std::int64_t frames) {
               fifo_.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(frames) * FrameBytes()));
   fifoStart_ += frames;
 }
-bool SoundReader::Convert(const AVFrame& frame) {
-  if (!ConfigureResampler(frame)) {
+
+// Appends the frame's samples in the delivered format; a null frame drains
+// what the resampler holds back.
+bool SoundReader::Convert(const AVFrame* frame) {
+  if (frame == nullptr && !resampler_) return false;
+  if (frame != nullptr && !ConfigureResampler(*frame)) {
     ended_ = true;
     return false;
   }
-  const int room = swr_get_out_samples(resampler_.get(), frame.nb_samples);
-  const std::size_t frameBytes = static_cast<std::size_t>(channels_) * (Bits() / 8);
+  const int inSamples = frame ? frame->nb_samples : 0;
+  const int room = swr_get_out_samples(resampler_.get(), inSamples);
   const std::size_t oldSize = fifo_.size();
-  fifo_.resize(oldSize + static_cast<std::size_t>(std::max(room, 0)) * frameBytes);
+  fifo_.resize(oldSize + static_cast<std::size_t>(std::max(room, 0)) * FrameBytes());
   std::uint8_t* outPlane = fifo_.data() + oldSize;
-  const int converted = swr_convert(resampler_.get(), &outPlane, room,
-                                    const_cast<const std::uint8_t**>(frame.extended_data), frame.nb_samples);
-  fifo_.resize(oldSize + static_cast<std::size_t>(std::max(converted, 0)) * frameBytes);
-  return true;
+  const auto** in = frame ? const_cast<const std::uint8_t**>(frame->extended_data) : nullptr;
+  const int converted = swr_convert(resampler_.get(), &outPlane, room, in, inSamples);
+  fifo_.resize(oldSize + static_cast<std::size_t>(std::max(converted, 0)) * FrameBytes());
+  return frame != nullptr || converted > 0;
 }
 
 bool SoundReader::ConfigureResampler(const AVFrame& frame) {
@@ -142,26 +206,29 @@ bool SoundReader::ConfigureResampler(const AVFrame& frame) {
     av_channel_layout_uninit(&input);
     return true;
   }
+  if (resampler_) Convert(nullptr);  // the old format's last samples first
   av_channel_layout_uninit(&resamplerInput_);
   resamplerInput_ = input;
   resamplerFormat_ = frame.format;
   resamplerRate_ = frame.sample_rate;
   AVChannelLayout output{};
   av_channel_layout_default(&output, channels_);
+  // Both rates doubled: the ratio is exact for the half-integer rate.
   SwrContext* raw = nullptr;
-  const int made = swr_alloc_set_opts2(&raw, &output, format_, rate_, &input, static_cast<AVSampleFormat>(frame.format),
-                                       frame.sample_rate, 0, nullptr);
+  const int made = swr_alloc_set_opts2(&raw, &output, format_, static_cast<int>(halfRate_), &input,
+                                       static_cast<AVSampleFormat>(frame.format), 2 * frame.sample_rate, 0, nullptr);
   resampler_.reset(raw);
-  return made >= 0 && swr_init(raw) >= 0;
+  return made >= 0 && frame.sample_rate > 0 && swr_init(raw) >= 0;
 }
 
 void SoundReader::Reposition(std::int64_t first) {
+  gapEnd_ = kUnplaced;
   if (!SeekBefore(first)) Rewind();
 }
 
 bool SoundReader::SeekBefore(std::int64_t first) {
   // A second early, so that a seek that lands a little late still lands before.
-  const double seconds = startSeconds_ + static_cast<double>(std::max<std::int64_t>(0, first - rate_)) / rate_;
+  const double seconds = startSeconds_ + std::max(0.0, static_cast<double>(first - shift_) - Rate()) / Rate();
   const auto target = static_cast<std::int64_t>(std::floor(seconds / av_q2d(source_.Stream()->time_base)));
   if (av_seek_frame(source_.format.get(), source_.stream, target, AVSEEK_FLAG_BACKWARD) < 0) return false;
   decoder_->Restart();
@@ -175,6 +242,9 @@ bool SoundReader::SeekBefore(std::int64_t first) {
 void SoundReader::Rewind() {
   fifo_.clear();
   fifoStart_ = 0;
+  shift_ = 0;
+  gapEnd_ = kUnplaced;
+  resampler_.reset();
   fromStart_ = true;
   afterSeek_ = false;
   MediaSource fresh;

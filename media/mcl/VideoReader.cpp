@@ -12,19 +12,20 @@ constexpr int kSeekAttempts = 4;
 
 }  // namespace
 
-std::unique_ptr<VideoReader> VideoReader::Open(const std::string& path, ErrorKind& kind) {
+std::unique_ptr<VideoReader> VideoReader::Open(const std::string& path, int flags, ErrorKind& kind) {
   MediaSource source;
   kind = OpenMediaSource(path, AVMEDIA_TYPE_VIDEO, source);
   if (kind != ErrorKind::kNone) return nullptr;
-  std::unique_ptr<VideoReader> reader(new VideoReader(path, std::move(source)));
+  std::unique_ptr<VideoReader> reader(new VideoReader(path, std::move(source), DeinterlaceModeOf(flags)));
   if (!reader->current_ || !reader->ahead_ || !reader->decoder_) kind = ErrorKind::kOutOfMemory;
   if (kind == ErrorKind::kNone && !reader->Start()) kind = ErrorKind::kNoPicture;
   return kind == ErrorKind::kNone ? std::move(reader) : nullptr;
 }
 
-VideoReader::VideoReader(std::string path, MediaSource source)
+VideoReader::VideoReader(std::string path, MediaSource source, DeinterlaceMode deinterlace)
     : path_(std::move(path)),
-      decoder_(std::make_unique<AheadDecoder>(std::move(source), &plan_)),
+      deinterlace_(deinterlace),
+      decoder_(std::make_unique<AheadDecoder>(std::move(source), deinterlace, &plan_)),
       current_(av_frame_alloc()),
       ahead_(av_frame_alloc()),
       rate_(StreamRate(decoder_->Stream())) {}
@@ -143,7 +144,7 @@ bool VideoReader::SeekBefore(int index) {
 bool VideoReader::Rewind() {
   MediaSource fresh;
   if (OpenMediaSource(path_, AVMEDIA_TYPE_VIDEO, fresh) != ErrorKind::kNone) return false;
-  decoder_ = std::make_unique<AheadDecoder>(std::move(fresh), &plan_);
+  decoder_ = std::make_unique<AheadDecoder>(std::move(fresh), deinterlace_, &plan_);
   lastKeySlot_ = -1;
   return Start();
 }

@@ -2,6 +2,7 @@
 // the picture on screen at t0 + i / r, where t0 is the first picture's time
 // and r the reported frame rate. A slot without a picture of its own (an
 // empty AVI chunk, a repeated time, a rejected picture) shows the one before.
+// Interlaced pictures come deinterlaced unless asked otherwise.
 // Forward reads decode on; backward and far jumps seek to a key frame.
 #pragma once
 
@@ -20,7 +21,8 @@ class VideoReader {
  public:
   // Null with the cause in kind when the file cannot be opened or no picture
   // of it can be decoded.
-  static std::unique_ptr<VideoReader> Open(const std::string& path, ErrorKind& kind);
+  // flags as MclReadOpen's: how pictures are deinterlaced.
+  static std::unique_ptr<VideoReader> Open(const std::string& path, int flags, ErrorKind& kind);
 
   // kError: pictures stop before the end of the stream because they cannot
   // be decoded.
@@ -35,7 +37,7 @@ class VideoReader {
   double StartSeconds() const;
 
  private:
-  VideoReader(std::string path, MediaSource source);
+  VideoReader(std::string path, MediaSource source, DeinterlaceMode deinterlace);
   bool Start();
   bool FillAhead();
   int SlotOf(std::int64_t ts) const;
@@ -50,6 +52,7 @@ class VideoReader {
 
   std::string path_;
   FramePlan plan_;  // before the decoder, whose thread reads it
+  DeinterlaceMode deinterlace_;
   std::unique_ptr<AheadDecoder> decoder_;
   FramePtr current_;
   FramePtr ahead_;  // the next picture, decoded but not yet due

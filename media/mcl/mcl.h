@@ -31,6 +31,13 @@ using MclImageHandle = struct MclImage*;
 using MclSoundHandle = struct MclSound*;
 using MclBitmapHandle = struct MclBitmap*;
 
+// Flags of MclGetFileInfo and MclReadOpen, 0 for the defaults: the picture
+// size is the display's (stored width times the pixel aspect, height kept),
+// and pictures the stream marks as interlaced are deinterlaced.
+inline constexpr int kMclKeepPixelShape = 0x1;  // the stored size, pixels as stored
+inline constexpr int kMclDeinterlaceAll = 0x2;  // every picture, marked or not
+inline constexpr int kMclDeinterlaceNone = 0x4;
+
 int MclGetFileInfo(const char* path, int flags, SourceFileInfo* info, int reserved1, int reserved2);
 MclReadHandle MclReadOpen(const char* path, int flags, int reserved1, int reserved2);  // null on failure
 MclSoundHandle MclSndCreate();
@@ -52,6 +59,11 @@ void MclReleaseDIB(MclBitmapHandle bitmap);
 // count sample frames from firstSample (0-based, at the source's own rate) into sound.
 // The end of the sound or no sound at all is not an error: 0, with what exists.
 int MclReadSound(MclReadHandle read, std::int64_t firstSample, std::int32_t count, MclSoundHandle sound);
+// From then on, MclReadSound delivers signed 16-bit samples in channels (1 or
+// 2), mixed down from any source layout and resampled to halfRate / 2 samples
+// a second; positions and counts are at that rate. A time jump in the sound
+// is no failure: the read succeeds and MclGetError tells of it.
+int MclSndSetFormat(MclReadHandle read, std::int32_t halfRate, std::int32_t channels);
 int MclSndGetInfo(MclSoundHandle sound, std::int32_t* unused, std::int32_t* channels, std::int32_t* bits,
                   std::int32_t* byteCount, const unsigned char** data);
 void MclSndFree(MclSoundHandle sound);

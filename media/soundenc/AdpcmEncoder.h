@@ -6,7 +6,7 @@
 
 namespace soundenc {
 
-// SWF ADPCM, 4 bits per sample, through FFmpeg's adpcm_swf encoder.
+// SWF ADPCM, 4 bits per sample, by an IMA coder whose state runs on across blocks.
 std::unique_ptr<SoundEncoder> MakeAdpcmEncoder(const SoundEncoderFormat& format);
 
 }  // namespace soundenc

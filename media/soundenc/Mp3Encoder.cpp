@@ -7,7 +7,9 @@
 // stays less than one MP3 frame from the clock.
 #include "media/soundenc/Mp3Encoder.h"
 
+#include <cstdlib>
 #include <deque>
+#include <span>
 #include <vector>
 
 #include "media/soundenc/CodecOpen.h"
@@ -17,11 +19,24 @@ namespace soundenc {
 
 namespace {
 
+// The bitrates MPEG-1 (32 kHz and up), MPEG-2 (16 to 24 kHz) and, as LAME
+// writes it, MPEG-2.5 (below 16 kHz) allow for layer III.
+std::span<const int> AllowedBitrates(int sampleRate) {
+  static constexpr int kMpeg1[] = {32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
+  static constexpr int kMpeg2[] = {8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160};
+  static constexpr int kMpeg25[] = {8, 16, 24, 32, 40, 48, 56, 64};
+  if (sampleRate >= 32000) return kMpeg1;
+  if (sampleRate >= 16000) return kMpeg2;
+  return kMpeg25;
+}
+
 class Mp3Encoder : public SoundEncoder {
  public:
-  Mp3Encoder(mcl::CodecPtr codec, int channels) : codec_(std::move(codec)), channels_(channels) {}
+  Mp3Encoder(mcl::CodecPtr codec, int channels, int bitrateKbit)
+      : codec_(std::move(codec)), channels_(channels), bitrateKbit_(bitrateKbit) {}
 
   std::uint8_t CompressionCode() const override { return 2; }
+  int BitrateKbit() const override { return bitrateKbit_; }
   std::int16_t LatencySeek() const override { return static_cast<std::int16_t>(codec_->initial_padding); }
 
   // The delay, and the frames the encoder keeps back (about three) with one to spare.
@@ -66,6 +81,7 @@ class Mp3Encoder : public SoundEncoder {
 
   mcl::CodecPtr codec_;
   int channels_;
+  int bitrateKbit_;
   std::vector<std::int16_t> pending_;              // samples not yet a whole encoder frame
   std::deque<std::vector<std::uint8_t>> waiting_;  // encoded MP3 frames not yet in a block
   std::deque<std::int64_t> fedLengths_;            // sample frames of each movie frame fed, not taken
@@ -75,11 +91,19 @@ class Mp3Encoder : public SoundEncoder {
 
 }  // namespace
 
+int NearestMp3Bitrate(int sampleRate, int kbit) {
+  int nearest = 0;
+  for (const int allowed : AllowedBitrates(sampleRate))
+    if (nearest == 0 || std::abs(allowed - kbit) < std::abs(nearest - kbit)) nearest = allowed;
+  return nearest;
+}
+
 std::unique_ptr<SoundEncoder> MakeMp3Encoder(const SoundEncoderFormat& format) {
+  const int kbit = NearestMp3Bitrate(format.sampleRate, format.mp3BitrateKbit);
   mcl::CodecPtr codec = OpenEncoder({AV_CODEC_ID_MP3, "libmp3lame", AV_SAMPLE_FMT_S16P, format.sampleRate,
-                                     format.channels, static_cast<std::int64_t>(format.mp3BitrateKbit) * 1000});
+                                     format.channels, static_cast<std::int64_t>(kbit) * 1000});
   if (!codec || codec->frame_size <= 0) return nullptr;
-  return std::make_unique<Mp3Encoder>(std::move(codec), format.channels);
+  return std::make_unique<Mp3Encoder>(std::move(codec), format.channels, kbit);
 }
 
 }  // namespace soundenc

@@ -1,6 +1,9 @@
-// Converts a clip of four colour blocks with `--page ruffle`, serves the page
-// folder on 127.0.0.1 and opens it in headless Chromium: Ruffle must report
-// the movie's own size and frame count and draw the first picture's colours.
+// Converts a clip of four colour blocks, serves the folder of the page written
+// by default on 127.0.0.1 and opens it in headless Chromium as it comes (no
+// autoplay switch), then with sound held back until a click: Ruffle must
+// start the movie by itself both times (muted behind its unmute overlay the
+// second), report the movie's own size and frame count and draw the first
+// picture's colours.
 // The clip's name holds a blank, '#', '&' and a non-ASCII letter, so the page
 // only works when its links are encoded.
 //
@@ -95,16 +98,38 @@ async function coloursIn(page, png) {
 
 const near = (a, b) => a.every((value, i) => Math.abs(value - b[i]) <= tolerance);
 
-async function playInChromium(url, expected) {
+// Sound held back until a click, as desktop browsers do on a page not yet
+// clicked (headless Chromium lets every page's audio start, whatever its
+// autoplay switch says): each AudioContext starts suspended and only a click
+// lets it resume.
+function holdSoundUntilClick() {
+  let clicked = false;
+  window.addEventListener("click", () => { clicked = true; }, { capture: true });
+  const Real = window.AudioContext;
+  window.AudioContext = class extends Real {
+    constructor(...args) {
+      super(...args);
+      super.suspend();
+    }
+    resume() {
+      return clicked ? super.resume() : new Promise(() => {});
+    }
+  };
+}
+
+// soundWaits: sound held back until a click; Ruffle must still play, muted
+// behind its overlay.
+async function playInChromium(url, expected, soundWaits) {
   const { chromium } = await import(join(here, "node_modules/playwright-core/index.mjs"));
   const browser = await chromium.launch({
     executablePath: "/usr/bin/chromium",
     // CI runs as root, where Chromium's sandbox cannot start.
-    args: ["--no-sandbox", "--autoplay-policy=no-user-gesture-required"],
+    args: ["--no-sandbox"],
   });
   try {
     const page = await browser.newPage({ viewport: { width: 400, height: 300 }, deviceScaleFactor: 1 });
     const messages = [];
+    if (soundWaits) await page.addInitScript(holdSoundUntilClick);
     page.on("console", (message) => messages.push(message.text()));
     page.on("pageerror", (error) => messages.push(String(error)));
     page.on("response", (response) => response.ok() || messages.push(`${response.status()} ${response.url()}`));
@@ -120,6 +145,22 @@ async function playInChromium(url, expected) {
     const reported = { width: metadata.width, height: metadata.height, frames: metadata.numFrames };
     if (JSON.stringify(reported) !== JSON.stringify(expected)) {
       throw new Error(`Ruffle meldet ${JSON.stringify(reported)}, der Kopf sagt ${JSON.stringify(expected)}`);
+    }
+    // Playing by itself; muted behind the overlay where sound waits for a click.
+    const playerState = (wanted) => page.waitForFunction((overlayShown) => {
+      const element = document.querySelector("ruffle-object, ruffle-embed");
+      const overlay = element.shadowRoot?.getElementById("unmute-overlay");
+      return element.isPlaying && overlay && (getComputedStyle(overlay).display !== "none") === overlayShown;
+    }, wanted, { timeout: 20000 });
+    await playerState(soundWaits).catch(() => {
+      throw new Error(`Ruffle spielt nicht von selbst${soundWaits ? " (stumm, mit Ton-Knopf)" : ""}`);
+    });
+    // The movie plays under the overlay; looked at without it.
+    if (soundWaits) {
+      await page.evaluate(() => {
+        const element = document.querySelector("ruffle-object, ruffle-embed");
+        element.shadowRoot.getElementById("unmute-overlay").style.display = "none";
+      });
     }
     let colours = [];
     for (let attempt = 0; attempt < 50; ++attempt) {
@@ -141,12 +182,13 @@ async function main() {
   const folder = mkdtempSync(join(tmpdir(), "tessaline-browser-"));
   let server;
   try {
-    execFileSync(cli, ["-q", "--no-audio", "--page", "ruffle", makeClip(folder)], { stdio: "inherit" });
+    execFileSync(cli, ["-q", "--no-audio", makeClip(folder)], { stdio: "inherit" });
     cpSync(ruffle, join(folder, "ruffle"), { recursive: true });
     server = await serve(folder);
     const url = `http://127.0.0.1:${server.address().port}/${encodeURIComponent(name)}.htm`;
-    await playInChromium(url, swfHeader(join(folder, `${name}.swf`)));
-    console.log("Ruffle spielt den Film in Chromium.");
+    await playInChromium(url, swfHeader(join(folder, `${name}.swf`)), false);
+    await playInChromium(url, swfHeader(join(folder, `${name}.swf`)), true);
+    console.log("Ruffle spielt den Film in Chromium von selbst, wo nötig stumm.");
   } finally {
     server?.close();
     rmSync(folder, { recursive: true, force: true });

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <new>
 #include <sstream>
 #include <stdexcept>
+#include <system_error>
 
 namespace {
 
@@ -69,7 +72,9 @@ TEST(BatchConversion, ATargetThatCannotBeCreatedFailsBeforeAnyWork) {
   const TargetPlan plan = PlanTargets({"a.avi"}, "/nonexistent-folder-of-tessaline/a.swf");
   EXPECT_EQ(batch.Run(plan, [](auto&) { return true; }), 1);
   EXPECT_TRUE(batch.seen.empty());
-  EXPECT_EQ(batch.err.str(), "Datei /nonexistent-folder-of-tessaline/a.swf kann nicht erstellt werden\n");
+  EXPECT_EQ(batch.err.str(),
+            "Datei /nonexistent-folder-of-tessaline/a.swf kann nicht erstellt werden (Datei oder Ordner nicht "
+            "gefunden)\n");
   EXPECT_EQ(batch.out.str(), "");
 }
 
@@ -136,6 +141,31 @@ TEST(BatchConversion, AnEscapingErrorIsPrintedAndCountsAsFailure) {
   EXPECT_EQ(code, 1);
   EXPECT_EQ(batch.err.str(), "Datei a.htm kann nicht erstellt werden\n");
   EXPECT_EQ(batch.seen.size(), 2u);
+}
+
+// The system's failures (no thread under `ulimit -v`, no memory) as German
+// lines with the reason; the run's own German lines as they are.
+TEST(BatchConversion, AnEscapingSystemErrorIsToldInGerman) {
+  const std::string source = TwoMovies().movies[0].source;
+  const std::string failed = "Die Konvertierung von " + source + " ist fehlgeschlagen";
+  const std::vector<std::pair<std::function<void()>, std::string>> cases = {
+      {[] { throw std::system_error(EAGAIN, std::generic_category()); },
+       failed + " (Betriebsmittel vorübergehend nicht verfügbar, etwa Arbeitsspeicher oder Prozesse)"},
+      {[] { throw std::bad_alloc(); }, failed + " (Zu wenig Arbeitsspeicher)"},
+      {[] { throw std::system_error(EMFILE, std::system_category(), "open"); }, failed + " (Zu viele offene Dateien)"},
+      {[] { throw std::system_error(ENOTRECOVERABLE, std::generic_category()); }, failed + " (State not recoverable)"},
+      {[] { throw std::runtime_error("Datei a.htm kann nicht erstellt werden (Zugriff verweigert)"); },
+       "Datei a.htm kann nicht erstellt werden (Zugriff verweigert)"}};
+  for (const auto& [thrower, line] : cases) {
+    Batch batch;
+    EXPECT_EQ(batch.Run(PlanTargets({source}, std::nullopt),
+                        [&](auto&) -> bool {
+                          thrower();
+                          return true;
+                        }),
+              1);
+    EXPECT_EQ(batch.err.str(), line + "\n");
+  }
 }
 
 TEST(BatchConversion, CodeLinesOfAFailedPageWriteAreStillPrinted) {

@@ -4,6 +4,8 @@
 
 #include <functional>
 #include <ostream>
+#include <set>
+#include <sstream>
 
 namespace {
 
@@ -80,6 +82,14 @@ INSTANTIATE_TEST_SUITE_P(
         SettingCase{"Mp3RefusesOnly5500",
                     {"--rate", "11000", "--sound", "mp3", "a.avi"},
                     [](auto& s) { return s.sampleRateChoice == 1; }},
+        SettingCase{"PictureShapeAndDeinterlaceByDefault",
+                    {"a.avi"},
+                    [](auto& s) { return !s.keepPixelShape && s.deinterlace == Deinterlace::Auto; }},
+        SettingCase{"KeepPixelShape", {"--keep-pixel-shape", "a.avi"}, [](auto& s) { return s.keepPixelShape; }},
+        SettingCase{"DeinterlaceOn", {"--deinterlace", "on", "a.avi"},
+                    [](auto& s) { return s.deinterlace == Deinterlace::On; }},
+        SettingCase{"DeinterlaceOff", {"--deinterlace=off", "a.avi"},
+                    [](auto& s) { return s.deinterlace == Deinterlace::Off; }},
         SettingCase{"Open", {"a.avi", "--open"}, [](auto& s) { return s.openResult; }},
         SettingCase{"FlagsLeaveOthersAlone",
                     {"--stereo", "a.avi"},
@@ -118,6 +128,7 @@ INSTANTIATE_TEST_SUITE_P(
                     RefusedCase{"RateNotInList", {"--rate", "44100", "a.avi"}, "5500, 11000, 22000 oder 44000"},
                     RefusedCase{"UnknownOption", {"--fast", "a.avi"}, "Unbekannte Option: --fast"},
                     RefusedCase{"SoundUnknown", {"--sound", "ogg", "a.avi"}, "pcm, adpcm oder mp3"},
+                    RefusedCase{"DeinterlaceUnknown", {"--deinterlace", "yes", "a.avi"}, "auto, on oder off"},
                     RefusedCase{"Mp3BitrateAbove", {"--mp3-bitrate", "321", "a.avi"}, "von 8 bis 320"},
                     RefusedCase{"StartNegative", {"--start", "-1", "a.avi"}, "--start: \"-1\""},
                     RefusedCase{"StartComma", {"--start", "1,5", "a.avi"}, "Sekunden"},
@@ -136,7 +147,7 @@ INSTANTIATE_TEST_SUITE_P(
                     RefusedCase{"NothingAtAll", {}, "Keine Quelldatei angegeben"},
                     RefusedCase{"TwoTargets", {"a.avi", "-o", "x.swf", "-o", "y.swf"}, "nur einmal"},
                     RefusedCase{"UnknownPage", {"--page", "html", "a.avi"}, "flash oder ruffle"},
-                    RefusedCase{"ScriptWithoutRuffle", {"--ruffle-script", "r.js", "a.avi"}, "nur mit --page ruffle"},
+                    RefusedCase{"ScriptWithoutRuffle", {"--page", "flash", "--ruffle-script", "r.js", "a.avi"}, "nur mit --page ruffle"},
                     RefusedCase{"EmptyScript", {"--page=ruffle", "--ruffle-script=", "a.avi"}, "nicht leer"}),
     [](const testing::TestParamInfo<RefusedCase>& info) { return std::string(info.param.name); });
 
@@ -149,12 +160,13 @@ TEST(CliOptions, PageCodeAndQuietChoices) {
     bool quiet;
   };
   const Case cases[] = {
-      {{"a.avi"}, PageKind::Flash, kDefaultRuffleScript, false, false},
+      {{"a.avi"}, PageKind::Ruffle, kDefaultRuffleScript, false, false},
       {{"--page", "flash", "a.avi"}, PageKind::Flash, kDefaultRuffleScript, false, false},
       {{"--page=ruffle", "a.avi"}, PageKind::Ruffle, kDefaultRuffleScript, false, false},
       {{"a.avi", "--ruffle-script", "/js/r.js", "--page", "ruffle"}, PageKind::Ruffle, "/js/r.js", false, false},
-      {{"--print-code", "-q", "a.avi"}, PageKind::Flash, kDefaultRuffleScript, true, true},
-      {{"--quiet", "a.avi"}, PageKind::Flash, kDefaultRuffleScript, false, true},
+      {{"--ruffle-script=/js/r.js", "a.avi"}, PageKind::Ruffle, "/js/r.js", false, false},
+      {{"--print-code", "-q", "a.avi"}, PageKind::Ruffle, kDefaultRuffleScript, true, true},
+      {{"--quiet", "a.avi"}, PageKind::Ruffle, kDefaultRuffleScript, false, true},
   };
   for (const Case& c : cases) {
     CliParseResult result = Parse(c.args);
@@ -189,16 +201,40 @@ TEST(CliOptions, HelpAndVersionNeedNoSource) {
   EXPECT_TRUE(version.options.showVersion);
 }
 
-TEST(CliOptions, UsageNamesEveryOption) {
-  std::string usage = CliUsageText();
-  for (const char* option :
-       {"--fps",          "--compression", "--no-audio", "--rate",        "--16bit",         "--stereo",
-        "--all-pictures", "--tolerance",   "--sound",    "--mp3-bitrate", "--start",         "--end",
-        "--width",        "--height",      "--no-html",  "--page",        "--ruffle-script", "--print-code",
-        "--open",         "-o ZIEL",       "--quiet",    "--help",        "--version"}) {
-    EXPECT_NE(usage.find(option), std::string::npos) << option;
-  }
+// Characters on the screen, not bytes: the help holds umlauts and "×".
+std::size_t ScreenColumns(const std::string& line) {
+  std::size_t columns = 0;
+  for (char c : line) columns += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+  return columns;
+}
+
+TEST(CliOptions, UsageNamesEveryOptionOfTheTableWithin80Columns) {
+  const std::string usage = CliUsageText();
   EXPECT_TRUE(usage.starts_with("Aufruf: tessaline-cli"));
+  for (const CliOption& option : CliOptionTable()) {
+    const std::string_view name = option.longName.empty() ? option.shortName : option.longName;
+    const std::string shown = std::string(name) + (option.TakesValue() ? " " + std::string(option.valueName) : "");
+    EXPECT_NE(usage.find(shown), std::string::npos) << shown;
+    EXPECT_NE(usage.find(std::string(option.help).substr(0, 12)), std::string::npos) << shown;
+  }
+  std::istringstream lines(usage);
+  for (std::string line; std::getline(lines, line);) EXPECT_LE(ScreenColumns(line), 79u) << line;
+}
+
+TEST(CliOptions, EveryTableNameIsUniqueAndUsableOnTheCommandLine) {
+  std::set<std::string_view> names;
+  for (const CliOption& option : CliOptionTable()) {
+    for (std::string_view name : {option.shortName, option.longName}) {
+      if (name.empty()) continue;
+      EXPECT_TRUE(names.insert(name).second) << name;
+      EXPECT_TRUE(name.starts_with(name.size() == 2 ? "-" : "--")) << name;
+      std::vector<std::string> args{std::string(name)};
+      if (option.TakesValue()) args.push_back("x");
+      if (!option.TakesValue()) args.push_back("a.avi");
+      // Whatever the value does, the option itself is known.
+      EXPECT_EQ(Parse(args).error.find("Unbekannte Option"), std::string::npos) << name;
+    }
+  }
 }
 
 TEST(CliOptions, CompressionBecomesTheComplementaryJpegQuality) {

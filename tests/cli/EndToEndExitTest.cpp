@@ -58,8 +58,37 @@ TEST_F(CommandLine, UnwritableTargetExitsWithOneAndSaysSoBeforeConverting) {
   std::string target = (Dir() / "datei" / "film.swf").string();
   ProgramResult run = RunCli({"-o", target, TestClip(ClipKind::AviMpeg4Pcm).string()});
   EXPECT_EQ(run.exitCode, 1);
-  EXPECT_EQ(run.err, "Datei " + target + " kann nicht erstellt werden\n");
+  EXPECT_EQ(run.err, "Datei " + target + " kann nicht erstellt werden (Ein Teil des Pfads ist kein Ordner)\n");
   EXPECT_EQ(run.out, "");
+}
+
+// The temporary name beside the movie (<name>.tmp0) must fit the file
+// system's 255 bytes too: a longer name is refused before any work.
+TEST_F(CommandLine, MovieNameWithoutRoomForItsTemporaryNameIsRefusedBeforeWork) {
+  const std::string clip = TestClip(ClipKind::AviMpeg4Pcm).string();
+  for (const std::size_t length : {251u, 255u}) {
+    const std::string target = std::string(length - 4, 'n') + ".swf";
+    ProgramResult run = RunCli({"--no-audio", "-o", target, clip});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "Datei " + target + " kann nicht erstellt werden (Dateiname zu lang)\n");
+    EXPECT_EQ(run.out, "");
+  }
+  const std::string longest = std::string(250 - 4, 'n') + ".swf";
+  ProgramResult run = RunCli({"-q", "--no-audio", "-o", longest, clip});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  ReadCheckedMovie(Dir() / longest);
+  EXPECT_EQ(std::distance(fs::directory_iterator(Dir()), fs::directory_iterator()), 2) << "movie and page only";
+}
+
+// The page is written like the movie: a link in its place is replaced.
+TEST_F(CommandLine, PageReplacesALinkAndLeavesItsTargetAlone) {
+  { std::ofstream(Dir() / "fremd.txt") << "unberührt"; }
+  fs::create_symlink(Dir() / "fremd.txt", Dir() / "film.htm");
+  ProgramResult run = RunCli({"-q", "--no-audio", "-o", "film.swf", TestClip(ClipKind::AviMpeg4Pcm).string()});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(ReadWholeFile(Dir() / "fremd.txt"), "unberührt");
+  EXPECT_FALSE(fs::is_symlink(Dir() / "film.htm"));
+  EXPECT_NE(ReadWholeFile(Dir() / "film.htm").find("film.swf"), std::string::npos);
 }
 
 TEST_F(CommandLine, QuietRufflePageOfAnAwkwardNameLinksThatMovie) {
@@ -82,12 +111,13 @@ TEST_F(CommandLine, QuietRufflePageOfAnAwkwardNameLinksThatMovie) {
   EXPECT_NE(page.find("<embed src=\"%C3%9Cbung%20%231%20%26%20Co.swf\" quality="), std::string::npos) << page;
 }
 
-TEST_F(CommandLine, UnwritablePageExitsWithOneAfterTheMovieIsWritten) {
+TEST_F(CommandLine, UnwritablePageExitsWithOneBeforeWork) {
   fs::create_directory(Dir() / "film.htm");  // a folder where the page would go
   ProgramResult run = RunCli({"-o", "film.swf", TestClip(ClipKind::AviMpeg4Pcm).string()});
   EXPECT_EQ(run.exitCode, 1);
-  EXPECT_EQ(run.err, "Datei film.htm kann nicht erstellt werden\n");
-  ReadCheckedMovie(Dir() / "film.swf");
+  EXPECT_EQ(run.err, "Datei film.htm kann nicht erstellt werden (Das ist ein Ordner)\n");
+  EXPECT_EQ(run.out, "");
+  EXPECT_FALSE(fs::exists(Dir() / "film.swf"));
 }
 
 // Folders, devices and FIFOs are refused before anything reads them, so a
@@ -202,7 +232,9 @@ TEST_F(CommandLine, ModuleMissingBesideTheProgramStopsWithItsMessage) {
   fs::copy_file(TESSALINE_CLI_PATH, Dir() / "tessaline-cli");
   ProgramResult run = RunProgram({{(Dir() / "tessaline-cli").string(), "x.avi"}, Dir()});
   EXPECT_EQ(run.exitCode, 1);
-  EXPECT_EQ(run.err, "Could not load file Pictavo.DLL\n");
+  EXPECT_EQ(run.err, "Could not load file Pictavo.DLL\nDas Bildmodul " + (Dir() / "libPictavo.so").string() +
+                         " kann nicht geladen werden (nicht vorhanden, auch nicht in " +
+                         (Dir().parent_path() / "lib" / "tessaline").string() + ")\n");
 }
 
 // A damaged module beside the program is reported, even when an intact one
@@ -210,19 +242,25 @@ TEST_F(CommandLine, ModuleMissingBesideTheProgramStopsWithItsMessage) {
 TEST_F(CommandLine, DamagedModuleBesideTheProgramIsNotReplacedFromTheLibraryPath) {
   const fs::path realModule = fs::path(TESSALINE_CLI_PATH).parent_path() / "libPictavo.so";
   const std::string module = ReadWholeFile(realModule);
-  const std::vector<std::pair<const char*, std::string>> copies{
-      {"cut in half", module.substr(0, module.size() / 2)},
-      {"random bytes", std::string(module.size(), '\x5a')},
-      {"lacks an entry point", ReadWholeFile(PICTAVO_INCOMPLETE_MODULE)}};
+  struct Copy {
+    const char* name;
+    std::string bytes;
+    const char* reason;
+  };
+  const Copy copies[] = {
+      {"cut in half", module.substr(0, module.size() / 2), "keine vollständige Bibliothek für dieses System"},
+      {"random bytes", std::string(module.size(), '\x5a'), "keine vollständige Bibliothek für dieses System"},
+      {"lacks an entry point", ReadWholeFile(PICTAVO_INCOMPLETE_MODULE), "Einsprungpunkt SetJPEGQual fehlt"}};
   fs::copy_file(TESSALINE_CLI_PATH, Dir() / "tessaline-cli");
-  for (const auto& [name, bytes] : copies) {
-    SCOPED_TRACE(name);
-    std::ofstream(Dir() / "libPictavo.so", std::ios::binary | std::ios::trunc) << bytes;
+  for (const Copy& copy : copies) {
+    SCOPED_TRACE(copy.name);
+    std::ofstream(Dir() / "libPictavo.so", std::ios::binary | std::ios::trunc) << copy.bytes;
     ProgramResult run = RunProgram({{(Dir() / "tessaline-cli").string(), "x.avi"},
                                     Dir(),
                                     {"LD_LIBRARY_PATH=" + realModule.parent_path().string()}});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err, "Could not load file Pictavo.DLL\n");
+    EXPECT_EQ(run.err, "Could not load file Pictavo.DLL\nDas Bildmodul " + (Dir() / "libPictavo.so").string() +
+                           " kann nicht geladen werden (" + copy.reason + ")\n");
   }
 }
 

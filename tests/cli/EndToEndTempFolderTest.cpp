@@ -1,7 +1,9 @@
 // The temporary folder as the real program meets it: shared with other runs
 // and with whatever else lies there, unusable, or left by an interrupted run.
 #include <signal.h>
+#include <string.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "CliFixture.h"
@@ -43,6 +45,7 @@ struct UnusableCase {
   const char* tmpdir;  // below the test's folder
   bool fileInPlace;    // a plain file where the folder should be
   const char* limit;   // a shell's ulimit -f, or empty
+  const char* reason;
 };
 
 void PrintTo(const UnusableCase& c, std::ostream* os) { *os << c.name; }
@@ -63,34 +66,89 @@ TEST_P(UnusableTempFolder, EndsTheSourceWithOneLineBeforeConverting) {
                              " >/dev/null 2>fehler); status=$?; wait; rm fehler; exit $status";
   ProgramResult run = RunProgram({{"sh", "-c", script}, Dir(), {"TMPDIR=" + tmpdir.string()}});
   EXPECT_EQ(run.exitCode, 1);
-  EXPECT_EQ(run.err, "Der temporäre Ordner " + tmpdir.string() + " kann nicht benutzt werden.\n");
+  EXPECT_EQ(run.err, "Der temporäre Ordner " + tmpdir.string() + " kann nicht benutzt werden (" + c.reason + ").\n");
   EXPECT_FALSE(fs::exists(Dir() / "film.swf"));
   EXPECT_FALSE(fs::exists(Dir() / "film.htm"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Refused, UnusableTempFolder,
-                         testing::Values(UnusableCase{"Missing", "gibt-es-nicht", false, "unlimited"},
-                                         UnusableCase{"FileInItsPlace", "datei", true, "unlimited"},
-                                         UnusableCase{"Full", ".", false, "0"}),
-                         [](const testing::TestParamInfo<UnusableCase>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    Refused, UnusableTempFolder,
+    testing::Values(UnusableCase{"Missing", "gibt-es-nicht", false, "unlimited", "Datei oder Ordner nicht gefunden"},
+                    UnusableCase{"FileInItsPlace", "datei", true, "unlimited", "Ein Teil des Pfads ist kein Ordner"},
+                    UnusableCase{"Full", ".", false, "0", "Datei zu groß"}),
+    [](const testing::TestParamInfo<UnusableCase>& info) { return info.param.name; });
 
-// Job control on, so the shell starts the run in the background without
-// ignoring signals. SIGINT and SIGHUP take the same way (convert tests).
-TEST_F(TempFolderRuns, TerminatedRunLeavesNoTemporaryFileBehind) {
-  const fs::path tmpdir = Dir() / "tmp";
-  fs::create_directory(tmpdir);
+std::string LongClip() {
   std::vector<std::string> recipe = Lavfi("testsrc2=size=128x96:rate=25:duration=30");
   recipe.insert(recipe.end(), {"-c:v", "mpeg4", "-f", "avi"});
-  const std::string script = "set -m; " + Quoted(TESSALINE_CLI_PATH) + " --no-audio -o lang.swf " +
-                             Quoted(CachedClip("lang.avi", recipe)) +
-                             " >/dev/null & i=0; while [ -z \"$(ls -A tmp)\" ] && [ $i -lt 2000 ]; do sleep 0.005; "
-                             "i=$((i + 1)); done; kill -TERM $!; wait $!; echo $?";
-  ProgramResult run = RunProgram({{"sh", "-c", script}, Dir(), {"TMPDIR=" + tmpdir.string()}});
-  EXPECT_EQ(run.out, std::to_string(128 + SIGTERM) + "\n") << "ended by the signal: " << run.err;
-  EXPECT_TRUE(fs::is_empty(tmpdir));
-  for (const fs::directory_entry& entry : fs::directory_iterator(Dir())) {
+  return CachedClip("lang.avi", recipe).string();
+}
+
+// A shell line that starts a long run in the background and waits until its
+// temporary folder (in ./tmp) holds something. A shell without job control
+// starts background commands with SIGINT and SIGQUIT ignored, which the run
+// would keep: env gives them their default back.
+std::string StartLongRunInTheBackground() {
+  return "env --default-signal " + Quoted(TESSALINE_CLI_PATH) + " --no-audio -o lang.swf " + Quoted(LongClip()) +
+         " >/dev/null & i=0; while [ -z \"$(ls -A tmp)\" ] && [ $i -lt 2000 ]; do sleep 0.005; i=$((i + 1)); done; ";
+}
+
+void ExpectNoMovieFileBeside(const fs::path& folder) {
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
     EXPECT_FALSE(entry.path().filename().string().starts_with("lang.")) << entry.path();
   }
+}
+
+class SignalDuringARun : public CliFixture, public testing::WithParamInterface<int> {};
+
+// Every signal whose default ends the program; SIGPIPE from a closed output
+// is let go (below), SIGXFSZ is ignored so the write fails and is reported.
+TEST_P(SignalDuringARun, LeavesNoTemporaryFileBehind) {
+  const fs::path tmpdir = Dir() / "tmp";
+  fs::create_directory(tmpdir);
+  const std::string script =
+      StartLongRunInTheBackground() + "kill -" + sigabbrev_np(GetParam()) + " $!; wait $!; echo $?";
+  ProgramResult run = RunProgram({{"sh", "-c", script}, Dir(), {"TMPDIR=" + tmpdir.string()}});
+  EXPECT_EQ(run.out, std::to_string(128 + GetParam()) + "\n") << "ended by the signal: " << run.err;
+  EXPECT_TRUE(fs::is_empty(tmpdir));
+  ExpectNoMovieFileBeside(Dir());
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, SignalDuringARun,
+                         testing::Values(SIGTERM, SIGINT, SIGHUP, SIGQUIT, SIGALRM, SIGXCPU, SIGUSR1, SIGUSR2),
+                         [](const testing::TestParamInfo<int>& info) { return std::string(sigabbrev_np(info.param)); });
+
+// A reader that stops early (| head) fails the later progress lines, not the movie.
+TEST_F(TempFolderRuns, OutputClosedEarlyStillWritesTheMovie) {
+  const fs::path tmpdir = Dir() / "tmp";
+  fs::create_directory(tmpdir);
+  const std::string script = "set -o pipefail; " + Quoted(TESSALINE_CLI_PATH) + " --no-audio --fps 25 -o lang.swf " +
+                             Quoted(LongClip()) + " | head -n 3; echo \"status $?\"";
+  ProgramResult run = RunProgram({{"bash", "-c", script}, Dir(), {"TMPDIR=" + tmpdir.string()}});
+  EXPECT_TRUE(run.out.ends_with("\nstatus 0\n")) << run.out;
+  EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 4) << run.out;
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(ReadCheckedMovie(Dir() / "lang.swf").frameCount, 750);
+  EXPECT_TRUE(fs::exists(Dir() / "lang.htm"));
+  EXPECT_TRUE(fs::is_empty(tmpdir));
+}
+
+// A run killed outright cannot clean up; the next one removes what it left,
+// its temporary folder and the movie's temporary file.
+TEST_F(TempFolderRuns, LeftoversOfAKilledRunGoWithTheNextRun) {
+  const fs::path tmpdir = Dir() / "tmp";
+  fs::create_directory(tmpdir);
+  const std::string script = StartLongRunInTheBackground() + "kill -KILL $!; wait $!; echo $?";
+  ProgramResult killed = RunProgram({{"sh", "-c", script}, Dir(), {"TMPDIR=" + tmpdir.string()}});
+  ASSERT_EQ(killed.out, std::to_string(128 + SIGKILL) + "\n");
+  ASSERT_FALSE(fs::is_empty(tmpdir));
+  ASSERT_TRUE(fs::exists(Dir() / "lang.swf.tmp0"));
+  ProgramResult next = RunCli({"-q", "--no-audio", "-o", "lang.swf", TestClip(ClipKind::AviMpeg4Pcm).string()},
+                              {"TMPDIR=" + tmpdir.string()});
+  EXPECT_EQ(next.exitCode, 0) << next.err;
+  EXPECT_TRUE(fs::is_empty(tmpdir));
+  EXPECT_FALSE(fs::exists(Dir() / "lang.swf.tmp0"));
+  ReadCheckedMovie(Dir() / "lang.swf");
 }
 
 }  // namespace

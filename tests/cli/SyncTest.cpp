@@ -100,6 +100,19 @@ const SyncCase kCases[] = {
      "",
      4,
      3},
+    // The sound's times jump an hour ahead after 2.5 s, like a wrapped time
+    // stamp: damage, not an hour of silence; the sound goes on in step.
+    {"SoundTimesJumpAnHour",
+     "jump.mkv",
+     {},
+     {"-af", "asetpts='PTS+gte(T,2.5)*3600/TB'", "-c:v", "mpeg4", "-c:a", "pcm_s16le"},
+     Damage::kNone,
+     25,
+     3,
+     "Die Videodatei „jump.mkv“ kann nicht gelesen werden: Die Zeitangaben des Tons springen; der Ton läuft ab "
+     "dort im Takt des Films weiter.",
+     4,
+     3},
     // An 8 kHz sound read at 120 movie frames a second drifts unless counted exactly.
     {"LateBeepAt120Fps",
      "late.avi",
@@ -196,5 +209,52 @@ INSTANTIATE_TEST_SUITE_P(FlashAndBeep, EachSoundFormatInStep,
                          testing::Values(FormatCase{"Pcm", "pcm", 0}, FormatCase{"Adpcm", "adpcm", 1},
                                          FormatCase{"Mp3", "mp3", 2}),
                          [](const testing::TestParamInfo<FormatCase>& info) { return std::string(info.param.name); });
+
+// Ten minutes, a flash and a beep every minute, in each rate and mode at 25
+// and 5 frames a second: the sound as FFmpeg decodes it never drifts from the
+// pictures, and the blocks hold rate times length samples within one block
+// (MP3: within one of its frames, which blocks hold whole).
+struct LongCase {
+  const char* name;
+  const char* rate;
+  const char* sound;
+  int fps;
+};
+
+void PrintTo(const LongCase& c, std::ostream* os) { *os << c.name; }
+
+class TenMinutesInStep : public CliFixture, public testing::WithParamInterface<LongCase> {};
+
+TEST_P(TenMinutesInStep, LastBeepMeetsItsFlashAndNoSampleIsMissing) {
+  const LongCase& c = GetParam();
+  const FlashBeepClip clip{.flashEvery = 1500, .flashLength = 5, .seconds = 600, .sampleRate = 44100};
+  std::vector<std::string> args = FlashBeepInputs(clip);
+  args.insert(args.end(), {"-c:v", "mpeg4", "-q:v", "10", "-c:a", "pcm_s16le"});
+  const fs::path source = CachedClip("tenminutes.avi", args);
+  const fs::path film = Dir() / "film.swf";
+  const ProgramResult run = RunCli({"--fps", std::to_string(c.fps), "--rate", c.rate, "--16bit", "--sound", c.sound,
+                                    "--no-html", "-o", film.string(), source.string()});
+  ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+  const MovieSync sync = FindFlashesAndDecodedBeeps(ReadCheckedMovie(film), film);
+  EXPECT_NEAR(sync.frames, 600 * c.fps, 1);
+  EXPECT_EQ(sync.flashFrames.size(), 9u);
+  EXPECT_EQ(sync.beepStarts.size(), 9u);
+  for (double offset : FlashToBeepOffsets(sync)) EXPECT_LE(std::fabs(offset), 1.0 / c.fps) << offset * 1000 << " ms";
+  const double expected = sync.soundRate * sync.frames / c.fps;
+  const double slack = std::string(c.sound) == "mp3" ? 1152 : sync.soundRate / c.fps;
+  EXPECT_NEAR(static_cast<double>(sync.soundSamples), expected, slack);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryRateAndMode, TenMinutesInStep,
+    testing::Values(LongCase{"Pcm5500At25", "5500", "pcm", 25}, LongCase{"Pcm11000At25", "11000", "pcm", 25},
+                    LongCase{"Pcm22000At25", "22000", "pcm", 25}, LongCase{"Pcm44000At25", "44000", "pcm", 25},
+                    LongCase{"Adpcm5500At25", "5500", "adpcm", 25}, LongCase{"Adpcm11000At25", "11000", "adpcm", 25},
+                    LongCase{"Adpcm22000At25", "22000", "adpcm", 25}, LongCase{"Adpcm44000At25", "44000", "adpcm", 25},
+                    LongCase{"Mp3At11000At25", "11000", "mp3", 25}, LongCase{"Mp3At22000At25", "22000", "mp3", 25},
+                    LongCase{"Mp3At44000At25", "44000", "mp3", 25}, LongCase{"Pcm5500At5", "5500", "pcm", 5},
+                    LongCase{"Pcm11000At5", "11000", "pcm", 5}, LongCase{"Adpcm22000At5", "22000", "adpcm", 5},
+                    LongCase{"Mp3At44000At5", "44000", "mp3", 5}),
+    [](const testing::TestParamInfo<LongCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -87,6 +87,7 @@ int ReadSound(MclReadHandle, std::int64_t firstSample, std::int32_t count, MclSo
   const std::int64_t begin = std::min(total, firstSample * frameBytes);
   const std::int64_t end = std::min(total, (firstSample + count) * frameBytes);
   source.soundBuffer.assign(source.samples.begin() + begin, source.samples.begin() + end);
+  if (source.soundJumpReads.count(readNumber)) source.errorSet = true;
   return source.failSoundReads.count(readNumber) ? Fail() : 0;
 }
 
@@ -97,6 +98,15 @@ int SndGetInfo(MclSoundHandle, std::int32_t* unused, std::int32_t* channels, std
   *bits = source.bits;
   *byteCount = static_cast<std::int32_t>(source.soundBuffer.size());
   *data = source.soundBuffer.empty() ? nullptr : source.soundBuffer.data();
+  return 0;
+}
+
+// The scripted samples stand for what the library delivers in the format
+// asked for: 16-bit samples in the channels asked for, at the movie's rate.
+int SndSetFormat(MclReadHandle, std::int32_t halfRate, std::int32_t channels) {
+  source.formatsAsked.emplace_back(halfRate, channels);
+  source.bits = 16;
+  source.channels = channels;
   return 0;
 }
 
@@ -121,8 +131,8 @@ FakeSource& Fake() { return source; }
 void ResetFake() { source = FakeSource{}; }
 
 const DecoderFunctions& FakeDecoder() {
-  static const DecoderFunctions table{GetFileInfo, ReadOpen,   SndCreate,  ImgCreate, ReadImage,   ReadPlan,
-                                      ImgToDIB,    GetDIBits,  ReleaseDIB, ReadSound, SndGetInfo,  SndFree,
-                                      ImgFree,     GetError,   GetErrorStr, ReadClose, nullptr};
+  static const DecoderFunctions table{GetFileInfo, ReadOpen,   SndCreate,   ImgCreate, ReadImage,  ReadPlan,
+                                      ImgToDIB,    GetDIBits,  ReleaseDIB,  ReadSound, SndGetInfo, SndFree,
+                                      ImgFree,     GetError,   GetErrorStr, ReadClose, nullptr,    SndSetFormat};
   return table;
 }

@@ -27,12 +27,16 @@ struct FakeSource {
 
   int channels = 1;
   int bits = 8;
-  std::vector<std::uint8_t> samples;  // interleaved, at the source's rate
+  // Interleaved; once a run has asked for its format, 16-bit samples in the
+  // channels asked for, at the movie's rate.
+  std::vector<std::uint8_t> samples;
+  std::vector<std::pair<std::int32_t, std::int32_t>> formatsAsked;  // half rate, channels
 
   bool failInfo = false;
   bool failOpen = false;
   int failImageFrom = -1;           // frame index from which reads fail
   std::set<int> failSoundReads;     // 0-based numbers of the sound reads that fail
+  std::set<int> soundJumpReads;     // reads that succeed but leave the error text set, as a time jump does
   std::set<int> framesWithoutRows;  // their bitmaps deliver no rows, like a frame without data
   bool setErrorOnFailure = false;
   std::string errorText = "Fehler in der Quelle";

@@ -1,8 +1,10 @@
 // The frame walk: which source frames are decoded, how many movie frames
 // each one shows, the order of the tags and the lines shown.
 #include <algorithm>
+#include <fstream>
 
 #include "tests/convert/ConversionFixture.h"
+#include "tests/support/ProcessRunner.h"
 
 namespace {
 
@@ -39,8 +41,8 @@ TEST_F(FrameLoop, SmallRunWritesTagsInPlayOrder) {
                                  kDefineBitsJPEG2, kDefineShape, kPlaceObject2, kSoundStreamBlock, kShowFrame,  //
                                  kSoundStreamBlock, kShowFrame, kEnd}));
   EXPECT_EQ(movie.tags[0].body, (std::vector<std::uint8_t>{0xFF, 0xFF, 0xFF}));
-  // playback byte 1; compression 0000, rate 01, 8-bit 0, mono 0; 2200 = 0x0898
-  EXPECT_EQ(movie.tags[1].body, (std::vector<std::uint8_t>{0x01, 0x04, 0x98, 0x08}));
+  // playback byte 1; compression 0000, rate 01, 8-bit 0, mono 0; 11025 / 5 = 2205 = 0x089D
+  EXPECT_EQ(movie.tags[1].body, (std::vector<std::uint8_t>{0x01, 0x04, 0x9D, 0x08}));
 
   // Ids in order of making: bitmap 1, shape 2, bitmap 3, shape 4; depths from 2.
   const auto places = TagsWithCode(movie, kPlaceObject2);
@@ -156,6 +158,38 @@ TEST_F(FrameLoop, ProgressLinesEveryHundredFramesAndFinalLines) {
   EXPECT_EQ(window.progress.back(), std::make_pair(250, 250));
 }
 
+TEST_F(FrameLoop, TurnsTheWindowAsksForChangeNoLineAndNoByteOfTheMovie) {
+  UseSource(4, 4, 25, DistinctFrames(130, 4, 4));
+  settings.framesPerSecond = 25;
+  settings.jpegThreads = 2;
+  ASSERT_TRUE(Run());
+  const std::string plain = ReadWholeFile(settings.targetPath);
+  const std::vector<std::string> plainLines = window.lines;
+  window = RecordingWindow();
+  window.turnDue = [] { return true; };
+  ASSERT_TRUE(Run());
+  EXPECT_EQ(window.inputTurns, 130);  // one before each frame
+  EXPECT_EQ(window.lines, plainLines);
+  EXPECT_EQ(ReadWholeFile(settings.targetPath), plain);
+}
+
+TEST_F(FrameLoop, CancelStopsAfterThatFrameAndKeepsNoMovieNorTouchesAnOldOne) {
+  UseSource(4, 4, 25, DistinctFrames(250, 4, 4));
+  settings.framesPerSecond = 25;
+  settings.createHtmlPage = true;
+  { std::ofstream(settings.targetPath) << "alt"; }
+  window.cancel = [this] { return window.progress.size() == 150; };
+  EXPECT_EQ(Outcome(), ConversionOutcome::NotWritten);
+  EXPECT_EQ(window.progress.back(), std::make_pair(150, 250));
+  EXPECT_EQ(window.lines.back(), "Konvertierung abgebrochen, es wurde kein Film geschrieben.");
+  EXPECT_TRUE(window.codeLines.empty());
+  EXPECT_EQ(ReadWholeFile(settings.targetPath), "alt");
+  std::vector<std::filesystem::path> left;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) left.push_back(entry.path().filename());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::filesystem::path>{"film.swf", "temp"}));
+}
+
 TEST_F(FrameLoop, FailedPictureReadEndsWalkAfterItsTurnAndReportsOnce) {
   UseSource(1, 1, 25, DistinctFrames(20, 1, 1));
   settings.framesPerSecond = 25;
@@ -176,7 +210,7 @@ TEST_F(FrameLoop, FailedSoundReadLeavesTheRestSilentAndTheWalkGoesOn) {
     window.lines.clear();
     UseSource(1, 1, 4, SameFrames(4, 1, 1));
     Fake().audioSampleRate = 11000;
-    Fake().samples.assign(11000, 0x33);
+    Fake().samples.assign(22050, 0x33);  // 16-bit samples 0x3333 for the whole second
     Fake().failSoundReads = {failingRead};
     settings.convertAudio = true;
     settings.framesPerSecond = 8;
@@ -190,7 +224,7 @@ TEST_F(FrameLoop, FailedSoundReadLeavesTheRestSilentAndTheWalkGoesOn) {
     const std::vector<const SwfTag*> blocks = TagsWithCode(movie, tags::kSoundStreamBlock);
     ASSERT_EQ(blocks.size(), 8u);
     for (std::size_t i = 0; i < blocks.size(); ++i) {
-      const std::uint8_t expected = static_cast<int>(i) < failingRead ? 0x33 : 0x80;
+      const std::uint8_t expected = static_cast<int>(i) < failingRead ? 0xB3 : 0x80;
       EXPECT_EQ(blocks[i]->body.front(), expected) << "block " << i;
     }
   }

@@ -1,4 +1,8 @@
 // The embedding code, the page beside the movie and what gets opened.
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -77,8 +81,67 @@ TEST(CodeFile, UncreatableFileThrowsTheGermanMessage) {
     WriteLinesWithCrLf(path, {"x"});
     FAIL() << "no error";
   } catch (const std::runtime_error& error) {
-    EXPECT_STREQ(error.what(), "Datei /nonexistent-folder-of-tessaline/film.htm kann nicht erstellt werden");
+    EXPECT_STREQ(error.what(),
+                 "Datei /nonexistent-folder-of-tessaline/film.htm kann nicht erstellt werden (Datei oder Ordner nicht "
+                 "gefunden)");
   }
+}
+
+std::vector<std::string> FolderNames(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+class CodeFileInFolder : public testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/tessaline-page-XXXXXX";
+    folder = mkdtemp(pattern);
+  }
+  void TearDown() override { std::filesystem::remove_all(folder); }
+  std::filesystem::path folder;
+};
+
+// Like the movie: a link in the page's place is replaced, its target untouched.
+TEST_F(CodeFileInFolder, ReplacesALinkInsteadOfWritingThroughIt) {
+  std::ofstream(folder / "fremd.txt") << "unberührt";
+  std::filesystem::create_symlink(folder / "fremd.txt", folder / "film.htm");
+  WriteLinesWithCrLf((folder / "film.htm").string(), {"a", "b"});
+  EXPECT_FALSE(std::filesystem::is_symlink(folder / "film.htm"));
+  EXPECT_EQ(ReadFile(folder / "film.htm"), "a\r\nb\r\n");
+  EXPECT_EQ(ReadFile(folder / "fremd.txt"), "unberührt");
+  EXPECT_EQ(FolderNames(folder), (std::vector<std::string>{"film.htm", "fremd.txt"}));
+}
+
+// A write that fails (a file-size limit here, as a full disk) leaves the old
+// page as it was and no empty or partial file.
+TEST_F(CodeFileInFolder, FailedWriteLeavesTheOldPageAndNoOtherFile) {
+#if defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "ThreadSanitizer's runtime lets SIGXFSZ end the program although it is ignored";
+#endif
+  std::ofstream(folder / "film.htm") << "alt";
+  EXPECT_EXIT(
+      {
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = {};
+        limit.rlim_cur = 4;
+        limit.rlim_max = RLIM_INFINITY;
+        setrlimit(RLIMIT_FSIZE, &limit);
+        std::string what;
+        try {
+          WriteLinesWithCrLf((folder / "film.htm").string(), kUrlaubLines);
+        } catch (const std::runtime_error& error) {
+          what = error.what();
+        }
+        const bool told =
+            what == "Datei " + (folder / "film.htm").string() + " kann nicht erstellt werden (Datei zu groß)";
+        std::exit(told ? 0 : 1);
+      },
+      testing::ExitedWithCode(0), "");
+  EXPECT_EQ(ReadFile(folder / "film.htm"), "alt");
+  EXPECT_EQ(FolderNames(folder), std::vector<std::string>{"film.htm"});
 }
 
 using HandOff = ConversionFixture;

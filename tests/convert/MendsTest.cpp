@@ -1,8 +1,12 @@
 // What a run does where the plain steps would go wrong: a movie that cannot
-// be written, a source that cannot be read, a temporary file that cannot be
+// be written (found before the work where it can be), a source that cannot be read, a temporary file that cannot be
 // written, and a movie that reaches the format's largest length.
+#include <signal.h>
+#include <sys/resource.h>
+
 #include <cmath>
 #include <fstream>
+#include <functional>
 #include <limits>
 
 #include "convert/ConversionRun.h"
@@ -12,19 +16,103 @@ namespace {
 
 using Mends = ConversionFixture;
 
-TEST_F(Mends, UnwritableMovieIsReportedAndSkipsHandOff) {
+struct UnwritableTargetCase {
+  const char* name;
+  std::function<void(const std::filesystem::path& folder)> prepare;
+  std::string target;  // below the test's folder
+  bool page;
+  std::string lineFile;  // the file the line names, below the test's folder
+  const char* reason;
+};
+
+void PrintTo(const UnwritableTargetCase& c, std::ostream* os) { *os << c.name; }
+
+class UnwritableTarget : public ConversionFixture, public testing::WithParamInterface<UnwritableTargetCase> {};
+
+// What would fail at the end fails before the source is read.
+TEST_P(UnwritableTarget, IsRefusedWithTheReasonBeforeAnyWork) {
+  const UnwritableTargetCase& c = GetParam();
+  c.prepare(folder);
   UseSource(2, 2, 4, {SolidPicture(2, 2, 1)});
-  settings.targetPath = (folder / "fehlt" / "film.swf").string();
-  settings.createHtmlPage = true;
+  settings.targetPath = (folder / c.target).string();
+  settings.createHtmlPage = c.page;
   settings.openResult = true;
-  window.codeLines = {"von vorher"};
-  EXPECT_FALSE(Run());
-  const std::vector<std::string> tail(window.lines.end() - 3, window.lines.end());
-  EXPECT_EQ(tail, (std::vector<std::string>{"Frame 1 von 1", "Konvertiertung beendet.",
-                                            "Datei " + settings.targetPath + " kann nicht erstellt werden"}));
-  EXPECT_EQ(window.codeLines, std::vector<std::string>{"von vorher"});
+  EXPECT_EQ(Outcome(), ConversionOutcome::NotWritten);
+  const std::string file = (folder / c.lineFile).string();
+  EXPECT_EQ(window.lines, std::vector<std::string>{"Datei " + file + " kann nicht erstellt werden (" + c.reason + ")"});
+  EXPECT_EQ(Fake().opened, 0);
   EXPECT_TRUE(window.opened.empty());
-  EXPECT_FALSE(std::filesystem::exists(folder / "fehlt"));
+  EXPECT_FALSE(std::filesystem::exists(settings.targetPath) && !std::filesystem::is_directory(settings.targetPath));
+}
+
+// 255 bytes, the longest name most file systems take: no room for .tmp0.
+const std::string kLongName = std::string(251, 'n') + ".swf";
+
+INSTANTIATE_TEST_SUITE_P(
+    Targets, UnwritableTarget,
+    testing::Values(
+        UnwritableTargetCase{"MissingFolder", [](const auto&) {}, "fehlt/film.swf", false, "fehlt/film.swf",
+                             "Datei oder Ordner nicht gefunden"},
+        UnwritableTargetCase{"FileAsFolder", [](const auto& f) { std::ofstream(f / "datei") << "x"; }, "datei/film.swf",
+                             false, "datei/film.swf", "Ein Teil des Pfads ist kein Ordner"},
+        UnwritableTargetCase{"FolderAsMovie", [](const auto& f) { std::filesystem::create_directory(f / "film.swf"); },
+                             "film.swf", false, "film.swf", "Das ist ein Ordner"},
+        UnwritableTargetCase{"FolderAsPage", [](const auto& f) { std::filesystem::create_directory(f / "film.htm"); },
+                             "film.swf", true, "film.htm", "Das ist ein Ordner"},
+        UnwritableTargetCase{"NameWithoutRoomForTheTemporaryName", [](const auto&) {}, kLongName, false, kLongName,
+                             "Dateiname zu lang"}),
+    [](const testing::TestParamInfo<UnwritableTargetCase>& info) { return std::string(info.param.name); });
+
+// The longest name that leaves room for the temporary one is written, page and all.
+TEST_F(Mends, LongestNameWithRoomForTheTemporaryNameIsWritten) {
+  const std::string name(250 - 4, 'n');
+  UseSource(2, 2, 4, {SolidPicture(2, 2, 1)});
+  settings.targetPath = (folder / (name + ".swf")).string();
+  settings.createHtmlPage = true;
+  ASSERT_EQ(Outcome(), ConversionOutcome::Complete);
+  Movie();
+  EXPECT_TRUE(std::filesystem::is_regular_file(folder / (name + ".htm")));
+}
+
+TEST_F(Mends, TargetFolderTakenAwayEndsTheWalkAtOnce) {
+  std::filesystem::create_directory(folder / "ziel");
+  settings.targetPath = (folder / "ziel" / "film.swf").string();
+  UseSource(2, 2, 25, std::vector<Picture>(300, SolidPicture(2, 2, 1)));
+  settings.framesPerSecond = 25;
+  window.onInput = [this] { std::filesystem::remove_all(folder / "ziel"); };
+  EXPECT_EQ(Outcome(), ConversionOutcome::NotWritten);
+  EXPECT_LT(Fake().imageReads.size(), 10u);
+  EXPECT_EQ(window.lines.back(),
+            "Datei " + settings.targetPath + " kann nicht erstellt werden (Datei oder Ordner nicht gefunden)");
+}
+
+// A movie that can no longer be written (here a file-size limit, as a full
+// disk) ends the walk at once, and its temporary file goes.
+TEST_F(Mends, FailedMovieWriteEndsTheWalkAndNamesTheReason) {
+#if defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "ThreadSanitizer's runtime lets SIGXFSZ end the program although it is ignored";
+#endif
+  EXPECT_EXIT(
+      {
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = {};
+        limit.rlim_cur = 200000;
+        limit.rlim_max = RLIM_INFINITY;
+        setrlimit(RLIMIT_FSIZE, &limit);
+        std::vector<Picture> frames;
+        for (int i = 0; i < 400; ++i) frames.push_back(SolidPicture(64, 64, static_cast<std::uint8_t>(i % 2 * 200)));
+        UseSource(64, 64, 25, frames);
+        settings.framesPerSecond = 25;
+        const bool failed = Outcome() == ConversionOutcome::NotWritten;
+        const bool early = Fake().imageReads.size() < 300;
+        const bool told =
+            window.lines.back() == "Datei " + settings.targetPath + " kann nicht erstellt werden (Datei zu groß)";
+        const bool noFile = std::filesystem::is_empty(folder / "temp") &&
+                            !std::filesystem::exists(settings.targetPath) &&
+                            !std::filesystem::exists(settings.targetPath + ".tmp0");
+        std::exit(failed && early && told && noFile ? 0 : 1);
+      },
+      testing::ExitedWithCode(0), "");
 }
 
 TEST_F(Mends, UnreadableSourceShowsLibraryTextOnlyAndWritesNothing) {
@@ -106,6 +194,7 @@ struct UnusableFolderCase {
   const char* name;
   const char* tmpdir;
   bool fileInPlace;
+  const char* reason;
 };
 
 class UnusableTempFolder : public ConversionFixture, public testing::WithParamInterface<UnusableFolderCase> {};
@@ -116,16 +205,17 @@ TEST_P(UnusableTempFolder, EndsTheRunBeforeAnyPictureWithOneLine) {
   setenv("TMPDIR", tmpdir.c_str(), 1);
   UseSource(3, 2, 4, OnePixelSteps(3));
   ASSERT_EQ(Outcome(), ConversionOutcome::NotWritten);
-  EXPECT_EQ(window.lines,
-            std::vector<std::string>{"Der temporäre Ordner " + tmpdir.string() + " kann nicht benutzt werden."});
+  EXPECT_EQ(window.lines, std::vector<std::string>{"Der temporäre Ordner " + tmpdir.string() +
+                                                   " kann nicht benutzt werden (" + GetParam().reason + ")."});
   EXPECT_TRUE(Fake().imageReads.empty());
   EXPECT_FALSE(std::filesystem::exists(settings.targetPath));
 }
 
-INSTANTIATE_TEST_SUITE_P(Refused, UnusableTempFolder,
-                         testing::Values(UnusableFolderCase{"Missing", "gibt-es-nicht", false},
-                                         UnusableFolderCase{"FileInItsPlace", "datei", true}),
-                         [](const testing::TestParamInfo<UnusableFolderCase>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    Refused, UnusableTempFolder,
+    testing::Values(UnusableFolderCase{"Missing", "gibt-es-nicht", false, "Datei oder Ordner nicht gefunden"},
+                    UnusableFolderCase{"FileInItsPlace", "datei", true, "Ein Teil des Pfads ist kein Ordner"}),
+    [](const testing::TestParamInfo<UnusableFolderCase>& info) { return info.param.name; });
 
 TEST_F(Mends, WalkEndsBeforeFrameCountPassesSixteenBits) {
   UseSource(1, 1, 1, std::vector<Picture>(600, SolidPicture(1, 1, 5)));

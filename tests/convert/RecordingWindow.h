@@ -22,10 +22,14 @@ class RecordingWindow : public ConversionWindow {
   void SaveCodeLines(const std::string& path) override { WriteLinesWithCrLf(path, codeLines); }
   void ShellOpen(const std::string& pathOrAddress) override { opened.push_back(pathOrAddress); }
   void* OwnerWindowHandle() override { return this; }
+  bool InputTurnDue() override { return turnDue && turnDue(); }
+  bool CancelRequested() override { return cancel && cancel(); }
 
   std::vector<std::string> lines;
   int inputTurns = 0;
   std::function<void()> onInput;
+  std::function<bool()> turnDue;
+  std::function<bool()> cancel;
   std::vector<std::pair<int, int>> progress;
   std::vector<std::string> codeLines;
   std::vector<std::string> opened;

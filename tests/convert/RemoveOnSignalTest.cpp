@@ -44,7 +44,9 @@ TEST_P(EndingSignal, RemovesRegisteredFilesThenTheirFolderAndEndsTheProgram) {
   EXPECT_TRUE(fs::exists(kept));
 }
 
-INSTANTIATE_TEST_SUITE_P(Signals, EndingSignal, testing::Values(SIGINT, SIGTERM, SIGHUP),
+INSTANTIATE_TEST_SUITE_P(Signals, EndingSignal,
+                         testing::Values(SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGQUIT, SIGALRM, SIGXCPU, SIGXFSZ, SIGUSR1,
+                                         SIGUSR2),
                          [](const testing::TestParamInfo<int>& info) { return std::string(sigabbrev_np(info.param)); });
 
 }  // namespace

@@ -1,5 +1,6 @@
-// The sound track: sample conversions, nearest-sample picking, block sizes,
-// the stream head and silence where the source has nothing.
+// The sound track: sample sizes, the running clock at the real SWF rates,
+// the stream head, sources without sound and the two settings a run reads
+// while it goes.
 #include "convert/SoundTrack.h"
 #include "tests/convert/ConversionFixture.h"
 
@@ -9,97 +10,57 @@ TEST(SampleValues, To8KeepsTheHighByteAndShiftsToUnsigned) {
   EXPECT_EQ(to8(-32768), 0);
   EXPECT_EQ(to8(-1), 127);  // -1 >> 8 is -1
   EXPECT_EQ(to8(0), 128);
-  EXPECT_EQ(to8(255), 128);
   EXPECT_EQ(to8(256), 129);
   EXPECT_EQ(to8(32767), 255);
-}
-
-TEST(SampleValues, To16CentresAndScales) {
   EXPECT_EQ(to16(0), -32768);
-  EXPECT_EQ(to16(127), -256);
   EXPECT_EQ(to16(128), 0);
   EXPECT_EQ(to16(255), 32512);
 }
 
-// Two source frames: for 8-bit, L = 0x10, 0x20 and R = 0xF0, 0xE0; for
-// 16-bit, L = 0x1234, -0x0100 (FF00) and R = 0x7FFF, -0x8000 (8000).
-struct TableRow {
-  const char* name;
-  int bits, channels;
-  bool out16, outStereo;
-  std::vector<std::uint8_t> expected;  // two output frames
+TEST(SampleValues, BlocksTakeTheReadSamplesAndSilenceForWhatIsMissing) {
+  // Two delivered stereo frames 0x1234/-0x100 and 0x7FFF/-0x8000, a block of three.
+  const std::vector<unsigned char> read{0x34, 0x12, 0x00, 0xFF, 0xFF, 0x7F, 0x00, 0x80};
+  SoundFormat format;
+  format.stereo = true;
+  format.bits16 = true;
+  std::vector<unsigned char> out(12, 0xAA);
+  WritePcm(read.data(), 2, format, 3, out.data());
+  EXPECT_EQ(out, (std::vector<unsigned char>{0x34, 0x12, 0x00, 0xFF, 0xFF, 0x7F, 0x00, 0x80, 0, 0, 0, 0}));
+  format.bits16 = false;
+  out.assign(6, 0xAA);
+  WritePcm(read.data(), 2, format, 3, out.data());
+  EXPECT_EQ(out, (std::vector<unsigned char>{0x92, 0x7F, 0xFF, 0x00, 128, 128}));
+  out.assign(6, 0xAA);
+  WritePcm(nullptr, 0, format, 3, out.data());
+  EXPECT_EQ(out, std::vector<unsigned char>(6, 128));
+}
+
+struct ClockCase {
+  std::int64_t halfRate;
+  double fps;
+  std::vector<std::int64_t> firstBlocks;
 };
 
-std::vector<std::uint8_t> SourceBytes(int bits, int channels) {
-  if (bits == 8)
-    return channels == 1 ? std::vector<std::uint8_t>{0x10, 0x20} : std::vector<std::uint8_t>{0x10, 0xF0, 0x20, 0xE0};
-  if (channels == 1) return {0x34, 0x12, 0x00, 0xFF};
-  return {0x34, 0x12, 0xFF, 0x7F, 0x00, 0xFF, 0x00, 0x80};
-}
-
-class ConversionTable : public ::testing::TestWithParam<TableRow> {};
-
-TEST_P(ConversionTable, WritesEachOutputFormatFromEachSourceFormat) {
-  const TableRow& row = GetParam();
-  const std::vector<std::uint8_t> source = SourceBytes(row.bits, row.channels);
-  std::vector<std::uint8_t> out(row.expected.size(), 0xAA);
-  ConvertSamples(SourceSamples{source.data(), 2, row.channels, row.bits}, OutputFormat{row.out16, row.outStereo}, 2,
-                 out.data());
-  EXPECT_EQ(out, row.expected);
-}
-
-// to16(0x10) = -0x7000 (00 90), to16(0x20) = -0x6000 (00 A0), to16(0xF0) =
-// 0x7000 (00 70), to16(0xE0) = 0x6000 (00 60); to8(0x1234) = 0x12 + 0x80 = 0x92,
-// to8(-0x100) = 0xFF + 0x80 = 0x7F, to8(0x7FFF) = 0xFF, to8(-0x8000) = 0x00.
-INSTANTIATE_TEST_SUITE_P(
-    EveryRow, ConversionTable,
-    ::testing::Values(TableRow{"m8_to_m8", 8, 1, false, false, {0x10, 0x20}},
-                      TableRow{"s8_to_m8", 8, 2, false, false, {0x10, 0x20}},
-                      TableRow{"m16_to_m8", 16, 1, false, false, {0x92, 0x7F}},
-                      TableRow{"s16_to_m8", 16, 2, false, false, {0x92, 0x7F}},
-                      TableRow{"m8_to_s8", 8, 1, false, true, {0x10, 0x10, 0x20, 0x20}},
-                      TableRow{"s8_to_s8", 8, 2, false, true, {0x10, 0xF0, 0x20, 0xE0}},
-                      TableRow{"m16_to_s8", 16, 1, false, true, {0x92, 0x92, 0x7F, 0x7F}},
-                      TableRow{"s16_to_s8", 16, 2, false, true, {0x92, 0xFF, 0x7F, 0x00}},
-                      TableRow{"m8_to_m16", 8, 1, true, false, {0x00, 0x90, 0x00, 0xA0}},
-                      TableRow{"s8_to_m16", 8, 2, true, false, {0x00, 0x90, 0x00, 0xA0}},
-                      TableRow{"m16_to_m16", 16, 1, true, false, {0x34, 0x12, 0x00, 0xFF}},
-                      TableRow{"s16_to_m16", 16, 2, true, false, {0x34, 0x12, 0x00, 0xFF}},
-                      TableRow{"m8_to_s16", 8, 1, true, true, {0x00, 0x90, 0x00, 0x90, 0x00, 0xA0, 0x00, 0xA0}},
-                      TableRow{"s8_to_s16", 8, 2, true, true, {0x00, 0x90, 0x00, 0x70, 0x00, 0xA0, 0x00, 0x60}},
-                      TableRow{"m16_to_s16", 16, 1, true, true, {0x34, 0x12, 0x34, 0x12, 0x00, 0xFF, 0x00, 0xFF}},
-                      TableRow{"s16_to_s16", 16, 2, true, true, {0x34, 0x12, 0xFF, 0x7F, 0x00, 0xFF, 0x00, 0x80}}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(SamplePicking, RepeatsAndSkipsNearestSourceFrames) {
-  const std::vector<std::uint8_t> three{0, 1, 2};
-  std::vector<std::uint8_t> out(7);
-  ConvertSamples(SourceSamples{three.data(), 3, 1, 8}, OutputFormat{}, 7, out.data());
-  EXPECT_EQ(out, (std::vector<std::uint8_t>{0, 0, 0, 1, 1, 2, 2}));  // j * 3 / 7
-
-  const std::vector<std::uint8_t> seven{0, 1, 2, 3, 4, 5, 6};
-  out.assign(3, 0);
-  ConvertSamples(SourceSamples{seven.data(), 7, 1, 8}, OutputFormat{}, 3, out.data());
-  EXPECT_EQ(out, (std::vector<std::uint8_t>{0, 2, 4}));  // j * 7 / 3
-}
-
-TEST(SamplePicking, LargeProductsDoNotOverflow) {
-  // 43999 * 60000 passes 2^31; source frame 43999 * 60000 / 44000 = 59998
-  // holds 59998 % 251 = 9.
-  std::vector<std::uint8_t> source(60000);
-  for (std::size_t k = 0; k < source.size(); ++k) source[k] = static_cast<std::uint8_t>(k % 251);
-  std::vector<std::uint8_t> out(44000);
-  ConvertSamples(SourceSamples{source.data(), 60000, 1, 8}, OutputFormat{}, 44000, out.data());
-  EXPECT_EQ(out.back(), 9);
-}
-
-TEST(SamplePicking, NothingUsableGivesSilence) {
-  const std::vector<std::uint8_t> bytes{1, 2, 3, 4};
-  std::vector<std::uint8_t> out8(6, 0xAA), out16(8, 0xAA);
-  ConvertSamples(SourceSamples{nullptr, 0, 1, 8}, OutputFormat{false, true}, 3, out8.data());
-  EXPECT_EQ(out8, std::vector<std::uint8_t>(6, 128));
-  ConvertSamples(SourceSamples{bytes.data(), 1, 1, 24}, OutputFormat{true, false}, 4, out16.data());
-  EXPECT_EQ(out16, std::vector<std::uint8_t>(8, 0));
+TEST(SoundClock, BlocksEndOnTheExactRunningClock) {
+  const ClockCase cases[] = {
+      {11025, 25, {220, 221, 220, 221}},    // 5512.5 a second: 220.5 a frame
+      {22050, 3, {3675, 3675, 3675}},       // 11025 / 3
+      {88200, 120, {367, 368, 367, 368}},   // 367.5
+      {44100, 7, {3150, 3150}},             // 22050 / 7
+      {88200, 30, {1470, 1470, 1470}},
+  };
+  for (const ClockCase& c : cases) {
+    SCOPED_TRACE(c.halfRate);
+    for (std::size_t k = 0; k < c.firstBlocks.size(); ++k) {
+      const auto frame = static_cast<std::int64_t>(k) + 1;
+      EXPECT_EQ(SamplesUpTo(frame, c.halfRate, c.fps) - SamplesUpTo(frame - 1, c.halfRate, c.fps), c.firstBlocks[k]);
+    }
+    // Ten minutes of blocks hold ten minutes of samples, within one.
+    const auto frames = static_cast<std::int64_t>(600 * c.fps);
+    EXPECT_NEAR(static_cast<double>(SamplesUpTo(frames, c.halfRate, c.fps)), 600.0 * c.halfRate / 2, 1.0);
+  }
+  // 65535 blocks at 44100 a second and 1 frame a second pass 32 bits.
+  EXPECT_EQ(SamplesUpTo(65535, 88200, 1), std::int64_t{65535} * 44100);
 }
 
 using SoundRuns = ConversionFixture;
@@ -110,22 +71,26 @@ std::vector<std::size_t> BlockSizes(const SwfMovie& movie) {
   return sizes;
 }
 
-TEST_F(SoundRuns, BlocksFollowTheRunningTotal) {
-  UseSource(1, 1, 3, std::vector<Picture>(6, SolidPicture(1, 1, 0)));
-  Fake().audioSampleRate = 11000;
-  Fake().samples.assign(22000, 0x33);
+TEST_F(SoundRuns, BlocksReadTheirOwnFramesSamplesAtTheMovieRate) {
+  UseSource(1, 1, 25, std::vector<Picture>(4, SolidPicture(1, 1, 0)));
+  Fake().audioSampleRate = 48000;
+  Fake().samples.assign(1600, 0x33);
   settings.convertAudio = true;
-  settings.framesPerSecond = 3;
+  settings.sampleRateChoice = 0;
+  settings.framesPerSecond = 25;
   ASSERT_TRUE(Run());
+  EXPECT_EQ(Fake().formatsAsked, (std::vector<std::pair<std::int32_t, std::int32_t>>{{11025, 1}}));
   const SwfMovie movie = Movie();
-  EXPECT_EQ(BlockSizes(movie), (std::vector<std::size_t>{3666, 3667, 3667, 3666, 3667, 3667}));
-  // compression 0, rate 01, 8-bit, mono; 3666 = 0x0E52
-  EXPECT_EQ(TagsWithCode(movie, tags::kSoundStreamHead2)[0]->body, (std::vector<std::uint8_t>{0x01, 0x04, 0x52, 0x0E}));
-  // Reads follow the running exact count too: 11000 * 2 / 3 = 7333 up to the third
-  EXPECT_EQ(Fake().soundReads[2], std::make_pair(std::int64_t{7333}, std::int32_t{3667}));
+  EXPECT_EQ(BlockSizes(movie), (std::vector<std::size_t>{220, 221, 220, 221}));
+  EXPECT_EQ(Fake().soundReads, (std::vector<std::pair<std::int64_t, std::int32_t>>{
+                                   {0, 220}, {220, 221}, {441, 220}, {661, 221}}));
+  // The samples as read, high bytes to 8 bits; 1600 bytes are 800 samples, then silence.
+  const std::vector<std::uint8_t> last = TagsWithCode(movie, tags::kSoundStreamBlock).at(3)->body;
+  EXPECT_EQ(last.front(), to8(0x3333));
+  EXPECT_EQ(last.back(), 128);
 }
 
-TEST_F(SoundRuns, HeadAnnouncesTheChosenFormat) {
+TEST_F(SoundRuns, HeadAnnouncesTheChosenFormatAndTheRoundedAverageBlock) {
   struct Case {
     int choice;
     bool bits16, stereo;
@@ -133,16 +98,17 @@ TEST_F(SoundRuns, HeadAnnouncesTheChosenFormat) {
     std::vector<std::uint8_t> body;
   };
   const Case cases[] = {
-      {0, false, false, 5, {0x01, 0x00, 0x4C, 0x04}},   // 5500 / 5 = 1100 = 0x044C
-      {1, true, false, 5, {0x01, 0x06, 0x98, 0x08}},    // rate 01, 16-bit: 0110
-      {3, false, true, 120, {0x01, 0x0D, 0x6E, 0x01}},  // rate 11, stereo: 1101; 366
-      {3, true, true, 1, {0x01, 0x0F, 0xE0, 0xAB}},     // 44000 = 0xABE0
-      {9, false, false, 1, {0x01, 0x00, 0x7C, 0x15}},   // unknown choice: 5500 = 0x157C
+      {0, false, false, 5, {0x01, 0x00, 0x4F, 0x04}},   // 5512.5 / 5 = 1102.5: 1103 = 0x044F
+      {1, true, false, 5, {0x01, 0x06, 0x9D, 0x08}},    // rate 01, 16-bit: 0110; 2205
+      {3, false, true, 120, {0x01, 0x0D, 0x70, 0x01}},  // rate 11, stereo: 1101; 367.5: 368
+      {3, true, true, 1, {0x01, 0x0F, 0x44, 0xAC}},     // 44100 = 0xAC44
+      {9, false, false, 1, {0x01, 0x00, 0x89, 0x15}},   // unknown choice: 5512.5: 5513 = 0x1589
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.choice);
     ResetFake();
     UseSource(1, 1, 1, {SolidPicture(1, 1, 0)});
+    Fake().audioSampleRate = 44100;
     settings.convertAudio = true;
     settings.sampleRateChoice = c.choice;
     settings.audio16Bit = c.bits16;
@@ -154,67 +120,55 @@ TEST_F(SoundRuns, HeadAnnouncesTheChosenFormat) {
   }
 }
 
-TEST_F(SoundRuns, ResamplesFromTheSourceRate) {
-  // 44100 Hz 16-bit stereo to 22000 Hz 8-bit mono at 5 fps: reads of 8820,
-  // blocks of 4400 bytes, output j from source frame j * 8820 / 4400.
-  std::vector<std::uint8_t> samples;
-  for (int k = 0; k < 8820; ++k) {
-    const auto left = static_cast<std::int16_t>((k % 200 - 100) * 256);
-    for (const std::int16_t value : {left, std::int16_t{0x7FFF}}) {
-      samples.push_back(static_cast<std::uint8_t>(value & 0xFF));
-      samples.push_back(static_cast<std::uint8_t>((value >> 8) & 0xFF));
-    }
-  }
-  UseSource(1, 1, 5, {SolidPicture(1, 1, 0)});
-  Fake().audioSampleRate = 44100;
-  Fake().channels = 2;
-  Fake().bits = 16;
-  Fake().samples = samples;
+TEST_F(SoundRuns, SourceWithoutSoundGetsNoSoundTrack) {
+  UseSource(1, 1, 5, std::vector<Picture>(2, SolidPicture(1, 1, 0)));
   settings.convertAudio = true;
-  settings.sampleRateChoice = 2;
   settings.framesPerSecond = 5;
-  ASSERT_TRUE(Run());
-  EXPECT_EQ(Fake().soundReads.at(0), std::make_pair(std::int64_t{0}, std::int32_t{8820}));
+  EXPECT_EQ(Outcome(), ConversionOutcome::Complete);
   const SwfMovie movie = Movie();
-  const std::vector<std::uint8_t> block = TagsWithCode(movie, tags::kSoundStreamBlock).at(0)->body;
-  ASSERT_EQ(block.size(), 4400u);
-  // j = 1: k = 2, left (2 - 100) * 256, to8 gives -98 + 128 = 30;
-  // j = 4399: k = 8817 (8817 % 200 = 17), to8 gives -83 + 128 = 45.
-  EXPECT_EQ(block[1], 30);
-  EXPECT_EQ(block[4399], 45);
+  EXPECT_TRUE(TagsWithCode(movie, tags::kSoundStreamHead2).empty());
+  EXPECT_TRUE(TagsWithCode(movie, tags::kSoundStreamBlock).empty());
+  EXPECT_TRUE(Fake().soundReads.empty());
+  EXPECT_EQ(std::count(window.lines.begin(), window.lines.end(), kNoSoundTrackLine), 1);
 }
 
-TEST_F(SoundRuns, SourceWithoutSoundGivesSilentBlocksOfNormalLength) {
-  for (const bool bits16 : {false, true}) {
-    SCOPED_TRACE(bits16);
+// A jump in the sound's times is damage at that point: its line once, the
+// movie incomplete, and the sound goes on in the blocks after it.
+TEST_F(SoundRuns, SoundTimeJumpIsToldOnceAndTheSoundGoesOn) {
+  UseSource(1, 1, 5, std::vector<Picture>(4, SolidPicture(1, 1, 0)));
+  Fake().audioSampleRate = 44100;
+  Fake().samples.assign(22050 * 2, 0x33);
+  Fake().soundJumpReads = {1, 2};
+  Fake().errorText = "Die Zeitangaben des Tons springen.";
+  settings.convertAudio = true;
+  settings.framesPerSecond = 5;
+  EXPECT_EQ(Outcome(), ConversionOutcome::Incomplete);
+  EXPECT_EQ(std::count(window.lines.begin(), window.lines.end(), Fake().errorText), 1);
+  const SwfMovie movie = Movie();
+  const auto blocks = TagsWithCode(movie, tags::kSoundStreamBlock);
+  ASSERT_EQ(blocks.size(), 4u);
+  EXPECT_EQ(blocks.back()->body.front(), to8(0x3333));
+}
+
+// Convert audio is read for every movie frame, but blocks come only after a
+// head: switched on during a run that began without sound, it adds none;
+// switched off, the frames from then on have none and the sound stays in step.
+TEST_F(SoundRuns, ConvertAudioChangedDuringTheRunNeverLeavesBlocksWithoutHead) {
+  for (const bool onAtStart : {false, true}) {
+    SCOPED_TRACE(onAtStart);
     ResetFake();
-    UseSource(1, 1, 5, std::vector<Picture>(2, SolidPicture(1, 1, 0)));
-    settings.convertAudio = true;
-    settings.audio16Bit = bits16;
+    UseSource(1, 1, 5, std::vector<Picture>(250, SolidPicture(1, 1, 0)));
+    Fake().audioSampleRate = 22050;
+    settings.convertAudio = onAtStart;
     settings.framesPerSecond = 5;
+    window.onInput = [this, onAtStart] { settings.convertAudio = !onAtStart; };
     ASSERT_TRUE(Run());
     const SwfMovie movie = Movie();
-    const auto blocks = TagsWithCode(movie, tags::kSoundStreamBlock);
-    ASSERT_EQ(blocks.size(), 2u);
-    for (const SwfTag* block : blocks)
-      EXPECT_EQ(block->body, std::vector<std::uint8_t>(bits16 ? 4400 : 2200, bits16 ? 0 : 128));
+    // The window handles input at source frames 0, 100 and 200: from the first on, switched.
+    EXPECT_EQ(TagsWithCode(movie, tags::kSoundStreamHead2).size(), onAtStart ? 1u : 0u);
+    EXPECT_TRUE(TagsWithCode(movie, tags::kSoundStreamBlock).empty());
+    settings.convertAudio = false;
   }
-}
-
-TEST(SoundCounts, BlockLengthUses64BitProducts) {
-  // Block 50000 at 44000 Hz and 1 fps: 50000 * 44000 passes 2^31.
-  ConversionSettings settings;
-  RecordingWindow window;
-  ResetFake();
-  ConversionRun run(settings, window, StandInApi(), FakeDecoder());
-  run.fps = 1;
-  run.sampleRate = 44000;
-  run.outputBytesPerSampleFrame = 1;
-  run.soundFrameNumber = 50000;
-  run.samplesWritten = std::int64_t{49999} * 44000;
-  ConvertSoundBlock(run);
-  EXPECT_EQ(run.samplesWritten, std::int64_t{50000} * 44000);
-  EXPECT_EQ(run.soundFrameNumber, 50001);
 }
 
 }  // namespace

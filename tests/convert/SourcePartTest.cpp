@@ -45,12 +45,12 @@ TEST_F(SourcePart, StartAndEndPickTheirFramesAndTheMatchingSound) {
   // the part take its frames 0, 1, 3, 5, 7.
   UseSourceWithSound(16, 8, 1000);
   settings.framesPerSecond = 4;
-  settings.startSeconds = 0.5;  // frame 4, sample 500
+  settings.startSeconds = 0.5;  // frame 4, sample 5512.5 at 11025 a second
   settings.endSeconds = 1.5;    // up to frame 12
   ASSERT_TRUE(Run());
   EXPECT_EQ(Fake().imageReads, (std::vector<std::int32_t>{4, 5, 7, 9, 11}));
   ASSERT_FALSE(Fake().soundReads.empty());
-  EXPECT_EQ(Fake().soundReads.front().first, 500);
+  EXPECT_EQ(Fake().soundReads.front().first, 5513);
   EXPECT_EQ(Movie().frameCount, 5);
 }
 
@@ -60,7 +60,7 @@ TEST_F(SourcePart, StartRoundsToTheNearestFrameAndRunsToTheEnd) {
   settings.startSeconds = 0.66;  // 6.6: frame 7
   ASSERT_TRUE(Run());
   EXPECT_EQ(Fake().imageReads, (std::vector<std::int32_t>{7, 8, 9}));
-  EXPECT_EQ(Fake().soundReads.front().first, 70);
+  EXPECT_NEAR(Fake().soundReads.front().first, 7717.5, 0.5);  // 0.7 s at 11025 a second
 }
 
 TEST_F(SourcePart, StartBehindTheLastFrameWritesNothing) {

@@ -22,7 +22,14 @@ done
 [ ! -e "$stage/usr/bin/libPictavo.so" ] || { echo "Modul neben den Programmen" >&2; status=1; }
 grep -qx 'Exec=tessaline %f' "$stage/usr/share/applications/tessaline.desktop" ||
   { echo "Exec-Zeile falsch" >&2; status=1; }
-# Nothing beside the programs and no search path: the module must come from the programs' RUNPATH.
+# An empty RUNPATH entry would be the current folder to the system loader.
+for program in usr/bin/tessaline usr/bin/tessaline-cli; do
+  runpath=$(readelf -d "$stage/$program" | sed -n 's/.*(RUNPATH).*\[\(.*\)\]/\1/p')
+  case ":$runpath:" in
+    *::*) [ -z "$runpath" ] || { echo "leerer RUNPATH-Eintrag in $program: [$runpath]" >&2; status=1; } ;;
+  esac
+done
+# Nothing beside the programs and no search path: the module must come from the installed module folder.
 unset TESSALINE_MODULE_DIR LD_LIBRARY_PATH
 mkdir "$stage/out"
 "$stage/usr/bin/tessaline-cli" -q -o "$stage/out/sample.swf" "$sample" || status=1

@@ -50,7 +50,7 @@ double MeanBrightness(const std::vector<std::uint8_t>& body) {
 constexpr int kMp3 = 2;  // the head's compression code
 
 struct StreamFormat {
-  int rate = 0;  // that the blocks are counted in
+  double rate = 0;  // that the blocks are counted in: the SWF rate of the head's code
   bool sixteen = false;
   bool stereo = false;
   int compression = 0;
@@ -58,13 +58,11 @@ struct StreamFormat {
 };
 
 StreamFormat FormatOf(const SwfTag& head) {
-  static const int kRates[4] = {5500, 11000, 22000, 44000};
-  static const int kMp3Rates[4] = {5512, 11025, 22050, 44100};
+  static const double kRates[4] = {5512.5, 11025, 22050, 44100};
   if (head.body.size() < 4) return {};
   const std::uint8_t stream = head.body[1];
   StreamFormat format{kRates[(stream >> 2) & 3], (stream & 2) != 0, (stream & 1) != 0, stream >> 4, 0};
   if (format.compression != kMp3) return format;
-  format.rate = kMp3Rates[(stream >> 2) & 3];
   if (head.body.size() >= 6) format.latencySeek = static_cast<std::int16_t>(head.body[4] | (head.body[5] << 8));
   return format;
 }
@@ -100,9 +98,9 @@ std::vector<double> LeftChannel(const SwfMovie& movie, const StreamFormat& forma
 }
 
 // A beep starts at a loud sample a tenth of a second or more after the last one.
-std::vector<std::int64_t> BeepStarts(const std::vector<double>& samples, int rate) {
+std::vector<std::int64_t> BeepStarts(const std::vector<double>& samples, double rate) {
   std::vector<std::int64_t> starts;
-  const std::int64_t quietNeeded = rate / 10;
+  const auto quietNeeded = static_cast<std::int64_t>(rate / 10);
   std::int64_t lastLoud = -quietNeeded;
   for (std::size_t i = 0; i < samples.size(); ++i) {
     if (std::fabs(samples[i]) <= 0.25) continue;
@@ -163,7 +161,9 @@ MovieSync FindFlashesAndBeeps(const SwfMovie& movie) {
   if (heads.empty()) return sync;
   const StreamFormat format = FormatOf(*heads.front());
   sync.soundRate = format.rate;
-  if (format.rate > 0) sync.beepStarts = BeepStarts(LeftChannel(movie, format), format.rate);
+  const std::vector<double> sound = LeftChannel(movie, format);
+  sync.soundSamples = static_cast<std::int64_t>(sound.size());
+  if (format.rate > 0) sync.beepStarts = BeepStarts(sound, format.rate);
   return sync;
 }
 
@@ -176,6 +176,7 @@ MovieSync FindFlashesAndDecodedBeeps(const SwfMovie& movie, const std::filesyste
   std::vector<double> sound = DecodedSound(movieFile);
   const auto skipped = static_cast<std::size_t>(std::max(0, format.latencySeek));
   sound.erase(sound.begin(), sound.begin() + static_cast<std::ptrdiff_t>(std::min(skipped, sound.size())));
+  sync.soundSamples = static_cast<std::int64_t>(sound.size());
   if (format.rate > 0) sync.beepStarts = BeepStarts(sound, format.rate);
   return sync;
 }

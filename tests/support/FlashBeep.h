@@ -27,8 +27,9 @@ struct MovieSync {
   double frameRate = 0;
   int frames = 0;                        // ShowFrame tags
   std::vector<int> flashFrames;          // movie frames where a bright picture appears
-  int soundRate = 0;                     // of the stream sound, 0 without
+  double soundRate = 0;                  // of the stream sound (5512.5 to 44100), 0 without
   std::vector<std::int64_t> beepStarts;  // sample positions where a beep starts
+  std::int64_t soundSamples = 0;         // sample frames of the sound found
 };
 
 // Reads flashes from the movie's JPEG pictures and beeps from the joined

@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 
 #include "tests/ui/UiTestDoubles.h"
 #include "ui/AboutBox.h"
@@ -90,6 +91,30 @@ TEST(AboutBoxYear, YearComesFromTheStartDateNotFromToday) {
   const QString notice = box.findChild<QLabel*>("Comments")->text();
   EXPECT_EQ(notice.count("1999"), 1);
   EXPECT_FALSE(notice.contains(QString::number(QDate::currentDate().year())));
+}
+
+}  // namespace
+
+namespace {
+
+// A modal loop here would hold the conversion that let the click through.
+TEST_F(AboutBoxTest, ShownDuringARunItReturnsAtOnceAndLeavesTheMainWindowUsable) {
+  box.ShowFor(true);
+  EXPECT_TRUE(box.isVisible());
+  EXPECT_FALSE(box.isModal());
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  box.close();
+}
+
+TEST_F(AboutBoxTest, ShownOutsideARunItIsModalUntilClosed) {
+  bool modalWhileShown = false;
+  QTimer::singleShot(0, &box, [&] {
+    modalWhileShown = QApplication::activeModalWidget() == &box;
+    box.close();
+  });
+  box.ShowFor(false);
+  EXPECT_TRUE(modalWhileShown);
+  EXPECT_FALSE(box.isVisible());
 }
 
 }  // namespace

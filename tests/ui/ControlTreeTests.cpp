@@ -102,9 +102,11 @@ TEST_F(MainFormControls, WindowHasCaptionClientSizeIconAndFont) {
 
 TEST_F(MainFormControls, TabPageFillsThePageControlBelowItsTab) {
   auto* pages = ui.Find<QTabWidget>("PageControl1");
-  ASSERT_EQ(pages->count(), 1);
+  ASSERT_EQ(pages->count(), 2);
   EXPECT_EQ(pages->widget(0)->objectName(), "TabSheet3");
   EXPECT_EQ(pages->tabText(0), "Eine Videodatei in eine Flashdatei umwandeln");
+  EXPECT_EQ(pages->tabText(1), "Erweitert");
+  EXPECT_EQ(pages->currentIndex(), 0);
   QWidget* sheet = pages->widget(0);
   EXPECT_EQ(sheet->mapTo(pages, QPoint(0, 0)), QPoint(4, 24));
   EXPECT_EQ(sheet->size(), QSize(726, 426));

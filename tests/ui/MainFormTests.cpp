@@ -5,7 +5,11 @@
 #include <stdexcept>
 
 #include <QCheckBox>
+#include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -166,23 +170,29 @@ TEST_F(MainFormBehaviour, ControlChangedDuringARunReachesTheSameSettings) {
   EXPECT_FALSE(seenDuringRun);
 }
 
-TEST_F(MainFormBehaviour, RunningConversionLocksStartAndExitAndRefusesClosing) {
+TEST_F(MainFormBehaviour, RunningConversionLocksStartAndExitAndClosingStopsItFirst) {
   ui.Find<QLineEdit>("FilenameEdit1")->setText("/videos/a.avi");
   ui.dialogs.saveAnswers.push_back("/filme/a.swf");
   std::vector<bool> enabledDuringRun;
   bool closedDuringRun = true;
-  ui.duringRun = [&](ConversionSettings&, ConversionWindow&) {
+  bool cancelledByClosing = false;
+  ui.duringRun = [&](ConversionSettings&, ConversionWindow& window) {
     for (const char* name : {"CreateFlashBtn", "SelectVideoBtn", "EndeBtn"}) {
       enabledDuringRun.push_back(ui.Find(name)->isEnabled());
     }
     closedDuringRun = ui.form->close();
+    cancelledByClosing = window.CancelRequested();
   };
   Click("CreateFlashBtn");
   EXPECT_EQ(enabledDuringRun, (std::vector<bool>{false, false, false}));
   EXPECT_FALSE(closedDuringRun);
+  EXPECT_TRUE(cancelledByClosing);
   EXPECT_TRUE(ui.Find("CreateFlashBtn")->isEnabled());
   EXPECT_TRUE(ui.Find("EndeBtn")->isEnabled());
   EXPECT_FALSE(ui.form->RunGoing());
+  EXPECT_TRUE(ui.form->isVisible());
+  QApplication::processEvents();  // the close waits until the run has returned
+  EXPECT_FALSE(ui.form->isVisible());
 }
 
 TEST_F(MainFormBehaviour, ErrorEscapingTheRunIsReportedAndTheWindowGoesOn) {
@@ -204,6 +214,7 @@ TEST_F(MainFormBehaviour, ErrorEscapingTheRunIsReportedAndTheWindowGoesOn) {
 TEST_F(MainFormBehaviour, CodeLinesAreSavedWithCrLfAndReplacedOnClear) {
   QTemporaryDir dir;
   const std::string page = dir.filePath("seite.htm").toStdString();
+  ui.Find<QComboBox>("PageKindBox")->setCurrentIndex(1);  // the bare code
   ui.form->AppendCodeLine("<object>");
   ui.form->AppendCodeLine("</object>");
   ui.form->SaveCodeLines(page);
@@ -214,6 +225,100 @@ TEST_F(MainFormBehaviour, CodeLinesAreSavedWithCrLfAndReplacedOnClear) {
   ui.form->ClearCodeLines();
   ui.form->AppendCodeLine("neu");
   EXPECT_EQ(ui.Find<QPlainTextEdit>("Memo1")->toPlainText(), "neu");
+}
+
+TEST_F(MainFormBehaviour, RufflePageByDefaultAroundTheCodeBox) {
+  QTemporaryDir dir;
+  ui.Find<QLineEdit>("FilenameEdit1")->setText("/videos/a.avi");
+  ui.dialogs.saveAnswers.push_back(dir.filePath("mein film.swf"));
+  Click("CreateFlashBtn");
+  ui.form->AppendCodeLine("<object>");
+  const std::string page = dir.filePath("mein film.htm").toStdString();
+  ui.form->SaveCodeLines(page);
+  QFile file(QString::fromStdString(page));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QByteArray text = file.readAll();
+  EXPECT_TRUE(text.startsWith("<!DOCTYPE html>\r\n")) << text.toStdString();
+  EXPECT_TRUE(text.contains("<title>mein film.swf</title>\r\n"));
+  EXPECT_TRUE(text.contains("autoplay: \"on\""));
+  EXPECT_TRUE(text.contains("<body>\r\n<object>\r\n</body>"));
+}
+
+TEST_F(MainFormBehaviour, SaveDialogSuggestsTheSourceNameInTheFolderLastSavedTo) {
+  ui.Find<QLineEdit>("FilenameEdit1")->setText("/videos/urlaub.2024.avi");
+  ui.dialogs.saveAnswers.push_back("/filme/anders.swf");
+  Click("CreateFlashBtn");
+  ui.Find<QLineEdit>("FilenameEdit1")->setText("/videos/b.mpg");
+  Click("CreateFlashBtn");
+  ASSERT_EQ(ui.dialogs.saveCalls.size(), 2u);
+  EXPECT_EQ(ui.dialogs.saveCalls[0].fileName, "/videos/urlaub.2024.swf");
+  EXPECT_EQ(ui.dialogs.saveCalls[1].fileName, "/filme/b.swf");
+  EXPECT_EQ(ui.dialogs.saveCalls[1].defaultSuffix, "swf");
+}
+
+TEST_F(MainFormBehaviour, RunShowsBarAndAbbrechenWhichStopsItAndSaysSoInTheCodeBox) {
+  ui.Find<QLineEdit>("FilenameEdit1")->setText("/videos/a.avi");
+  ui.dialogs.saveAnswers.push_back("/filme/a.swf");
+  ui.form->AppendCodeLine("<object> des letzten Films");
+  std::vector<bool> seen;
+  ui.duringRun = [&](ConversionSettings&, ConversionWindow& window) {
+    seen = {ui.Find("ProgressBar1")->isVisible(), ui.Find("AbbrechenBtn")->isVisible(),
+            ui.form->findChild<QAction*>("FilenameEdit1Browse")->isEnabled(), ui.Find("TabSheet4")->isEnabled(),
+            window.CancelRequested()};
+    Click("AbbrechenBtn");
+    seen.push_back(window.CancelRequested());
+  };
+  ui.runWrites = false;
+  Click("CreateFlashBtn");
+  EXPECT_EQ(seen, (std::vector<bool>{true, true, false, false, false, true}));
+  EXPECT_EQ(ui.Find<QPlainTextEdit>("Memo1")->toPlainText(),
+            "Konvertierung abgebrochen: /filme/a.swf wurde nicht geschrieben.");
+  EXPECT_FALSE(ui.Find("ProgressBar1")->isVisible());
+  EXPECT_FALSE(ui.Find("AbbrechenBtn")->isVisible());
+  EXPECT_TRUE(ui.form->findChild<QAction*>("FilenameEdit1Browse")->isEnabled());
+  EXPECT_TRUE(ui.Find("TabSheet4")->isEnabled());
+  EXPECT_FALSE(ui.form->CancelRequested());
+}
+
+TEST_F(MainFormBehaviour, InformationWindowIsToldWhetherARunGoes) {
+  ui.Find<QLineEdit>("FilenameEdit1")->setText("/videos/a.avi");
+  ui.dialogs.saveAnswers.push_back("/filme/a.swf");
+  ui.duringRun = [&](ConversionSettings&, ConversionWindow&) { ui.form->ueberbtnClick(); };
+  Click("CreateFlashBtn");
+  ui.form->ueberbtnClick();
+  EXPECT_EQ(ui.aboutShown, 2);
+  EXPECT_EQ(ui.aboutWhileRunning, 1);
+}
+
+// A file manager's drop: the file's address, and its path as text.
+void Drop(QWidget* target, const QString& path) {
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(path)});
+  data.setText(QUrl::fromLocalFile(path).toString());
+  const QPoint at(target->width() / 2, target->height() / 2);
+  QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(target, &enter);
+  if (!enter.isAccepted()) return;
+  QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(target, &drop);
+}
+
+TEST_F(MainFormBehaviour, DroppedVideoBecomesTheSourceWhereverItLands) {
+  auto* edit = ui.Find<QLineEdit>("FilenameEdit1");
+  auto* memo = ui.Find<QPlainTextEdit>("Memo1");
+  const std::pair<QWidget*, QString> drops[] = {
+      {edit, "/videos/mein urlaub.avi"}, {memo->viewport(), "/videos/b.vob"}, {ui.Find("Image1"), "/videos/c.mpg"}};
+  for (const auto& [target, path] : drops) {
+    SCOPED_TRACE(path.toStdString());
+    Drop(target, path);
+    EXPECT_EQ(ui.form->Settings().sourcePath, path.toStdString());
+  }
+  EXPECT_EQ(edit->text(), "/videos/c.mpg");
+  EXPECT_EQ(memo->toPlainText(), "");
+  ui.dialogs.saveAnswers.push_back("/filme/a.swf");
+  ui.duringRun = [&](ConversionSettings&, ConversionWindow&) { Drop(edit, "/videos/d.avi"); };
+  Click("CreateFlashBtn");
+  EXPECT_EQ(ui.form->Settings().sourcePath, "/videos/c.mpg");
 }
 
 TEST_F(MainFormBehaviour, WebButtonAndShellOpenGoThroughTheOpener) {

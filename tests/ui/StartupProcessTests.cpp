@@ -11,6 +11,7 @@
 
 #include "tests/support/ProcessRunner.h"
 #include "ui/QtDialogProvider.h"
+#include "ui/Startup.h"
 
 namespace {
 
@@ -57,6 +58,30 @@ TEST(ProgramStart, ModuleBesideTheProgramIsFoundAndBothWindowsAreMade) {
   EXPECT_TRUE(run.autotestLines.empty()) << run.result.err;
   EXPECT_EQ(QImage(shots + "/mainwindow.png").size(), QSize(734, 514));
   EXPECT_EQ(QImage(shots + "/aboutbox.png").size(), QSize(664, 453));
+}
+
+// Answered before the window, so also where no display is.
+TEST(ProgramStart, HelpAndVersionPrintAndEndWithoutADisplay) {
+  const std::pair<const char*, const char*> cases[] = {{"--help", "Aufruf: tessaline [VIDEODATEI]\n"},
+                                                       {"-h", "Aufruf: tessaline [VIDEODATEI]\n"},
+                                                       {"--version", "tessaline 1.0\nQt "}};
+  for (const auto& [option, start] : cases) {
+    SCOPED_TRACE(option);
+    const ProgramResult run = RunProgram({.argv = {TESSALINE_BINARY, "film.avi", option},
+                                          .extraEnvironment = {"DISPLAY=", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM="},
+                                          .timeoutSeconds = 60});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(run.out.starts_with(start)) << run.out;
+    EXPECT_EQ(run.err, "");
+  }
+}
+
+TEST(ProgramStart, DoubleDashMakesTheRestTheSource) {
+  std::ostringstream out;
+  EXPECT_EQ(AnswerInfoOption({"tessaline", "--", "--help"}, out), std::nullopt);
+  EXPECT_EQ(out.str(), "");
+  EXPECT_EQ(ParseStartupOptions({"tessaline", "--", "--help"}).sourceFile, "--help");
+  EXPECT_EQ(ParseStartupOptions({"tessaline", "--", "--screenshot", "x"}).screenshotDir, "");
 }
 
 }  // namespace

@@ -50,10 +50,13 @@ FormUnderTest::FormUnderTest() {
                             [this](ConversionSettings& settings, ConversionWindow& window, const PictavoApi&) {
                               runs.push_back(settings);
                               if (duringRun) duringRun(settings, window);
-                              return true;
+                              return runWrites;
                             }};
   form = std::make_unique<TMainForm>(std::move(services));
-  form->SetAboutHandler([this] { ++aboutShown; });
+  form->SetAboutHandler([this](bool whileRunning) {
+    ++aboutShown;
+    aboutWhileRunning += whileRunning ? 1 : 0;
+  });
   form->FormCreate();
   form->show();
 }

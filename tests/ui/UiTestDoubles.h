@@ -45,7 +45,9 @@ struct FormUnderTest {
   RecordingShell shell;
   std::vector<ConversionSettings> runs;  // settings as each run started
   std::function<void(ConversionSettings&, ConversionWindow&)> duringRun;
+  bool runWrites = true;  // what the scripted run answers
   int aboutShown = 0;
+  int aboutWhileRunning = 0;
   std::unique_ptr<TMainForm> form;
 
   FormUnderTest();

@@ -1,7 +1,7 @@
 // Rows delivered for 4:2:0 pictures are byte-identical to swscale's own
 // conversion of each frame on its own, whether the fast conversion took over
 // (even heights) or not (odd heights, where swscale rounds otherwise), for
-// every small width, both ranges and both matrices, from the first frame
+// every small width, both ranges and each matrix, from the first frame
 // through one context to the third; and the fast conversion writes nothing
 // past a row.
 #include <gtest/gtest.h>
@@ -33,6 +33,9 @@ constexpr Kind kKinds[] = {
     {AV_PIX_FMT_YUV420P, AVCOL_SPC_BT470BG, AVCOL_RANGE_MPEG},
     {AV_PIX_FMT_YUV420P, AVCOL_SPC_BT709, AVCOL_RANGE_JPEG},
     {AV_PIX_FMT_YUVJ420P, AVCOL_SPC_UNSPECIFIED, AVCOL_RANGE_JPEG},
+    // Untagged: BT.709 weights from HD sizes on, BT.601 below.
+    {AV_PIX_FMT_YUV420P, AVCOL_SPC_UNSPECIFIED, AVCOL_RANGE_MPEG},
+    {AV_PIX_FMT_YUV420P, AVCOL_SPC_BT2020_NCL, AVCOL_RANGE_MPEG},
 };
 
 FramePtr RandomFrame(const Kind& kind, int width, int height, std::mt19937& random) {

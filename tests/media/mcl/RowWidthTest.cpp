@@ -37,8 +37,11 @@ std::string MakeClips(const std::string& name, const std::vector<Size>& sizes) {
   for (std::size_t i = 0; i < sizes.size(); ++i) {
     const std::string n = std::to_string(i);
     const std::string size = Name(sizes[i]);
+    // Untagged HD pictures are converted with BT.709's weights, as players do.
+    const bool hd = sizes[i].width >= 1280 || sizes[i].height >= 720;
     graph += ";[s" + n + "]scale=" + std::to_string(sizes[i].width) + ":" + std::to_string(sizes[i].height) +
-             ",format=yuv420p,split[c" + n + "][r" + n + "]";
+             ",format=yuv420p,split[c" + n + "][y" + n + "];[y" + n + "]" +
+             (hd ? "scale=in_color_matrix=bt709" : "null") + "[r" + n + "]";
     outputs.insert(outputs.end(), {"-map", "[c" + n + "]", "-c:v", "ffv1", size + ".avi", "-map", "[r" + n + "]", "-f",
                                    "rawvideo", "-pix_fmt", "bgr24", size + ".bgr"});
   }

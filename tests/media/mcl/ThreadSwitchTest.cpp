@@ -1,14 +1,16 @@
 // A video decoder reopened with another number of threads at key frames
-// gives the pictures, in the order and with the times, of one never reopened.
+// gives the pictures, in the order and with the times, of one never reopened,
+// also where the pictures go on through the deinterlacer.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "TestClips.h"
 #include "media/mcl/MediaSource.h"
-#include "media/mcl/PacketDecoder.h"
+#include "media/mcl/PictureDecoder.h"
 
 namespace {
 
@@ -23,7 +25,7 @@ struct Decoded {
 std::vector<Decoded> DecodeAll(const std::string& clip, int flipEvery, int& threadChanges) {
   mcl::MediaSource source;
   EXPECT_EQ(mcl::OpenMediaSource(mcltest::Clip(clip), AVMEDIA_TYPE_VIDEO, source), mcl::ErrorKind::kNone);
-  mcl::PacketDecoder decoder(source, nullptr);
+  mcl::PictureDecoder decoder(source, mcl::DeinterlaceMode::kMarked);
   mcl::FramePtr frame(av_frame_alloc());
   std::vector<Decoded> pictures;
   int threads = source.codec->thread_count;
@@ -58,8 +60,13 @@ TEST_P(ThreadSwitchTest, ReopenedDecoderGivesThePicturesOfOneNeverReopened) {
   }
 }
 
-// MPEG-1 with B-frames (slice threads), MPEG-4 without (frame threads).
-INSTANTIATE_TEST_SUITE_P(Clips, ThreadSwitchTest, testing::Values("gray.mpg", "mp2.avi"),
-                         [](const auto& info) { return std::string(info.param).substr(info.param[0] == 'g' ? 5 : 4); });
+// MPEG-1 with B-frames (slice threads), MPEG-4 without (frame threads),
+// interlaced MPEG-2 with B-frames, deinterlaced.
+INSTANTIATE_TEST_SUITE_P(Clips, ThreadSwitchTest, testing::Values("gray.mpg", "mp2.avi", "bars-interlaced-b.vob"),
+                         [](const auto& info) {
+                           std::string name = info.param;
+                           for (char& c : name) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+                           return name;
+                         });
 
 }  // namespace

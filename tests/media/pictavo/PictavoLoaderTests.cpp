@@ -58,7 +58,23 @@ TEST_F(PictavoLoader, FailsWhenModuleIsNeitherBesideProgramNorOnSystemPath) {
   void* onSystemPath = dlopen("libPictavo.so", RTLD_NOW);
   if (onSystemPath) dlclose(onSystemPath);
   ASSERT_EQ(onSystemPath, nullptr) << "a libPictavo.so is installed on the library path";
-  EXPECT_EQ(PictavoModule::Load(emptyDir_), nullptr);
+  PictavoLoadProblem problem;
+  EXPECT_EQ(PictavoModule::Load(emptyDir_, problem), nullptr);
+  EXPECT_EQ(problem.file, emptyDir_ / "libPictavo.so");
+  EXPECT_EQ(problem.reason,
+            "nicht vorhanden, auch nicht in " + (emptyDir_.parent_path() / "lib" / "tessaline").string());
+}
+
+// An unknown program folder must not turn into a bare name, which dlopen
+// would look up on the library path and in the current folder.
+TEST_F(PictavoLoader, UnknownProgramFolderLoadsNothing) {
+  const std::filesystem::path cwd = std::filesystem::current_path();
+  std::filesystem::current_path(ModuleDir());
+  PictavoLoadProblem problem;
+  const auto module = PictavoModule::Load("", problem);
+  std::filesystem::current_path(cwd);
+  EXPECT_EQ(module, nullptr);
+  EXPECT_EQ(problem.reason, "der Ordner des Programms ist unbekannt");
 }
 
 TEST_F(PictavoLoader, FailsWhenModuleLacksOneEntryPoint) {
@@ -134,7 +150,10 @@ TEST_F(PictavoLoader, RefusesEveryBrokenCopyBesideTheProgram) {
     const std::filesystem::path file = emptyDir_ / "libPictavo.so";
     std::filesystem::remove_all(file);
     broken.make(file);
-    EXPECT_EQ(PictavoModule::Load(emptyDir_), nullptr);
+    PictavoLoadProblem problem;
+    EXPECT_EQ(PictavoModule::Load(emptyDir_, problem), nullptr);
+    EXPECT_EQ(problem.file, file);
+    EXPECT_FALSE(problem.reason.empty());
   }
 }
 
