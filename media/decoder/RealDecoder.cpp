@@ -5,9 +5,9 @@
 
 const DecoderFunctions& RealDecoder() {
   static const DecoderFunctions table{
-      MclGetFileInfo, MclReadOpen,    MclSndCreate, MclImgCreate,  MclReadImage,     MclReadPlan,
-      MclImgToDIB,    MclGetDIBits,   MclReleaseDIB, MclReadSound, MclSndGetInfo,    MclSndFree,
-      MclImgFree,     MclGetError,    MclGetErrorStr, MclReadClose, MakeSoundEncoder, MclSndSetFormat,
+      MclGetFileInfo, MclReadOpen,  MclSndCreate,   MclImgCreate, MclReadImage,     MclReadPlan,
+      MclImgToDIB,    MclGetDIBits, MclReleaseDIB,  MclReadSound, MclSndGetInfo,    MclSndFree,
+      MclImgFree,     MclGetError,  MclGetErrorStr, MclReadClose, MakeSoundEncoder, MclSndSetFormat,
   };
   return table;
 }

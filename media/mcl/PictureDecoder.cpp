@@ -29,11 +29,10 @@ PictureDecoder::PictureDecoder(MediaSource& source, DeinterlaceMode mode, FrameP
 }
 
 // Decided before the first picture, so before anything could be left out:
-// only where no picture can be deinterlaced. With marked pictures only,
-// that is a stream the container calls progressive, or MPEG-1 and MPEG-4
-// (which say it for the whole stream) of unknown order, whose first picture
-// still turns the plan off in time. A stream said to be progressive that
-// marks pictures later turns it off from the first of them on.
+// only where no picture can be deinterlaced. With marked pictures only, that
+// is a stream the container calls progressive, or MPEG-1, which has no
+// interlaced pictures. A stream called progressive that marks pictures later
+// turns the plan off from the first of them on.
 bool PictureDecoder::KeepsPlan(const AVStream& stream) const {
   switch (mode_) {
     case DeinterlaceMode::kNone:
@@ -44,9 +43,7 @@ bool PictureDecoder::KeepsPlan(const AVStream& stream) const {
       break;
   }
   const AVCodecParameters& codec = *stream.codecpar;
-  if (codec.field_order == AV_FIELD_PROGRESSIVE) return true;
-  return codec.field_order == AV_FIELD_UNKNOWN &&
-         (codec.codec_id == AV_CODEC_ID_MPEG1VIDEO || codec.codec_id == AV_CODEC_ID_MPEG4);
+  return codec.field_order == AV_FIELD_PROGRESSIVE || codec.codec_id == AV_CODEC_ID_MPEG1VIDEO;
 }
 
 // Marked pictures, and where the container calls the stream interlaced but

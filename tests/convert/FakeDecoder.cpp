@@ -131,8 +131,8 @@ FakeSource& Fake() { return source; }
 void ResetFake() { source = FakeSource{}; }
 
 const DecoderFunctions& FakeDecoder() {
-  static const DecoderFunctions table{GetFileInfo, ReadOpen,   SndCreate,   ImgCreate, ReadImage,  ReadPlan,
-                                      ImgToDIB,    GetDIBits,  ReleaseDIB,  ReadSound, SndGetInfo, SndFree,
-                                      ImgFree,     GetError,   GetErrorStr, ReadClose, nullptr,    SndSetFormat};
+  static const DecoderFunctions table{GetFileInfo, ReadOpen,  SndCreate,   ImgCreate, ReadImage,  ReadPlan,
+                                      ImgToDIB,    GetDIBits, ReleaseDIB,  ReadSound, SndGetInfo, SndFree,
+                                      ImgFree,     GetError,  GetErrorStr, ReadClose, nullptr,    SndSetFormat};
   return table;
 }

@@ -108,9 +108,8 @@ TEST(Deinterlacing, PlannedReadsGiveThePicturesOfReadingEveryFrame) {
     int flags;
   };
   const Case cases[] = {
-      {"bars-interlaced-b.vob", 0},                     // the container says interlaced
-      {"bars-interlaced-b.avi", 0},                     // only the pictures say it
-      {"bars-b.vob", kMclDeinterlaceAll},               // progressive, deinterlaced anyway
+      {"bars-interlaced-b.vob", 0},                    // the container says interlaced
+      {"bars-b.vob", kMclDeinterlaceAll},              // progressive, deinterlaced anyway
       {"bars-interlaced-b.vob", kMclDeinterlaceNone},  // no filter
   };
   for (const Case& c : cases) {
