@@ -148,13 +148,15 @@ const ValueSetter* FindValueOption(std::string_view name) {
 }
 
 const FlagSetter* FindFlagOption(std::string_view name) {
-  static const std::array<std::pair<std::string_view, FlagSetter>, 12> kFlags = {{
+  static const std::array<std::pair<std::string_view, FlagSetter>, 14> kFlags = {{
       {"--no-audio", [](CliOptions& o) { o.settings.convertAudio = false; }},
       {"--16bit", [](CliOptions& o) { o.settings.audio16Bit = true; }},
       {"--stereo", [](CliOptions& o) { o.settings.stereo = true; }},
       {"--all-pictures", [](CliOptions& o) { o.settings.storeOnlyChanges = false; }},
       {"--no-html", [](CliOptions& o) { o.settings.createHtmlPage = false; }},
       {"--open", [](CliOptions& o) { o.settings.openResult = true; }},
+      {"--join", [](CliOptions& o) { o.join = true; }},
+      {"--single-part", [](CliOptions& o) { o.settings.wholeDvdTitle = false; }},
       {"--print-code", [](CliOptions& o) { o.printCode = true; }},
       {"--quiet", [](CliOptions& o) { o.quiet = true; }},
       {"-q", [](CliOptions& o) { o.quiet = true; }},
@@ -195,6 +197,7 @@ class Parser {
     if (options.showHelp || options.showVersion) return {};
     if (options.sources.empty()) return "Keine Quelldatei angegeben";
     if (options.ruffleScript && options.page != PageKind::Ruffle) return "--ruffle-script gilt nur mit --page ruffle";
+    if (options.join && !options.settings.wholeDvdTitle) return "--join und --single-part schließen einander aus";
     return {};
   }
 
@@ -253,6 +256,7 @@ std::string CliUsageText() {
          "Eine Quelle: ZIEL ist die Filmdatei oder ein vorhandener Ordner (ohne -o: der Name der\n"
          "Quelle mit .swf daneben).\n"
          "Mehrere Quellen: ZIEL ist ein Ordner (wird angelegt), jede Quelle wird dort zu <Name>.swf.\n"
+         "Ein DVD-Titel (VTS_01_1.VOB mit VTS_01_2.VOB … daneben) wird als ein Film umgewandelt.\n"
          "\n"
          "Optionen:\n"
          "  --fps N            Bilder pro Sekunde im Film, 1 bis 120 (Vorgabe 5)\n"
@@ -274,6 +278,9 @@ std::string CliUsageText() {
          "  --end SEKUNDEN     nur bis zu dieser Stelle der Quelle umwandeln\n"
          "  --width PIXEL      Breite des Films, 1 bis 2880 (ohne --height: Höhe im Seitenverhältnis)\n"
          "  --height PIXEL     Höhe des Films, 1 bis 2880 (ohne --width: Breite im Seitenverhältnis)\n"
+         "  --join             die Quellen als Teile eines Films nacheinander lesen, wie mit cat\n"
+         "                     verbunden (der Film heißt nach dem ersten Teil)\n"
+         "  --single-part      von einem DVD-Titel nur die genannte Datei VTS_xx_1.VOB umwandeln\n"
          "  --no-html          keine HTML-Seite neben den Film schreiben\n"
          "  --page ART         die Seite: flash (Vorgabe; nur der Quelltext zum Einbinden) oder\n"
          "                     ruffle (HTML5-Seite, die den Film mit Ruffle in heutigen Browsern zeigt)\n"

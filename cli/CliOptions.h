@@ -20,6 +20,7 @@ struct CliOptions {
   ConversionSettings settings = DefaultCliSettings();
   std::vector<std::string> sources;
   std::optional<std::string> target;  // -o: the movie file, or the folder for several sources
+  bool join = false;                  // the sources are parts of one movie, read one after the other
   PageKind page = PageKind::Flash;
   std::optional<std::string> ruffleScript;  // --ruffle-script; only with the Ruffle page
   bool printCode = false;                   // the embedding code on stdout after each movie

@@ -30,4 +30,7 @@ struct DecoderFunctions {
   void (*MclReadClose)(MclReadHandle read);
   // The media side's encoders for compressed stream sound; null where there are none.
   std::unique_ptr<SoundEncoder> (*MakeSoundEncoder)(const SoundEncoderFormat& format, std::string& error);
+  // A source stored in parts read as one (a DVD title's VOB files).
+  int (*MclGetFileInfoParts)(const char* const* paths, int count, SourceFileInfo* info);
+  MclReadHandle (*MclReadOpenParts)(const char* const* paths, int count);
 };

@@ -7,7 +7,7 @@ const DecoderFunctions& RealDecoder() {
   static const DecoderFunctions table{
       MclGetFileInfo, MclReadOpen,    MclSndCreate, MclImgCreate,     MclReadImage, MclImgToDIB,
       MclGetDIBits,   MclReleaseDIB,  MclReadSound, MclSndGetInfo,    MclSndFree,   MclImgFree,
-      MclGetError,    MclGetErrorStr, MclReadClose, MakeSoundEncoder,
+      MclGetError,    MclGetErrorStr, MclReadClose, MakeSoundEncoder, MclGetFileInfoParts, MclReadOpenParts,
   };
   return table;
 }

@@ -72,10 +72,10 @@ PictureSize DeliveredSize(PictureSize source) {
 
 double FrameRateOf(const AVStream* stream) { return av_q2d(StreamRate(stream)); }
 
-ErrorKind ReadFileInfo(const std::string& path, SourceFileInfo& info) {
+ErrorKind ReadFileInfo(const SourceFiles& files, SourceFileInfo& info) {
   std::memset(&info, 0, sizeof info);
   MediaSource source;
-  const ErrorKind opened = OpenMediaSource(path, AVMEDIA_TYPE_VIDEO, source);
+  const ErrorKind opened = OpenMediaSource(files, AVMEDIA_TYPE_VIDEO, source);
   if (opened != ErrorKind::kNone) return opened;
   const AVStream* stream = source.Stream();
   const PictureSize size = DeliveredSize({stream->codecpar->width, stream->codecpar->height});

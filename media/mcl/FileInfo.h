@@ -7,6 +7,7 @@
 
 #include "media/mcl/FfmpegHandles.h"
 #include "media/mcl/MclError.h"
+#include "media/mcl/MediaSource.h"
 #include "media/mcl/mcl.h"
 
 namespace mcl {
@@ -24,6 +25,6 @@ PictureSize DeliveredSize(PictureSize source);
 double FrameRateOf(const AVStream* stream);
 // Fills info; on a damaged file it is filled with what can be read and the
 // result says why.
-ErrorKind ReadFileInfo(const std::string& path, SourceFileInfo& info);
+ErrorKind ReadFileInfo(const SourceFiles& files, SourceFileInfo& info);
 
 }  // namespace mcl

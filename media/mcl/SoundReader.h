@@ -21,7 +21,7 @@ class SoundReader {
  public:
   // A file without sound gives a reader that delivers no samples; null only
   // when the file cannot be opened at all. startSeconds is t0.
-  static std::unique_ptr<SoundReader> Open(const std::string& path, double startSeconds, ErrorKind& kind);
+  static std::unique_ptr<SoundReader> Open(const SourceFiles& files, double startSeconds, ErrorKind& kind);
 
   // Replaces out with up to count sample frames from position first; fewer
   // (possibly none) at the end of the sound. False when the file has a
@@ -37,7 +37,7 @@ class SoundReader {
  private:
   static constexpr std::int64_t kUnplaced = INT64_MIN;
 
-  SoundReader(std::string path, double startSeconds, MediaSource source);
+  SoundReader(SourceFiles files, double startSeconds, MediaSource source);
   void Attach(MediaSource source);
   std::size_t FrameBytes() const { return static_cast<std::size_t>(channels_) * (Bits() / 8); }
   std::int64_t FifoEnd() const;
@@ -52,7 +52,7 @@ class SoundReader {
   bool SeekBefore(std::int64_t first);
   void Rewind();
 
-  std::string path_;
+  SourceFiles files_;
   double startSeconds_;
   MediaSource source_;
   std::unique_ptr<PacketDecoder> decoder_;

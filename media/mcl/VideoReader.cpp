@@ -12,18 +12,18 @@ constexpr int kSeekAttempts = 4;
 
 }  // namespace
 
-std::unique_ptr<VideoReader> VideoReader::Open(const std::string& path, ErrorKind& kind) {
+std::unique_ptr<VideoReader> VideoReader::Open(const SourceFiles& files, ErrorKind& kind) {
   MediaSource source;
-  kind = OpenMediaSource(path, AVMEDIA_TYPE_VIDEO, source);
+  kind = OpenMediaSource(files, AVMEDIA_TYPE_VIDEO, source);
   if (kind != ErrorKind::kNone) return nullptr;
-  std::unique_ptr<VideoReader> reader(new VideoReader(path, std::move(source)));
+  std::unique_ptr<VideoReader> reader(new VideoReader(files, std::move(source)));
   if (!reader->current_ || !reader->ahead_ || !reader->decoder_) kind = ErrorKind::kOutOfMemory;
   if (kind == ErrorKind::kNone && !reader->Start()) kind = ErrorKind::kNoPicture;
   return kind == ErrorKind::kNone ? std::move(reader) : nullptr;
 }
 
-VideoReader::VideoReader(std::string path, MediaSource source)
-    : path_(std::move(path)),
+VideoReader::VideoReader(SourceFiles files, MediaSource source)
+    : files_(std::move(files)),
       decoder_(std::make_unique<AheadDecoder>(std::move(source))),
       current_(av_frame_alloc()),
       ahead_(av_frame_alloc()),
@@ -117,7 +117,7 @@ bool VideoReader::SeekBefore(int index) {
 
 bool VideoReader::Rewind() {
   MediaSource fresh;
-  if (OpenMediaSource(path_, AVMEDIA_TYPE_VIDEO, fresh) != ErrorKind::kNone) return false;
+  if (OpenMediaSource(files_, AVMEDIA_TYPE_VIDEO, fresh) != ErrorKind::kNone) return false;
   decoder_ = std::make_unique<AheadDecoder>(std::move(fresh));
   lastKeySlot_ = -1;
   return Start();

@@ -19,18 +19,19 @@ class VideoReader {
  public:
   // Null with the cause in kind when the file cannot be opened or no picture
   // of it can be decoded.
-  static std::unique_ptr<VideoReader> Open(const std::string& path, ErrorKind& kind);
+  static std::unique_ptr<VideoReader> Open(const SourceFiles& files, ErrorKind& kind);
 
   // kError: pictures stop before the end of the stream because they cannot
   // be decoded.
   ReadStatus ReadFrame(int index);
   const AVFrame* Current() const { return current_.get(); }
-  const std::string& Path() const { return path_; }
+  const std::string& Path() const { return files_.front(); }
+  const SourceFiles& Files() const { return files_; }
   // When frame 0 is shown, seconds on the file's clock.
   double StartSeconds() const;
 
  private:
-  VideoReader(std::string path, MediaSource source);
+  VideoReader(SourceFiles files, MediaSource source);
   bool Start();
   bool FillAhead();
   int SlotOf(std::int64_t ts) const;
@@ -41,7 +42,7 @@ class VideoReader {
   void NoteKeyFrame(const AVFrame& picture, int slot);
   std::int64_t TimestampOf(int index) const;
 
-  std::string path_;
+  SourceFiles files_;
   std::unique_ptr<AheadDecoder> decoder_;
   FramePtr current_;
   FramePtr ahead_;  // the next picture, decoded but not yet due

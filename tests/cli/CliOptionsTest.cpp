@@ -23,6 +23,8 @@ TEST(CliOptions, DefaultsAreTheWindowsExceptThatNothingIsOpened) {
   EXPECT_EQ(s.tolerance, 0);
   EXPECT_TRUE(s.createHtmlPage);
   EXPECT_FALSE(s.openResult);
+  EXPECT_TRUE(s.wholeDvdTitle);
+  EXPECT_FALSE(result.options.join);
   EXPECT_EQ(result.options.sources, std::vector<std::string>{"clip.avi"});
   EXPECT_FALSE(result.options.target.has_value());
 }
@@ -81,6 +83,7 @@ INSTANTIATE_TEST_SUITE_P(
                     {"--rate", "11000", "--sound", "mp3", "a.avi"},
                     [](auto& s) { return s.sampleRateChoice == 1; }},
         SettingCase{"Open", {"a.avi", "--open"}, [](auto& s) { return s.openResult; }},
+        SettingCase{"SinglePart", {"--single-part", "VTS_01_1.VOB"}, [](auto& s) { return !s.wholeDvdTitle; }},
         SettingCase{"FlagsLeaveOthersAlone",
                     {"--stereo", "a.avi"},
                     [](auto& s) { return !s.audio16Bit && s.convertAudio && s.storeOnlyChanges; }}),
@@ -137,7 +140,10 @@ INSTANTIATE_TEST_SUITE_P(
                     RefusedCase{"TwoTargets", {"a.avi", "-o", "x.swf", "-o", "y.swf"}, "nur einmal"},
                     RefusedCase{"UnknownPage", {"--page", "html", "a.avi"}, "flash oder ruffle"},
                     RefusedCase{"ScriptWithoutRuffle", {"--ruffle-script", "r.js", "a.avi"}, "nur mit --page ruffle"},
-                    RefusedCase{"EmptyScript", {"--page=ruffle", "--ruffle-script=", "a.avi"}, "nicht leer"}),
+                    RefusedCase{"EmptyScript", {"--page=ruffle", "--ruffle-script=", "a.avi"}, "nicht leer"},
+                    RefusedCase{"JoinOfASinglePart",
+                                {"--join", "--single-part", "a.vob", "b.vob"},
+                                "--join und --single-part schließen einander aus"}),
     [](const testing::TestParamInfo<RefusedCase>& info) { return std::string(info.param.name); });
 
 TEST(CliOptions, PageCodeAndQuietChoices) {
@@ -171,6 +177,11 @@ TEST(CliOptions, CollectsSourcesInOrderAndTheTargetAnywhere) {
   ASSERT_EQ(result.error, "");
   EXPECT_EQ(result.options.sources, (std::vector<std::string>{"a.avi", "b.mpg", "c.vob"}));
   EXPECT_EQ(result.options.target, "out");
+  EXPECT_FALSE(result.options.join);
+  CliParseResult joined = Parse({"--join", "b.vob", "a.vob"});
+  ASSERT_EQ(joined.error, "");
+  EXPECT_TRUE(joined.options.join);
+  EXPECT_EQ(joined.options.sources, (std::vector<std::string>{"b.vob", "a.vob"}));
 }
 
 TEST(CliOptions, DoubleDashMakesEverythingAfterItASource) {
@@ -195,7 +206,8 @@ TEST(CliOptions, UsageNamesEveryOption) {
        {"--fps",          "--compression", "--no-audio", "--rate",        "--16bit",         "--stereo",
         "--all-pictures", "--tolerance",   "--sound",    "--mp3-bitrate", "--start",         "--end",
         "--width",        "--height",      "--no-html",  "--page",        "--ruffle-script", "--print-code",
-        "--open",         "-o ZIEL",       "--quiet",    "--help",        "--version"}) {
+        "--open",         "-o ZIEL",       "--quiet",    "--help",        "--version",       "--join",
+        "--single-part"}) {
     EXPECT_NE(usage.find(option), std::string::npos) << option;
   }
   EXPECT_TRUE(usage.starts_with("Aufruf: tessaline-cli"));

@@ -101,6 +101,13 @@ int GetError() { return source.errorSet ? 7 : 0; }
 const char* GetErrorStr() { return source.errorSet ? source.errorText.c_str() : ""; }
 void ReadClose(MclReadHandle) { ++source.closed; }
 
+int GetFileInfoParts(const char* const* paths, int count, SourceFileInfo* info) {
+  source.partsOpened.assign(paths, paths + count);
+  return GetFileInfo(paths[0], 0, info, 0, 0);
+}
+
+MclReadHandle ReadOpenParts(const char* const* paths, int) { return ReadOpen(paths[0], 0, 0, 0); }
+
 }  // namespace
 
 Picture SolidPicture(int w, int h, std::uint8_t value) { return Picture(static_cast<std::size_t>(w * h * 3), value); }
@@ -118,6 +125,7 @@ void ResetFake() { source = FakeSource{}; }
 const DecoderFunctions& FakeDecoder() {
   static const DecoderFunctions table{GetFileInfo, ReadOpen,    SndCreate, ImgCreate,  ReadImage, ImgToDIB,
                                       GetDIBits,   ReleaseDIB,  ReadSound, SndGetInfo, SndFree,   ImgFree,
-                                      GetError,    GetErrorStr, ReadClose, nullptr};
+                                      GetError,    GetErrorStr, ReadClose, nullptr,   GetFileInfoParts,
+                                      ReadOpenParts};
   return table;
 }

@@ -2,6 +2,7 @@
 // sources, and small edits to them (cut short, stream payloads spoilt).
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -30,6 +31,11 @@ int FfprobeFrameCount(const std::filesystem::path& clip);
 
 // Keeps the first fraction of the file's bytes, as a broken download would.
 void CutFile(const std::filesystem::path& clip, double fraction);
+
+// Writes the file's bytes into the given parts, cut at the byte offsets
+// given (one fewer than parts), as a DVD stores a title over its VOB files.
+void SplitFile(const std::filesystem::path& clip, const std::vector<std::uintmax_t>& cuts,
+               const std::vector<std::filesystem::path>& parts);
 
 // Overwrites the payload of every packet of one stream ("v:0", "a:0") from
 // the given one on with bytes no decoder makes sense of; the container's
