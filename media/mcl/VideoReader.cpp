@@ -30,10 +30,13 @@ VideoReader::VideoReader(SourceFiles files, MediaSource source)
       rate_(StreamRate(decoder_->Stream())) {}
 
 double VideoReader::StartSeconds() const {
-  // The stream's start, where the container records it: AVI gives pictures of
-  // streams with B-frames the time of their decoding, a frame late.
+  // The first picture's own time where it carries one: pictures before it
+  // that cannot be decoded (a DVD part cut inside a group of pictures) are
+  // not shown, so neither is their sound. Otherwise the stream's start, where
+  // the container records it: AVI gives pictures of streams with B-frames the
+  // time of their decoding, a frame late.
   const std::int64_t opened = decoder_->OpenedStartTime();
-  const std::int64_t start = opened != AV_NOPTS_VALUE ? opened : firstTs_;
+  const std::int64_t start = firstPts_ != AV_NOPTS_VALUE ? firstPts_ : opened != AV_NOPTS_VALUE ? opened : firstTs_;
   return static_cast<double>(start) * av_q2d(decoder_->Stream()->time_base);
 }
 
@@ -41,7 +44,10 @@ double VideoReader::StartSeconds() const {
 bool VideoReader::Start() {
   if (decoder_->Next(current_.get()) != DecodeStatus::kFrame) return false;
   const std::int64_t ts = current_->best_effort_timestamp;
-  if (firstTs_ == AV_NOPTS_VALUE) firstTs_ = ts == AV_NOPTS_VALUE ? 0 : ts;
+  if (firstTs_ == AV_NOPTS_VALUE) {
+    firstTs_ = ts == AV_NOPTS_VALUE ? 0 : ts;
+    firstPts_ = current_->pts;
+  }
   currentSlot_ = ts == AV_NOPTS_VALUE ? 0 : SlotOf(ts);
   haveAhead_ = ended_ = stoppedEarly_ = afterSeek_ = false;
   NoteKeyFrame(*current_, currentSlot_);

@@ -48,6 +48,7 @@ class VideoReader {
   FramePtr ahead_;  // the next picture, decoded but not yet due
   AVRational rate_;
   std::int64_t firstTs_ = AV_NOPTS_VALUE;
+  std::int64_t firstPts_ = AV_NOPTS_VALUE;  // the first picture's presentation time, if it has one
   int currentSlot_ = -1;
   int aheadSlot_ = -1;
   bool haveAhead_ = false;

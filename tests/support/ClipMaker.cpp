@@ -83,6 +83,19 @@ int FfprobeFrameCount(const fs::path& clip) {
   return std::stoi(probe.out);
 }
 
+std::vector<double> FfprobePictureTimes(const fs::path& clip) {
+  const ProgramResult probe =
+      RunProgram({{"ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries",
+                   "frame=best_effort_timestamp_time", "-of", "default=nw=1:nk=1", clip.string()}});
+  if (probe.exitCode != 0) throw std::runtime_error("ffprobe failed on " + clip.string() + ": " + probe.err);
+  std::vector<double> times;
+  std::istringstream lines(probe.out);
+  for (std::string line; std::getline(lines, line);) {
+    if (!line.empty() && line != "N/A") times.push_back(std::stod(line));
+  }
+  return times;
+}
+
 void CutFile(const fs::path& clip, double fraction) {
   fs::resize_file(clip, static_cast<std::uintmax_t>(static_cast<double>(fs::file_size(clip)) * fraction));
 }

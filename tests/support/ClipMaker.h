@@ -29,6 +29,10 @@ std::vector<std::string> Lavfi(const std::string& graph);
 // What `ffprobe -count_frames` reports for the first video stream.
 int FfprobeFrameCount(const std::filesystem::path& clip);
 
+// When ffprobe shows the pictures it decodes from the first video stream:
+// seconds on the file's clock, in display order.
+std::vector<double> FfprobePictureTimes(const std::filesystem::path& clip);
+
 // Keeps the first fraction of the file's bytes, as a broken download would.
 void CutFile(const std::filesystem::path& clip, double fraction);
 
