@@ -6,6 +6,7 @@
 
 #include "media/mcl/Clock.h"
 #include "media/mcl/MediaSource.h"
+#include "media/mcl/PacketDecoder.h"
 
 namespace mcl {
 namespace {
@@ -55,6 +56,18 @@ int SlotCount(const PacketCount& count, const AVStream* stream) {
   return count.untimed ? std::max(slots, count.pictures) : slots;
 }
 
+// A part cut inside a group of pictures starts with pictures whose references
+// are in the part before; the decoder gives none of them, and the reader's
+// clock starts at the first picture it gives. No time: nothing to go by.
+std::int64_t FirstPicturePts(const SourceFiles& files) {
+  MediaSource source;
+  if (OpenMediaSource(files, AVMEDIA_TYPE_VIDEO, source) != ErrorKind::kNone) return AV_NOPTS_VALUE;
+  PacketDecoder decoder(source.format.get(), source.codec.get(), source.stream);
+  FramePtr picture(av_frame_alloc());
+  if (!picture || decoder.Next(picture.get()) != DecodeStatus::kFrame) return AV_NOPTS_VALUE;
+  return picture->pts;
+}
+
 double AudioSampleRate(const AVFormatContext* format) {
   const int audio = FirstStreamOf(format, AVMEDIA_TYPE_AUDIO);
   return audio < 0 ? 0.0 : format->streams[audio]->codecpar->sample_rate;
@@ -87,7 +100,11 @@ ErrorKind ReadFileInfo(const SourceFiles& files, SourceFileInfo& info) {
   // a shortfall mean the file was cut.
   const bool isAvi = std::strcmp(source.format->iformat->name, "avi") == 0;
   const std::int64_t recorded = isAvi ? stream->nb_frames : 0;
-  const PacketCount count = CountVideoPackets(source.format.get(), source.stream);
+  PacketCount count = CountVideoPackets(source.format.get(), source.stream);
+  const std::int64_t firstShown = FirstPicturePts(files);
+  if (firstShown != AV_NOPTS_VALUE && count.firstPts != AV_NOPTS_VALUE && firstShown > count.firstPts) {
+    count.firstPts = std::min(firstShown, count.lastPts);
+  }
   info.frameCount = SlotCount(count, stream);
   if (size.width <= 0 || size.height <= 0 || count.pictures == 0) return ErrorKind::kCorrupt;
   if (count.damaged || recorded > info.frameCount) return ErrorKind::kCorrupt;

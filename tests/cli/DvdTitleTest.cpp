@@ -73,6 +73,8 @@ TEST_P(DvdTitle, EveryFlashMeetsItsBeepWithinOneMovieFrame) {
   ASSERT_FALSE(times.empty());
   const double span = *std::max_element(times.begin(), times.end()) - times.front();
   EXPECT_NEAR(sync.frames, std::lround(span * kFps) + 1, 1.0);
+  const std::string lastLine = "Frame " + std::to_string(sync.frames) + " von " + std::to_string(sync.frames) + "\n";
+  EXPECT_NE(run.out.find(lastLine), std::string::npos) << "the count ends where the pictures do: " << run.out;
   EXPECT_GE(sync.flashFrames.size(), c.part == 0 ? 11u : 3u);
   EXPECT_EQ(sync.beepStarts.size(), sync.flashFrames.size());
   for (double offset : FlashToBeepOffsets(sync)) {
