@@ -11,6 +11,7 @@
 #include "cli/ConsoleWindow.h"
 #include "cli/ShellOpen.h"
 #include "cli/TargetPlan.h"
+#include "convert/DvdTitle.h"
 #include "convert/HandOffMovie.h"
 #include "convert/RufflePage.h"
 #include "convert/RunConversion.h"
@@ -82,7 +83,14 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     out << kCliVersionText << std::endl;
     return kExitAllWritten;
   }
-  TargetPlan plan = PlanTargets(parsed.options.sources, parsed.options.target);
+  CliOptions& options = parsed.options;
+  // Joined parts make one movie, named after the first; a DVD title's first
+  // part reads the later ones, also when they are named.
+  if (options.join) options.settings.joinedParts = options.sources;
+  if (!options.join && options.settings.wholeDvdTitle) options.sources = WithoutJoinedTitleParts(options.sources);
+  const std::vector<std::string> movieSources =
+      options.join ? std::vector<std::string>{options.sources.front()} : options.sources;
+  TargetPlan plan = PlanTargets(movieSources, options.target);
   if (!plan.error.empty()) return RefuseCommandLine(plan.error, err);
   return ConvertWithModule(parsed.options, plan, out, err, errIsTerminal);
 }

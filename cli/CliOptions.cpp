@@ -187,6 +187,18 @@ constexpr CliOption kOptionTable[] = {
        o.settings.keepPixelShape = true;
        return {};
      }},
+    {"", "--join", "",
+     "die Quellen als Teile eines Films nacheinander lesen, wie mit cat verbunden (der Film heißt nach dem "
+     "ersten Teil)",
+     [](std::string_view, CliOptions& o) -> std::string {
+       o.join = true;
+       return {};
+     }},
+    {"", "--single-part", "", "von einem DVD-Titel nur die genannte Datei VTS_xx_1.VOB umwandeln",
+     [](std::string_view, CliOptions& o) -> std::string {
+       o.settings.wholeDvdTitle = false;
+       return {};
+     }},
     {"", "--deinterlace", "ART",
      "Zeilensprung auflösen: auto (Vorgabe; wo die Quelle es angibt), on (jedes Bild) oder off",
      [](std::string_view v, CliOptions& o) { return ApplyDeinterlace(v, o.settings); }},
@@ -316,6 +328,7 @@ class Parser {
     if (options.showHelp || options.showVersion) return {};
     if (options.sources.empty()) return "Keine Quelldatei angegeben";
     if (options.ruffleScript && options.page != PageKind::Ruffle) return "--ruffle-script gilt nur mit --page ruffle";
+    if (options.join && !options.settings.wholeDvdTitle) return "--join und --single-part schließen einander aus";
     return {};
   }
 
@@ -373,7 +386,8 @@ std::string CliUsageText() {
       "Name der Quelle mit .swf daneben).\n"
       "Mehrere Quellen: ZIEL ist ein Ordner (wird angelegt), jede Quelle wird dort zu\n"
       "<Name>.swf.\n"
-      "\n"
+      "Ein DVD-Titel (VTS_01_1.VOB mit VTS_01_2.VOB … daneben) wird als ein Film\n"
+      "umgewandelt.\n"      "\n"
       "Optionen:\n";
   for (const CliOption& option : kOptionTable) text += OptionHelp(option);
   return text +

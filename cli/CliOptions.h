@@ -19,6 +19,7 @@ struct CliOptions {
   std::optional<std::string> target;  // -o: the movie file, or the folder for several sources
   // The bare embedding code plays nowhere today, so the page loads Ruffle unless asked.
   PageKind page = PageKind::Ruffle;
+  bool join = false;                  // the sources are parts of one movie, read one after the other
   std::optional<std::string> ruffleScript;  // --ruffle-script; only with the Ruffle page
   bool printCode = false;                   // the embedding code on stdout after each movie
   bool quiet = false;                       // stdout only for what was asked for; stderr as ever

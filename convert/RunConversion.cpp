@@ -2,8 +2,10 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "convert/ConversionRun.h"
+#include "convert/DvdTitle.h"
 #include "convert/HandOffMovie.h"
 #include "convert/OverwriteCheck.h"
 #include "convert/SoundTrack.h"
@@ -64,15 +66,31 @@ bool SetUpSound(ConversionRun& run) {
   return true;
 }
 
-bool SetUp(ConversionRun& run) {
+// A source stored in parts is read as one; a line says which were joined.
+int OpenSource(ConversionRun& run, const std::vector<std::string>& parts) {
+  const DecoderFunctions& mcl = run.decoder;
+  const int flags = DecoderFlags(run.settings);
+  if (parts.size() < 2) {
+    const std::string sourcePath = run.settings.sourcePath;
+    const int infoResult = mcl.MclGetFileInfo(sourcePath.c_str(), flags, &run.fileInfo, 0, 0);
+    run.readHandle = {mcl.MclReadOpen(sourcePath.c_str(), flags, 0, 0), mcl.MclReadClose};
+    return infoResult;
+  }
+  run.window.ShowStatusLine(JoinedPartsLine(parts));
+  std::vector<const char*> paths;
+  for (const std::string& part : parts) paths.push_back(part.c_str());
+  const int count = static_cast<int>(paths.size());
+  const int infoResult = mcl.MclGetFileInfoParts(paths.data(), count, flags, &run.fileInfo);
+  run.readHandle = {mcl.MclReadOpenParts(paths.data(), count, flags), mcl.MclReadClose};
+  return infoResult;
+}
+
+bool SetUp(ConversionRun& run, const std::vector<std::string>& parts) {
   run.pictures.MakePlaceholder();
   ResetCharacterIDs();
   AddTurnObject(run, std::make_unique<FCTSetBackgroundColor>(std::make_unique<FColor>(255, 255, 255)));
-  const std::string sourcePath = run.settings.sourcePath;
-  const int flags = DecoderFlags(run.settings);
-  const int infoResult = run.decoder.MclGetFileInfo(sourcePath.c_str(), flags, &run.fileInfo, 0, 0);
+  const int infoResult = OpenSource(run, parts);
   run.frameTotal = run.fileInfo.frameCount;
-  run.readHandle = {run.decoder.MclReadOpen(sourcePath.c_str(), flags, 0, 0), run.decoder.MclReadClose};
   if (!SourceReadable(run)) {
     ReportUnreadable(run);
     return false;
@@ -188,8 +206,16 @@ ConversionOutcome Finish(ConversionRun& run) {
 
 ConversionOutcome RunConversion(ConversionSettings& settings, ConversionWindow& window, const PictavoApi& imaging,
                                 const DecoderFunctions& decoder) {
-  for (const std::string& problem : {OverwriteProblem(settings), TargetsProblem(settings)}) {
-    if (problem.empty()) continue;
+  const std::vector<std::string> parts = SourceParts(settings);
+  for (const std::string& part : parts) {
+    ConversionSettings eachPart = settings;
+    eachPart.sourcePath = part;
+    if (const std::string problem = OverwriteProblem(eachPart); !problem.empty()) {
+      window.ShowProblemLine(problem);
+      return ConversionOutcome::NotWritten;
+    }
+  }
+  if (const std::string problem = TargetsProblem(settings); !problem.empty()) {
     window.ShowProblemLine(problem);
     return ConversionOutcome::NotWritten;
   }
@@ -200,7 +226,7 @@ ConversionOutcome RunConversion(ConversionSettings& settings, ConversionWindow& 
         WithSystemReason("Datei " + settings.targetPath + " kann nicht erstellt werden", run.movie.Error()));
     return ConversionOutcome::NotWritten;
   }
-  if (!SetUp(run)) return ConversionOutcome::NotWritten;
+  if (!SetUp(run, parts)) return ConversionOutcome::NotWritten;
   WalkSource(run);
   return run.cancelled ? Abandon(run) : Finish(run);
 }

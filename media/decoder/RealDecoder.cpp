@@ -7,7 +7,8 @@ const DecoderFunctions& RealDecoder() {
   static const DecoderFunctions table{
       MclGetFileInfo, MclReadOpen,    MclSndCreate, MclImgCreate,     MclReadImage, MclImgToDIB,
       MclGetDIBits,   MclReleaseDIB,  MclReadSound, MclSndGetInfo,    MclSndFree,   MclImgFree,
-      MclGetError,    MclGetErrorStr, MclReadClose, MakeSoundEncoder, MclSndSetFormat,
+      MclGetError,    MclGetErrorStr, MclReadClose, MakeSoundEncoder, MclSndSetFormat, MclGetFileInfoParts,
+      MclReadOpenParts,
   };
   return table;
 }

@@ -6,6 +6,7 @@
 
 #include "media/mcl/Clock.h"
 #include "media/mcl/MediaSource.h"
+#include "media/mcl/PacketDecoder.h"
 
 namespace mcl {
 namespace {
@@ -59,6 +60,18 @@ int SlotCount(const PacketCount& count, const AVStream* stream) {
   return count.untimed ? std::max(slots, count.pictures) : slots;
 }
 
+// A part cut inside a group of pictures starts with pictures whose references
+// are in the part before; the decoder gives none of them, and the reader's
+// clock starts at the first picture it gives. No time: nothing to go by.
+std::int64_t FirstPicturePts(const SourceFiles& files) {
+  MediaSource source;
+  if (OpenMediaSource(files, AVMEDIA_TYPE_VIDEO, source) != ErrorKind::kNone) return AV_NOPTS_VALUE;
+  PacketDecoder decoder(source.format.get(), source.codec.get(), source.stream);
+  FramePtr picture(av_frame_alloc());
+  if (!picture || decoder.Next(picture.get()) != DecodeStatus::kFrame) return AV_NOPTS_VALUE;
+  return picture->pts;
+}
+
 double AudioSampleRate(const AVFormatContext* format) {
   const int audio = FirstStreamOf(format, AVMEDIA_TYPE_AUDIO);
   return audio < 0 ? 0.0 : format->streams[audio]->codecpar->sample_rate;
@@ -84,10 +97,10 @@ PictureSize DeliveredSize(PictureSize source) {
 
 double FrameRateOf(const AVStream* stream) { return av_q2d(StreamRate(stream)); }
 
-ErrorKind ReadFileInfo(const std::string& path, int flags, SourceFileInfo& info) {
+ErrorKind ReadFileInfo(const SourceFiles& files, int flags, SourceFileInfo& info) {
   std::memset(&info, 0, sizeof info);
   MediaSource source;
-  const ErrorKind opened = OpenMediaSource(path, AVMEDIA_TYPE_VIDEO, source);
+  const ErrorKind opened = OpenMediaSource(files, AVMEDIA_TYPE_VIDEO, source);
   if (opened != ErrorKind::kNone) return opened;
   AVStream* stream = source.Stream();
   const PictureSize stored{stream->codecpar->width, stream->codecpar->height};
@@ -102,7 +115,11 @@ ErrorKind ReadFileInfo(const std::string& path, int flags, SourceFileInfo& info)
   // a shortfall mean the file was cut.
   const bool isAvi = std::strcmp(source.format->iformat->name, "avi") == 0;
   const std::int64_t recorded = isAvi ? stream->nb_frames : 0;
-  const PacketCount count = CountVideoPackets(source.format.get(), source.stream, isAvi);
+  PacketCount count = CountVideoPackets(source.format.get(), source.stream, isAvi);
+  const std::int64_t firstShown = FirstPicturePts(files);
+  if (firstShown != AV_NOPTS_VALUE && count.firstPts != AV_NOPTS_VALUE && firstShown > count.firstPts) {
+    count.firstPts = std::min(firstShown, count.lastPts);
+  }
   info.frameCount = SlotCount(count, stream);
   if (size.width <= 0 || size.height <= 0 || count.pictures == 0) return ErrorKind::kCorrupt;
   if (count.damaged || recorded > info.frameCount) return ErrorKind::kCorrupt;

@@ -8,6 +8,7 @@
 
 #include "media/mcl/FfmpegHandles.h"
 #include "media/mcl/MclError.h"
+#include "media/mcl/MediaSource.h"
 #include "media/mcl/mcl.h"
 
 namespace mcl {
@@ -29,6 +30,6 @@ double FrameRateOf(const AVStream* stream);
 // Fills info; on a damaged file it is filled with what can be read and the
 // result says why.
 // flags: kMclKeepPixelShape reports the stored size.
-ErrorKind ReadFileInfo(const std::string& path, int flags, SourceFileInfo& info);
+ErrorKind ReadFileInfo(const SourceFiles& files, int flags, SourceFileInfo& info);
 
 }  // namespace mcl

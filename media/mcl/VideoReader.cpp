@@ -12,18 +12,18 @@ constexpr int kSeekAttempts = 4;
 
 }  // namespace
 
-std::unique_ptr<VideoReader> VideoReader::Open(const std::string& path, int flags, ErrorKind& kind) {
+std::unique_ptr<VideoReader> VideoReader::Open(const SourceFiles& files, int flags, ErrorKind& kind) {
   MediaSource source;
-  kind = OpenMediaSource(path, AVMEDIA_TYPE_VIDEO, source);
+  kind = OpenMediaSource(files, AVMEDIA_TYPE_VIDEO, source);
   if (kind != ErrorKind::kNone) return nullptr;
-  std::unique_ptr<VideoReader> reader(new VideoReader(path, std::move(source), DeinterlaceModeOf(flags)));
+  std::unique_ptr<VideoReader> reader(new VideoReader(files, std::move(source), DeinterlaceModeOf(flags)));
   if (!reader->current_ || !reader->ahead_ || !reader->decoder_) kind = ErrorKind::kOutOfMemory;
   if (kind == ErrorKind::kNone && !reader->Start()) kind = ErrorKind::kNoPicture;
   return kind == ErrorKind::kNone ? std::move(reader) : nullptr;
 }
 
-VideoReader::VideoReader(std::string path, MediaSource source, DeinterlaceMode deinterlace)
-    : path_(std::move(path)),
+VideoReader::VideoReader(SourceFiles files, MediaSource source, DeinterlaceMode deinterlace)
+    : files_(std::move(files)),
       deinterlace_(deinterlace),
       decoder_(std::make_unique<AheadDecoder>(std::move(source), deinterlace)),
       current_(av_frame_alloc()),
@@ -31,10 +31,13 @@ VideoReader::VideoReader(std::string path, MediaSource source, DeinterlaceMode d
       rate_(StreamRate(decoder_->Stream())) {}
 
 double VideoReader::StartSeconds() const {
-  // The stream's start, where the container records it: AVI gives pictures of
-  // streams with B-frames the time of their decoding, a frame late.
+  // The first picture's own time where it carries one: pictures before it
+  // that cannot be decoded (a DVD part cut inside a group of pictures) are
+  // not shown, so neither is their sound. Otherwise the stream's start, where
+  // the container records it: AVI gives pictures of streams with B-frames the
+  // time of their decoding, a frame late.
   const std::int64_t opened = decoder_->OpenedStartTime();
-  const std::int64_t start = opened != AV_NOPTS_VALUE ? opened : firstTs_;
+  const std::int64_t start = firstPts_ != AV_NOPTS_VALUE ? firstPts_ : opened != AV_NOPTS_VALUE ? opened : firstTs_;
   return static_cast<double>(start) * av_q2d(decoder_->Stream()->time_base);
 }
 
@@ -42,7 +45,10 @@ double VideoReader::StartSeconds() const {
 bool VideoReader::Start() {
   if (decoder_->Next(current_.get()) != DecodeStatus::kFrame) return false;
   const std::int64_t ts = current_->best_effort_timestamp;
-  if (firstTs_ == AV_NOPTS_VALUE) firstTs_ = ts == AV_NOPTS_VALUE ? 0 : ts;
+  if (firstTs_ == AV_NOPTS_VALUE) {
+    firstTs_ = ts == AV_NOPTS_VALUE ? 0 : ts;
+    firstPts_ = current_->pts;
+  }
   currentSlot_ = ts == AV_NOPTS_VALUE ? 0 : SlotOf(ts);
   haveAhead_ = ended_ = stoppedEarly_ = afterSeek_ = false;
   NoteKeyFrame(*current_, currentSlot_);
@@ -118,7 +124,7 @@ bool VideoReader::SeekBefore(int index) {
 
 bool VideoReader::Rewind() {
   MediaSource fresh;
-  if (OpenMediaSource(path_, AVMEDIA_TYPE_VIDEO, fresh) != ErrorKind::kNone) return false;
+  if (OpenMediaSource(files_, AVMEDIA_TYPE_VIDEO, fresh) != ErrorKind::kNone) return false;
   decoder_ = std::make_unique<AheadDecoder>(std::move(fresh), deinterlace_);
   lastKeySlot_ = -1;
   return Start();

@@ -21,18 +21,19 @@ class VideoReader {
   // Null with the cause in kind when the file cannot be opened or no picture
   // of it can be decoded.
   // flags as MclReadOpen's: how pictures are deinterlaced.
-  static std::unique_ptr<VideoReader> Open(const std::string& path, int flags, ErrorKind& kind);
+  static std::unique_ptr<VideoReader> Open(const SourceFiles& files, int flags, ErrorKind& kind);
 
   // kError: pictures stop before the end of the stream because they cannot
   // be decoded.
   ReadStatus ReadFrame(int index);
   const AVFrame* Current() const { return current_.get(); }
-  const std::string& Path() const { return path_; }
+  const std::string& Path() const { return files_.front(); }
+  const SourceFiles& Files() const { return files_; }
   // When frame 0 is shown, seconds on the file's clock.
   double StartSeconds() const;
 
  private:
-  VideoReader(std::string path, MediaSource source, DeinterlaceMode deinterlace);
+  VideoReader(SourceFiles files, MediaSource source, DeinterlaceMode deinterlace);
   bool Start();
   bool FillAhead();
   int SlotOf(std::int64_t ts) const;
@@ -43,13 +44,14 @@ class VideoReader {
   void NoteKeyFrame(const AVFrame& picture, int slot);
   std::int64_t TimestampOf(int index) const;
 
-  std::string path_;
+  SourceFiles files_;
   DeinterlaceMode deinterlace_;
   std::unique_ptr<AheadDecoder> decoder_;
   FramePtr current_;
   FramePtr ahead_;  // the next picture, decoded but not yet due
   AVRational rate_;
   std::int64_t firstTs_ = AV_NOPTS_VALUE;
+  std::int64_t firstPts_ = AV_NOPTS_VALUE;  // the first picture's presentation time, if it has one
   int currentSlot_ = -1;
   int aheadSlot_ = -1;
   bool haveAhead_ = false;

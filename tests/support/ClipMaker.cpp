@@ -2,9 +2,11 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <sstream>
 #include <stdexcept>
 
@@ -81,8 +83,34 @@ int FfprobeFrameCount(const fs::path& clip) {
   return std::stoi(probe.out);
 }
 
+std::vector<double> FfprobePictureTimes(const fs::path& clip) {
+  const ProgramResult probe =
+      RunProgram({{"ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries",
+                   "frame=best_effort_timestamp_time", "-of", "default=nw=1:nk=1", clip.string()}});
+  if (probe.exitCode != 0) throw std::runtime_error("ffprobe failed on " + clip.string() + ": " + probe.err);
+  std::vector<double> times;
+  std::istringstream lines(probe.out);
+  for (std::string line; std::getline(lines, line);) {
+    if (!line.empty() && line != "N/A") times.push_back(std::stod(line));
+  }
+  return times;
+}
+
 void CutFile(const fs::path& clip, double fraction) {
   fs::resize_file(clip, static_cast<std::uintmax_t>(static_cast<double>(fs::file_size(clip)) * fraction));
+}
+
+void SplitFile(const fs::path& clip, const std::vector<std::uintmax_t>& cuts, const std::vector<fs::path>& parts) {
+  std::ifstream in(clip, std::ios::binary);
+  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  std::uintmax_t from = 0;
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    const std::uintmax_t to = i < cuts.size() ? std::min<std::uintmax_t>(cuts[i], bytes.size()) : bytes.size();
+    std::ofstream out(parts[i], std::ios::binary | std::ios::trunc);
+    out.write(bytes.data() + from, static_cast<std::streamsize>(to - from));
+    if (!out) throw std::runtime_error("cannot write " + parts[i].string());
+    from = to;
+  }
 }
 
 void SpoilPackets(const fs::path& clip, const std::string& stream, int fromPacket) {
