@@ -26,16 +26,23 @@ std::string FindClash(const std::vector<PlannedMovie>& movies) {
   return {};
 }
 
+// A movie file named without extension gets the one players look for.
+std::string WithSwfExtension(const std::string& target) {
+  return fs::path(target).has_extension() ? target : target + ".swf";
+}
+
 }  // namespace
 
 TargetPlan PlanTargets(const std::vector<std::string>& sources, const std::optional<std::string>& target) {
   TargetPlan plan;
   if (sources.size() == 1) {
-    // An existing folder as target takes the movie by the source's name.
-    bool intoFolder = target && fs::is_directory(*target);
+    // An existing folder, or a name ending in '/', takes the movie by the source's name.
+    const bool existingFolder = target && fs::is_directory(*target);
+    const bool intoFolder = existingFolder || (target && target->ends_with('/'));
     plan.movies.push_back({sources.front(), !target      ? MovieBeside(sources.front())
                                             : intoFolder ? MovieInFolder(*target, sources.front())
-                                                         : *target});
+                                                         : WithSwfExtension(*target)});
+    if (intoFolder && !existingFolder) plan.folderToCreate = *target;
     return plan;
   }
   for (const std::string& source : sources) {
@@ -46,10 +53,14 @@ TargetPlan PlanTargets(const std::vector<std::string>& sources, const std::optio
   return plan;
 }
 
-bool FileCreatable(const std::string& target) {
+std::string WhyNotCreatable(const std::string& target) {
   std::error_code error;
   const fs::path path(target);
-  if (fs::exists(path, error)) return !fs::is_directory(path, error) && access(target.c_str(), W_OK) == 0;
+  if (fs::exists(path, error)) {
+    if (fs::is_directory(path, error)) return "es ist ein Ordner";
+    return access(target.c_str(), W_OK) == 0 ? "" : "keine Schreibrechte";
+  }
   const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
-  return fs::is_directory(folder, error) && access(folder.c_str(), W_OK | X_OK) == 0;
+  if (!fs::is_directory(folder, error)) return "den Ordner " + folder.string() + " gibt es nicht";
+  return access(folder.c_str(), W_OK | X_OK) == 0 ? "" : "keine Schreibrechte im Ordner " + folder.string();
 }

@@ -11,5 +11,5 @@ int main(int argc, char** argv) {
   // A file-size limit then fails the write, which is reported, instead of ending the program.
   signal(SIGXFSZ, SIG_IGN);
   std::vector<std::string> args(argv + 1, argv + argc);
-  return RunCommandLine(args, std::cout, std::cerr, isatty(STDERR_FILENO) == 1);
+  return RunCommandLine(args, std::cout, std::cerr, {isatty(STDOUT_FILENO) == 1, isatty(STDERR_FILENO) == 1});
 }

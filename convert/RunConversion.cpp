@@ -32,7 +32,7 @@ bool SourceReadable(const ConversionRun& run) {
 void ReportDamage(ConversionRun& run) {
   const char* text = run.decoder.MclGetErrorStr();
   run.shownError = text != nullptr && *text != '\0' ? text : "Die Datei ist unvollständig oder beschädigt.";
-  run.window.ShowStatusLine(run.shownError);
+  run.window.ShowWarningLine(run.shownError);
   run.incomplete = true;
 }
 
@@ -48,7 +48,7 @@ bool SetUpSound(ConversionRun& run) {
   if (!run.settings.convertAudio) return true;
   std::string error;
   if (!OpenSoundEncoder(run, error)) {
-    run.window.ShowStatusLine(error);
+    run.window.ShowProblemLine(error);
     return false;
   }
   run.movie.Add(MakeSoundStreamHead(run));
@@ -100,7 +100,7 @@ bool FrameLimitReached(ConversionRun& run) {
   if (run.framesEmitted < kLargest16Bit && !LengthLimitNear(run)) return false;
   run.pictures.Finish();
   run.limitReached = true;
-  run.window.ShowProblemLine(kMovieLimitLine);
+  run.window.ShowWarningLine(kMovieLimitLine);
   return true;
 }
 
@@ -127,6 +127,7 @@ void WalkFrame(ConversionRun& run) {
     if (!run.limitReached) EmitMovieFrames(run);
   }
   run.frameIndex = run.frameIndex + 1;
+  run.window.ShowMovieSoFar(run.movieTime, run.movie.Size());
   run.window.ShowProgress(run.frameIndex, run.frameTotal);
 }
 
@@ -143,7 +144,7 @@ ConversionOutcome Finish(ConversionRun& run) {
   // Pictures that stopped before the end: the library says why, the frame line where.
   const char* error = run.decoder.MclGetError() != 0 ? run.decoder.MclGetErrorStr() : nullptr;
   if (error != nullptr && run.shownError != error) {
-    run.window.ShowStatusLine(error);
+    run.window.ShowWarningLine(error);
     run.incomplete = true;
   }
   run.window.ShowStatusLine(FrameLine(run.frameIndex, run.frameTotal));

@@ -128,7 +128,7 @@ void ConvertSamples(const SourceSamples& source, OutputFormat format, std::int64
 
 // Sound that cannot be decoded leaves the movie silent; the walk goes on.
 void ReportSoundLost(ConversionRun& run) {
-  run.window.ShowStatusLine("Der Ton der Datei " + run.settings.sourcePath +
+  run.window.ShowWarningLine("Der Ton der Datei " + run.settings.sourcePath +
                             " kann nicht gelesen werden; der Film bleibt stumm.");
   const char* text = run.decoder.MclGetErrorStr();
   if (text != nullptr) run.shownError = text;
@@ -210,7 +210,7 @@ void AddEncodedBlock(ConversionRun& run, std::int64_t blockLength) {
   const bool fed = FeedEncoder(run, blockLength);
   std::optional<EncodedSoundBlock> block = run.soundEncoder->TakeBlock();  // taken either way, to stay in step
   if (!fed || !block) {
-    if (!run.incomplete) run.window.ShowStatusLine(kSoundEncodingFailedLine);
+    if (!run.incomplete) run.window.ShowWarningLine(kSoundEncodingFailedLine);
     run.incomplete = true;
     block = EncodedSoundBlock{};
     if (run.settings.soundCompression == SoundCompression::Mp3) block->mp3 = Mp3BlockHead{0, 0};

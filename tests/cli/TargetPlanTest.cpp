@@ -55,4 +55,29 @@ TEST(TargetPlan, SourcesThatWouldOverwriteEachOtherAreRefused) {
   EXPECT_NE(PlanTargets({"a.avi", "./a.vob"}, std::nullopt).error, "");
 }
 
+TEST(TargetPlan, OneSourcesTargetGainsSwfOrBecomesAFolder) {
+  struct Case {
+    const char* target;
+    const char* movie;
+    bool folderToCreate;
+  };
+  const Case cases[] = {
+      {"out/noext", "out/noext.swf", false},   {"out/film.swf", "out/film.swf", false},
+      {"out/film.mov", "out/film.mov", false}, {"neu/", "neu/urlaub.swf", true},
+      {"a/b/", "a/b/urlaub.swf", true},
+  };
+  for (const Case& c : cases) {
+    TargetPlan plan = PlanTargets({"x/urlaub.vob"}, std::string(c.target));
+    EXPECT_EQ(plan.movies[0].target, c.movie) << c.target;
+    EXPECT_EQ(plan.folderToCreate.has_value(), c.folderToCreate) << c.target;
+  }
+}
+
+TEST(TargetPlan, SaysWhyATargetCannotBeCreated) {
+  const std::filesystem::path folder = std::filesystem::temp_directory_path();
+  EXPECT_EQ(WhyNotCreatable((folder / "tessaline-new.swf").string()), "");
+  EXPECT_EQ(WhyNotCreatable(folder.string()), "es ist ein Ordner");
+  EXPECT_EQ(WhyNotCreatable("/nonexistent-of-tessaline/a.swf"), "den Ordner /nonexistent-of-tessaline gibt es nicht");
+}
+
 }  // namespace
