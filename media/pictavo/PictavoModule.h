@@ -12,7 +12,7 @@ inline constexpr const char* kPictavoLoadFailure = "Could not load file Pictavo.
 class PictavoModule {
  public:
   // Takes the module in programDir when there is one there, else the one in
-  // the installed tree's private folder (programDir/../lib/tessaline), else
+  // the installed tree's private folder (programDir/../lib/<multiarch>/tessaline), else
   // looks on the system's library path. Empty when the module is missing, damaged or lacks
   // any of the five entry points.
   static std::unique_ptr<PictavoModule> Load(const std::filesystem::path& programDir);
