@@ -17,13 +17,16 @@ trap 'umount "$root/proc"' EXIT
 in_root() { chroot "$root" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin DEBIAN_FRONTEND=noninteractive "$@"; }
 
 in_root apt-get update -qq
-# What tessaline-cli alone would bring: nothing of Qt, no X libraries.
-cli_only=$(in_root sh -c 'cd /tmp && apt-get install -s ./tessaline-cli_*.deb' | awk '/^Inst /{print $2}')
-echo "tessaline-cli alone installs: $(echo $cli_only)"
-if echo "$cli_only" | grep -Ei '^(libqt|qt6|libx11|libxcb|libgl)'; then
-  echo "FEHLER: tessaline-cli zieht Qt oder X nach sich" >&2
-  exit 1
-fi
+# What tessaline-cli alone would bring, with and without its recommends:
+# nothing of Qt. (X client libraries do come, with Debian's FFmpeg libraries.)
+for extra in "" --no-install-recommends; do
+  pulled=$(in_root sh -c "cd /tmp && apt-get install -s $extra ./tessaline-cli_*.deb" | awk '/^Inst /{print $2}')
+  echo "tessaline-cli ${extra:-with recommends} installs $(echo "$pulled" | wc -l) packages"
+  if echo "$pulled" | grep -Ei '^(libqt|qt6)'; then
+    echo "FEHLER: tessaline-cli zieht Qt nach sich" >&2
+    exit 1
+  fi
+done
 in_root sh -c 'cd /tmp && apt-get install -y -qq ./tessaline-cli_*.deb ./tessaline_*.deb' >/dev/null
 in_root dpkg -s tessaline tessaline-cli fonts-liberation xdg-utils | grep -E '^(Package|Status|Version):'
 in_root sh -c 'cd /tmp && tessaline-cli -q sample.avi && head -c 3 sample.swf && echo'
