@@ -62,7 +62,9 @@ files in one go, reports progress and results for scripts (--progress,
 
 set(CPACK_DEBIAN_WINDOW_PACKAGE_NAME tessaline)
 set(CPACK_DEBIAN_WINDOW_FILE_NAME tessaline_${PROJECT_VERSION}_${TESSALINE_DEB_ARCH}.deb)
-set(CPACK_DEBIAN_WINDOW_PACKAGE_DEPENDS "tessaline-cli (= ${PROJECT_VERSION}), fonts-liberation, xdg-utils")
+# The X platform plugin only comes as a recommendation of Qt's own libraries.
+set(CPACK_DEBIAN_WINDOW_PACKAGE_DEPENDS
+    "tessaline-cli (= ${PROJECT_VERSION}), fonts-liberation, xdg-utils, qt6-qpa-plugins")
 set(CPACK_COMPONENT_WINDOW_DESCRIPTION "converts video files into Flash movies (SWF 4), window
 Tessaline turns AVI, MPEG and VOB videos into SWF 4 movies: only the
 changed rectangle of each picture is stored, JPEG-compressed, and the sound
