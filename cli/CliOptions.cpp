@@ -273,7 +273,10 @@ std::string OptionNames(const CliOption& option) {
   std::string names(option.shortName);
   if (!option.shortName.empty() && !option.longName.empty()) names += ", ";
   names += option.longName;
-  if (option.TakesValue()) names += " " + std::string(option.valueName);
+  if (option.TakesValue()) {
+    names += ' ';
+    names += option.valueName;
+  }
   return names;
 }
 
