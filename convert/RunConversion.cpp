@@ -36,7 +36,7 @@ bool SourceReadable(const ConversionRun& run) {
 void ReportDamage(ConversionRun& run) {
   const char* text = run.decoder.MclGetErrorStr();
   run.shownError = text != nullptr && *text != '\0' ? text : "Die Datei ist unvollständig oder beschädigt.";
-  run.window.ShowStatusLine(run.shownError);
+  run.window.ShowWarningLine(run.shownError);
   run.incomplete = true;
 }
 
@@ -52,14 +52,14 @@ void ReportUnreadable(const ConversionRun& run) {
 bool SetUpSound(ConversionRun& run) {
   if (!run.settings.convertAudio) return true;
   if (!(run.fileInfo.audioSampleRate > 0)) {
-    run.window.ShowStatusLine(kNoSoundTrackLine);
+    run.window.ShowWarningLine(kNoSoundTrackLine);
     return true;
   }
   std::string error;
   const double firstSecond = run.firstFrame / run.fileInfo.frameRate;
   if (!run.sound.Start(ChooseSoundFormat(run.settings), run.fps, run.readHandle.get(), firstSecond,
                        run.settings.sourcePath, error)) {
-    run.window.ShowStatusLine(error);
+    run.window.ShowProblemLine(error);
     return false;
   }
   AddTurnObject(run, run.sound.Head());
@@ -125,7 +125,7 @@ bool FrameLimitReached(ConversionRun& run) {
   if (run.framesEmitted < kLargest16Bit && !LengthLimitNear(run)) return false;
   run.pictures.Finish();
   run.limitReached = true;
-  run.window.ShowProblemLine(kMovieLimitLine);
+  run.window.ShowWarningLine(kMovieLimitLine);
   return true;
 }
 
@@ -155,6 +155,7 @@ void WalkFrame(ConversionRun& run) {
     if (!run.limitReached) EmitMovieFrames(run);
   }
   run.frameIndex = run.frameIndex + 1;
+  run.window.ShowMovieSoFar(run.movieTime, run.movie.Size());
   run.window.ShowProgress(run.frameIndex, run.frameTotal);
 }
 
@@ -182,7 +183,7 @@ ConversionOutcome Finish(ConversionRun& run) {
   // Pictures that stopped before the end: the library says why, the frame line where.
   const char* error = run.decoder.MclGetError() != 0 ? run.decoder.MclGetErrorStr() : nullptr;
   if (error != nullptr && run.shownError != error && run.sound.ShownError() != error) {
-    run.window.ShowStatusLine(error);
+    run.window.ShowWarningLine(error);
     run.incomplete = true;
   }
   run.window.ShowStatusLine(FrameLine(run.frameIndex, run.frameTotal));

@@ -42,7 +42,7 @@ bool ChoosePart(ConversionRun& run) {
   std::int32_t end = settings.endSeconds > 0 ? FrameAt(settings.endSeconds, info.frameRate) : info.frameCount;
   end = std::min(end, info.frameCount);
   if (first >= end) {
-    run.window.ShowStatusLine("Der gewählte Abschnitt enthält kein Bild der Quelle.");
+    run.window.ShowProblemLine("Der gewählte Abschnitt enthält kein Bild der Quelle.");
     return false;
   }
   run.firstFrame = first;
