@@ -43,7 +43,9 @@ ConversionOutcome ConvertOne(const PlannedMovie& movie, ConversionSettings setti
     return ConversionOutcome::NotWritten;
   }
   window.EndRun();
-  if (outcome != ConversionOutcome::NotWritten) ReportWritten(settings, window);
+  if (outcome == ConversionOutcome::Complete || outcome == ConversionOutcome::Incomplete) {
+    ReportWritten(settings, window);
+  }
   return outcome;
 }
 
@@ -62,13 +64,16 @@ int ConvertAll(const TargetPlan& plan, const ConversionSettings& shared, Console
   int written = 0;
   int incomplete = 0;
   int failed = 0;
+  int refused = 0;
   for (const PlannedMovie& movie : plan.movies) {
     const ConversionOutcome outcome = ConvertOne(movie, shared, window, runner, err);
-    written += outcome != ConversionOutcome::NotWritten ? 1 : 0;
+    written += outcome == ConversionOutcome::Complete || outcome == ConversionOutcome::Incomplete ? 1 : 0;
     incomplete += outcome == ConversionOutcome::Incomplete ? 1 : 0;
-    failed += outcome == ConversionOutcome::NotWritten ? 1 : 0;
+    failed += outcome == ConversionOutcome::NotWritten || outcome == ConversionOutcome::Refused ? 1 : 0;
+    refused += outcome == ConversionOutcome::Refused ? 1 : 0;
   }
   if (plan.movies.size() > 1) window.ShowInfoLine(BatchSummary(written, incomplete, failed));
+  if (refused > 0) return kExitBadCommandLine;
   if (failed > 0) return kExitSomeFailed;
   return incomplete > 0 ? kExitSomeIncomplete : kExitAllWritten;
 }

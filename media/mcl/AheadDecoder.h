@@ -29,6 +29,7 @@ class AheadDecoder {
 
   // The stream's fixed properties; its start as known when the file was opened.
   const AVStream* Stream() const { return stream_; }
+  const AVFormatContext* Format() const { return source_.format.get(); }
   std::int64_t OpenedStartTime() const { return openedStartTime_; }
 
   // The next picture into frame; at the end, the same ending on every call.
@@ -63,7 +64,7 @@ class AheadDecoder {
   PacketDecoder decoder_;  // used by the thread only while it runs
   std::mutex mutex_;
   std::condition_variable_any changed_;
-  std::deque<Decoded> ready_;   // oldest first; an ending stays at the front
+  std::deque<Decoded> ready_;    // oldest first; an ending stays at the front
   std::vector<FramePtr> spare_;  // frames given back, for the next pictures
   std::int64_t restartPts_ = AV_NOPTS_VALUE;
   int rejected_ = 0;
@@ -76,7 +77,7 @@ class AheadDecoder {
   std::chrono::nanoseconds callerWaited_{};  // away but not running, this run
   int judged_ = 0;                           // pictures taken in this run of the thread's
   int picturesOnCaller_ = 0;                 // since the thread was stopped
-  std::jthread thread_;        // not running while pictures are decoded here
+  std::jthread thread_;                      // not running while pictures are decoded here
 };
 
 }  // namespace mcl

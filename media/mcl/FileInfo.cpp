@@ -3,15 +3,18 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 
 #include "media/mcl/Clock.h"
+#include "media/mcl/ClockMender.h"
 #include "media/mcl/MediaSource.h"
 
 namespace mcl {
 namespace {
 
 struct PacketCount {
-  int pictures = 0;  // packets with a picture; AVI's empty chunks of dropped frames have none
+  std::optional<ClockMender> clock;  // none where times are trusted as they are
+  int pictures = 0;                  // packets with a picture; AVI's empty chunks of dropped frames have none
   bool untimed = false;
   std::int64_t firstPts = AV_NOPTS_VALUE;
   std::int64_t lastPts = AV_NOPTS_VALUE;
@@ -25,8 +28,9 @@ void CountPacket(const AVPacket& packet, PacketCount& count) {
   if (packet.pts == AV_NOPTS_VALUE) {
     count.untimed = true;
   } else {
-    count.firstPts = count.firstPts == AV_NOPTS_VALUE ? packet.pts : std::min(count.firstPts, packet.pts);
-    count.lastPts = count.lastPts == AV_NOPTS_VALUE ? packet.pts : std::max(count.lastPts, packet.pts);
+    const std::int64_t pts = count.clock ? count.clock->Mend(packet.pts) : packet.pts;
+    count.firstPts = count.firstPts == AV_NOPTS_VALUE ? pts : std::min(count.firstPts, pts);
+    count.lastPts = count.lastPts == AV_NOPTS_VALUE ? pts : std::max(count.lastPts, pts);
   }
 }
 
@@ -34,8 +38,13 @@ void CountPacket(const AVPacket& packet, PacketCount& count) {
 // AVI keeps the count of the whole file, so the packets are read instead.
 PacketCount CountVideoPackets(AVFormatContext* format, int stream) {
   PacketCount count;
+  const AVStream* video = format->streams[stream];
+  if (ClockIsMended(format)) count.clock.emplace(video->time_base, StreamRate(video));
   PacketPtr packet(av_packet_alloc());
-  if (!packet) return {.damaged = true};
+  if (!packet) {
+    count.damaged = true;
+    return count;
+  }
   int result = 0;
   while ((result = av_read_frame(format, packet.get())) >= 0) {
     if (packet->stream_index == stream) CountPacket(*packet, count);
@@ -72,7 +81,7 @@ PictureSize DeliveredSize(PictureSize source) {
 
 double FrameRateOf(const AVStream* stream) { return av_q2d(StreamRate(stream)); }
 
-ErrorKind ReadFileInfo(const std::string& path, SourceFileInfo& info) {
+ErrorKind ReadFileInfo(const std::string& path, SourceFileInfo& info, double& damageAt) {
   std::memset(&info, 0, sizeof info);
   MediaSource source;
   const ErrorKind opened = OpenMediaSource(path, AVMEDIA_TYPE_VIDEO, source);
@@ -89,9 +98,22 @@ ErrorKind ReadFileInfo(const std::string& path, SourceFileInfo& info) {
   const std::int64_t recorded = isAvi ? stream->nb_frames : 0;
   const PacketCount count = CountVideoPackets(source.format.get(), source.stream);
   info.frameCount = SlotCount(count, stream);
+  const bool clockBroken = count.clock && count.clock->Broken();
+  RememberClockBroken(path, clockBroken);
   if (size.width <= 0 || size.height <= 0 || count.pictures == 0) return ErrorKind::kCorrupt;
   if (count.damaged || recorded > info.frameCount) return ErrorKind::kCorrupt;
+  if (clockBroken) {
+    damageAt = static_cast<double>(count.clock->FirstBreakAt() - count.firstPts) * av_q2d(stream->time_base);
+    return ErrorKind::kClockJump;
+  }
   return ErrorKind::kNone;
+}
+
+bool ClockBreaksIn(const std::string& path) {
+  MediaSource source;
+  if (OpenMediaSource(path, AVMEDIA_TYPE_VIDEO, source) != ErrorKind::kNone) return false;
+  const PacketCount count = CountVideoPackets(source.format.get(), source.stream);
+  return count.clock && count.clock->Broken();
 }
 
 }  // namespace mcl

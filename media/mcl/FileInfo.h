@@ -23,7 +23,10 @@ struct PictureSize {
 PictureSize DeliveredSize(PictureSize source);
 double FrameRateOf(const AVStream* stream);
 // Fills info; on a damaged file it is filled with what can be read and the
-// result says why.
-ErrorKind ReadFileInfo(const std::string& path, SourceFileInfo& info);
+// result says why. A broken picture clock (kClockJump) sets damageAt, the
+// seconds after the first picture where it breaks.
+ErrorKind ReadFileInfo(const std::string& path, SourceFileInfo& info, double& damageAt);
+// Whether the picture clock of the file breaks somewhere (see ClockMender).
+bool ClockBreaksIn(const std::string& path);
 
 }  // namespace mcl

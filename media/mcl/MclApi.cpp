@@ -52,7 +52,12 @@ int MclGetFileInfo(const char* path, int /*flags*/, SourceFileInfo* info, int /*
   const std::string name = path ? path : "";
   if (info == nullptr) return Fail(mcl::ErrorKind::kInvalidArgument, name);
   try {
-    const mcl::ErrorKind kind = mcl::ReadFileInfo(name, *info);
+    double damageAt = 0;
+    const mcl::ErrorKind kind = mcl::ReadFileInfo(name, *info, damageAt);
+    if (kind == mcl::ErrorKind::kClockJump) {
+      mcl::SetDamage(kind, name, damageAt);
+      return static_cast<int>(kind);
+    }
     return kind == mcl::ErrorKind::kNone ? 0 : Fail(kind, name);
   } catch (const std::bad_alloc&) {
     return Fail(mcl::ErrorKind::kOutOfMemory, name);
@@ -97,7 +102,7 @@ int MclReadImage(MclReadHandle read, std::int32_t frameIndex, MclImageHandle ima
       case mcl::ReadStatus::kPastEnd:
         return kPastEnd;
       case mcl::ReadStatus::kError:
-        return Fail(mcl::ErrorKind::kCorrupt, path);
+        return read->video->ReportFailure();
       case mcl::ReadStatus::kOk:
         break;
     }

@@ -3,12 +3,17 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <filesystem>
 #include <mutex>
 #include <thread>
 
 namespace mcl {
 namespace {
+
+// Matroska stays for the variable-rate clips it has always read.
+constexpr const char* kContainerFormats = "avi,mpeg,matroska";
 
 // One core stays with the conversion and its JPEG worker, which run beside
 // the decoder: on two cores, decoding with threads of its own made whole
@@ -37,14 +42,32 @@ ErrorKind CheckFile(const std::string& path) {
   return status.st_size == 0 ? ErrorKind::kEmptyFile : ErrorKind::kNone;
 }
 
+// The demuxers of the containers the program reads. None of them opens other
+// files: a playlist or a concatenation list named ".avi" is refused, not
+// followed. MPEG elementary streams only where the name says MPEG video.
+std::string FormatWhitelist(const std::string& path) {
+  std::string extension = std::filesystem::path(path).extension().string();
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  const bool elementaryName =
+      extension == ".m1v" || extension == ".m2v" || extension == ".mpv" || extension == ".mpg" || extension == ".mpeg";
+  return elementaryName ? std::string(kContainerFormats) + ",mpegvideo" : kContainerFormats;
+}
+
 ErrorKind OpenFormat(const std::string& path, FormatPtr& format) {
   // Local files only: the prefix keeps a name such as "Teil:1.avi" or
-  // "http://..." a file name, the list stops a file from naming others.
+  // "http://..." a file name, the lists stop a file from naming others.
   AVDictionary* options = nullptr;
-  if (av_dict_set(&options, "protocol_whitelist", "file", 0) < 0) return ErrorKind::kOutOfMemory;
+  if (av_dict_set(&options, "protocol_whitelist", "file", 0) < 0 ||
+      av_dict_set(&options, "format_whitelist", FormatWhitelist(path).c_str(), 0) < 0) {
+    av_dict_free(&options);
+    return ErrorKind::kOutOfMemory;
+  }
   AVFormatContext* raw = nullptr;
   int result = avformat_open_input(&raw, ("file:" + path).c_str(), nullptr, &options);
   av_dict_free(&options);
+  // A format off the list is refused with EINVAL: not a video of ours.
+  if (result == AVERROR(EINVAL)) return ErrorKind::kNotAVideo;
   if (result < 0) return KindOfAvError(result);
   format.reset(raw);
   result = avformat_find_stream_info(raw, nullptr);

@@ -2,14 +2,17 @@
 // the picture on screen at t0 + i / r, where t0 is the first picture's time
 // and r the reported frame rate. A slot without a picture of its own (an
 // empty AVI chunk, a repeated time, a rejected picture) shows the one before.
-// Forward reads decode on; backward and far jumps seek to a key frame.
+// Forward reads decode on; backward and far jumps seek to a key frame, except
+// in a file whose clock breaks (see ClockMender), which is only read forwards.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "media/mcl/AheadDecoder.h"
+#include "media/mcl/ClockMender.h"
 
 namespace mcl {
 
@@ -23,7 +26,11 @@ class VideoReader {
 
   // kError: pictures stop before the end of the stream because they cannot
   // be decoded.
+  // Damage the pictures go on after (a broken clock, pictures decoded with
+  // errors) is set as the library's error, once each, without failing.
   ReadStatus ReadFrame(int index);
+  // Sets the library's error for the last kError and returns its number.
+  int ReportFailure() const;
   const AVFrame* Current() const { return current_.get(); }
   const std::string& Path() const { return path_; }
   // When frame 0 is shown, seconds on the file's clock.
@@ -33,6 +40,12 @@ class VideoReader {
   VideoReader(std::string path, MediaSource source);
   bool Start();
   bool FillAhead();
+  bool TakeDecoded();
+  void NoteEnd(DecodeStatus status);
+  void NoteDamage(const AVFrame& picture);
+  std::int64_t Mended(std::int64_t ts);
+  double SecondsOf(int slot) const;
+  bool MoveTo(int index);
   int SlotOf(std::int64_t ts) const;
   bool Reposition(int index);
   bool SeekBefore(int index);
@@ -56,6 +69,12 @@ class VideoReader {
   int endSlot_ = -1;  // frame count once the end was reached without a seek before
   int lastKeySlot_ = -1;
   int gop_ = 0;
+  std::optional<ClockMender> clock_;  // none where the times are trusted as they are
+  bool clockBroken_ = false;          // somewhere in the file: no seeks
+  bool clockJumpNoted_ = false;
+  bool damageNoted_ = false;
+  std::int64_t sizeAtOpen_ = -1;
+  bool shrunk_ = false;
 };
 
 }  // namespace mcl
