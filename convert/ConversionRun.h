@@ -74,11 +74,12 @@ struct ConversionRun {
   std::int64_t samplesFed = 0;
 
   std::int32_t framesEmitted = 0;
-  bool optionsRefused = false;  // the settings cannot work for this source; nothing was made
-  bool limitReached = false;    // the movie is as long as the format allows
-  bool incomplete = false;      // pictures or sound were lost; the reason was shown
-  bool soundLost = false;       // the sound cannot be decoded: silent blocks from then on
-  std::string shownError;       // the decoding library\'s text already shown
+  bool limitReached = false;  // the movie is as long as the format allows
+  bool incomplete = false;    // pictures or sound were lost; the reason was shown
+  bool soundLost = false;     // the sound cannot be decoded: silent blocks from then on
+  std::string shownError;     // the decoding library\'s text already shown
+  // The settings cannot work for this source; nothing was made.
+  bool optionsRefused = false;
 };
 
 // Adds a turn's sound block or frame end to the movie, after the pending picture.

@@ -64,7 +64,7 @@ class AheadDecoder {
   PacketDecoder decoder_;  // used by the thread only while it runs
   std::mutex mutex_;
   std::condition_variable_any changed_;
-  std::deque<Decoded> ready_;    // oldest first; an ending stays at the front
+  std::deque<Decoded> ready_;   // oldest first; an ending stays at the front
   std::vector<FramePtr> spare_;  // frames given back, for the next pictures
   std::int64_t restartPts_ = AV_NOPTS_VALUE;
   int rejected_ = 0;
@@ -77,7 +77,7 @@ class AheadDecoder {
   std::chrono::nanoseconds callerWaited_{};  // away but not running, this run
   int judged_ = 0;                           // pictures taken in this run of the thread's
   int picturesOnCaller_ = 0;                 // since the thread was stopped
-  std::jthread thread_;                      // not running while pictures are decoded here
+  std::jthread thread_;        // not running while pictures are decoded here
 };
 
 }  // namespace mcl
