@@ -26,7 +26,7 @@ if [ ! -f build-asan/CMakeCache.txt ]; then
 fi
 cmake --build build-asan -j2 --target tessaline-cli Pictavo mpeg_times >/dev/null || exit 1
 cli=$PWD/build-asan/bin/tessaline-cli
-mpeg_times=$PWD/build-asan/bench/mpeg_times
+mpeg_times=$PWD/build-asan/bin/mpeg_times
 sanitized=0
 grep -q '^TESSALINE_SANITIZE:BOOL=ON' build-asan/CMakeCache.txt && sanitized=1
 export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:abort_on_error=0:hard_rss_limit_mb=$((2 * memory_mb))
