@@ -11,6 +11,7 @@
 # memory it may use (default 1024). A run is killed at the time limit plus 5 s
 # and at twice the memory: under ASan, whose shadow memory needs terabytes of
 # address space, by its hard_rss_limit_mb, otherwise by ulimit -v.
+# FUZZ_ARGS: more options for every conversion, e.g. "--no-audio".
 set -uo pipefail
 cd "$(dirname "$0")/.."
 count=${1:-300}
@@ -18,6 +19,7 @@ seed=${2:-1}
 work=$(realpath -m "${3:-build-asan/fuzz}")
 limit=${FUZZ_TIMEOUT:-60}
 memory_mb=${FUZZ_MEMORY_MB:-1024}
+read -r -a extra_args <<<"${FUZZ_ARGS:-}"
 rm -rf "$work/runs"
 mkdir -p "$work/seeds" "$work/found" "$work/runs"
 
@@ -155,16 +157,14 @@ for ((i = 0; i < count; i++)); do
   (
     [ $sanitized -eq 1 ] || ulimit -v $((2 * memory_mb * 1024))
     TMPDIR=$run/tmp exec /usr/bin/time -f '%M %e' -o "$run/usage" timeout -k 5 "$limit" \
-      "$cli" --no-html -o "$run/movie.swf" "$input" >"$run/out.txt" 2>"$run/err.txt"
+      "$cli" --no-html "${extra_args[@]}" -o "$run/movie.swf" "$input" >"$run/out.txt" 2>"$run/err.txt"
   )
   code=$?
   wait
   # time puts "Command terminated by signal N" before its figures when the run died of one.
   peak_kb=0 seconds=0
-  if [ "$(head -c 7 "$run/usage" 2>/dev/null)" = Command ]; then
-    signal=$(sed -n 's/.*signal \([0-9]*\).*/\1/p' "$run/usage")
-    code=$((128 + ${signal:-9}))
-  fi
+  signal=$(sed -n 's/^Command terminated by signal \([0-9]*\).*/\1/p' "$run/usage" 2>/dev/null)
+  [ -n "$signal" ] && code=$((128 + signal))
   [ -s "$run/usage" ] && read -r peak_kb seconds < <(tail -n 1 "$run/usage")
   echo "$i,$name,$cut_during,$code,$peak_kb,$seconds" >>"$work/usage.csv"
   [ "$peak_kb" -gt "$largest_kb" ] && largest_kb=$peak_kb
@@ -172,7 +172,10 @@ for ((i = 0; i < count; i++)); do
   tried=$((tried + 1))
   exits[$code]=$((${exits[$code]:-0} + 1))
   verdict=""
-  if [ $code -eq 124 ] || [ $code -eq 137 ]; then
+  if grep -q "hard rss limit exhausted" "$run/err.txt"; then
+    over=$((over + 1))
+    verdict=over
+  elif [ $code -eq 124 ] || [ $code -eq 137 ]; then
     hangs=$((hangs + 1))
     verdict=hang
   elif [ $code -ge 128 ] || grep -qE "Sanitizer|runtime error:" "$run/err.txt"; then
