@@ -68,6 +68,7 @@ bool VideoReader::Start() {
   currentSlot_ = ts == AV_NOPTS_VALUE ? 0 : SlotOf(ts);
   haveAhead_ = ended_ = stoppedEarly_ = afterSeek_ = false;
   NoteKeyFrame(*current_, currentSlot_);
+  NoteDamage(*current_, currentSlot_);
   return true;
 }
 
@@ -132,7 +133,7 @@ bool VideoReader::TakeDecoded() {
   aheadSlot_ = ts == AV_NOPTS_VALUE ? currentSlot_ + 1 : std::max(currentSlot_, SlotOf(ts));
   haveAhead_ = true;
   NoteKeyFrame(*ahead_, aheadSlot_);
-  if (!seeking) NoteDamage(*ahead_);
+  if (!seeking) NoteDamage(*ahead_, aheadSlot_);
   return true;
 }
 
@@ -146,7 +147,7 @@ void VideoReader::NoteEnd(DecodeStatus status) {
 
 // The first broken time and the first picture decoded with errors are said
 // once each, where they are; the pictures go on.
-void VideoReader::NoteDamage(const AVFrame& picture) {
+void VideoReader::NoteDamage(const AVFrame& picture, int slot) {
   if (clock_ && clock_->Broken() && !clockJumpNoted_) {
     clockJumpNoted_ = true;
     SetDamage(ErrorKind::kClockJump, path_,
@@ -154,7 +155,7 @@ void VideoReader::NoteDamage(const AVFrame& picture) {
   }
   if (!damageNoted_ && (decoder_->RejectedSinceLastFrame() > 0 || DecodedWithErrors(picture))) {
     damageNoted_ = true;
-    SetDamage(ErrorKind::kDamagedPictures, path_, SecondsOf(aheadSlot_));
+    SetDamage(ErrorKind::kDamagedPictures, path_, SecondsOf(slot));
   }
 }
 

@@ -42,7 +42,7 @@ class VideoReader {
   bool FillAhead();
   bool TakeDecoded();
   void NoteEnd(DecodeStatus status);
-  void NoteDamage(const AVFrame& picture);
+  void NoteDamage(const AVFrame& picture, int slot);
   std::int64_t Mended(std::int64_t ts);
   double SecondsOf(int slot) const;
   bool MoveTo(int index);
