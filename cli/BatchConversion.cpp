@@ -79,6 +79,7 @@ ResultState StateOf(ConversionOutcome outcome) {
     case ConversionOutcome::Incomplete:
       return ResultState::Incomplete;
     case ConversionOutcome::NotWritten:
+    case ConversionOutcome::Refused:
       break;
   }
   return ResultState::Failed;
@@ -109,7 +110,10 @@ SourceResult ConvertOne(const PlannedMovie& movie, ConversionSettings settings, 
   result.total = window.Progress().total;
   result.reason = window.Reason();
   window.EndRun();
-  if (outcome != ConversionOutcome::NotWritten) ReportWritten(settings, window);
+  if (outcome == ConversionOutcome::Complete || outcome == ConversionOutcome::Incomplete) {
+    ReportWritten(settings, window);
+  }
+  if (outcome == ConversionOutcome::Refused) result.refused = true;
   return result;
 }
 
@@ -127,9 +131,11 @@ int ConvertAll(const TargetPlan& plan, const ConversionSettings& shared, Console
                const ConversionRunner& runner, BatchChoices choices) {
   if (plan.folderToCreate && !CreateFolder(*plan.folderToCreate, window)) return kExitSomeFailed;
   int counts[4] = {};  // by ResultState
+  int refused = 0;
   for (const PlannedMovie& movie : plan.movies) {
     const SourceResult result = ConvertOne(movie, shared, window, runner, choices);
     ++counts[static_cast<int>(result.state)];
+    refused += result.refused ? 1 : 0;
     if (choices.json) window.ShowResultLine(ResultJson(result));
   }
   const int complete = counts[static_cast<int>(ResultState::Complete)];
@@ -137,6 +143,8 @@ int ConvertAll(const TargetPlan& plan, const ConversionSettings& shared, Console
   const int failed = counts[static_cast<int>(ResultState::Failed)];
   const int skipped = counts[static_cast<int>(ResultState::Skipped)];
   if (plan.movies.size() > 1) window.ShowInfoLine(BatchSummary(complete + incomplete, incomplete, failed, skipped));
+  // Settings that no movie can take (a stage too large) are wrong options.
+  if (refused > 0) return kExitBadCommandLine;
   if (failed + skipped > 0) return kExitSomeFailed;
   return incomplete > 0 ? kExitSomeIncomplete : kExitAllWritten;
 }

@@ -13,6 +13,7 @@ struct SourceResult {
   int frames = 0;                   // source frames walked
   int total = 0;                    // source frames to walk (0: unknown or never opened)
   ResultState state = ResultState::Failed;
+  bool refused = false;  // failed because the settings cannot make this movie
   std::string reason;  // the first warning or problem line; empty when none
 };
 

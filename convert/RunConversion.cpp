@@ -1,6 +1,8 @@
 #include "convert/RunConversion.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -37,6 +39,34 @@ void ReportDamage(ConversionRun& run) {
   const char* text = run.decoder.MclGetErrorStr();
   run.shownError = text != nullptr && *text != '\0' ? text : "Die Datei ist unvollständig oder beschädigt.";
   run.window.ShowWarningLine(run.shownError);
+  run.incomplete = true;
+}
+
+// Damage the library met while the pictures go on, said where it was met.
+void ReportNewDamage(ConversionRun& run) {
+  if (run.imageResult != 0 || run.decoder.MclGetError() == 0) return;
+  const char* text = run.decoder.MclGetErrorStr();
+  if (text != nullptr && *text != '\0' && run.shownError != text) ReportDamage(run);
+}
+
+std::string GermanSeconds(double seconds) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f", seconds);
+  std::string german = text;
+  std::replace(german.begin(), german.end(), '.', ',');
+  return german;
+}
+
+// Pictures that end more than a second before the frame count said, though
+// each one read cleanly (a file cut or spoilt after its count was taken).
+void ReportEarlyEnd(ConversionRun& run) {
+  constexpr int kPastEnd = 1;
+  if (run.imageResult != kPastEnd || run.limitReached) return;
+  const double rate = run.fileInfo.frameRate;
+  const std::int32_t shown = run.frameIndex - 1;  // the slot read past the end is not shown
+  if (run.frameTotal - shown <= rate) return;
+  run.window.ShowStatusLine("Die Bilder der Quelle enden nach " + GermanSeconds(shown / rate) + " s, " +
+                            GermanSeconds((run.frameTotal - shown) / rate) + " s vor dem erwarteten Ende.");
   run.incomplete = true;
 }
 
@@ -152,6 +182,7 @@ void WalkFrame(ConversionRun& run) {
   run.sourceTime = run.sourceTime + 1 / run.fileInfo.frameRate;
   if (run.movieTime <= run.sourceTime && !FrameLimitReached(run)) {
     StorePicture(run, run.firstFrame + run.frameIndex);
+    ReportNewDamage(run);
     if (!run.limitReached) EmitMovieFrames(run);
   }
   run.frameIndex = run.frameIndex + 1;
@@ -180,6 +211,7 @@ ConversionOutcome Finish(ConversionRun& run) {
   run.pictures.Finish();
   run.sound.Close();
   run.imageHandle.reset();
+  ReportEarlyEnd(run);
   // Pictures that stopped before the end: the library says why, the frame line where.
   const char* error = run.decoder.MclGetError() != 0 ? run.decoder.MclGetErrorStr() : nullptr;
   if (error != nullptr && run.shownError != error && run.sound.ShownError() != error) {
@@ -227,7 +259,7 @@ ConversionOutcome RunConversion(ConversionSettings& settings, ConversionWindow& 
         WithSystemReason("Datei " + settings.targetPath + " kann nicht erstellt werden", run.movie.Error()));
     return ConversionOutcome::NotWritten;
   }
-  if (!SetUp(run, parts)) return ConversionOutcome::NotWritten;
+  if (!SetUp(run, parts)) return run.optionsRefused ? ConversionOutcome::Refused : ConversionOutcome::NotWritten;
   WalkSource(run);
   return run.cancelled ? Abandon(run) : Finish(run);
 }

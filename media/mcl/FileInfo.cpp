@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 
 #include "media/mcl/Clock.h"
+#include "media/mcl/ClockMender.h"
 #include "media/mcl/MediaSource.h"
 #include "media/mcl/PacketDecoder.h"
 
@@ -12,8 +14,9 @@ namespace mcl {
 namespace {
 
 struct PacketCount {
-  bool chunkNumbered = false;  // AVI: a packet's decoding time is its chunk's number
-  int pictures = 0;  // packets with a picture; AVI's empty chunks of dropped frames have none
+  bool chunkNumbered = false;         // AVI: a packet's decoding time is its chunk's number
+  std::optional<ClockMender> clock;  // none where times are trusted as they are
+  int pictures = 0;                  // packets with a picture; AVI's empty chunks of dropped frames have none
   bool untimed = false;
   std::int64_t firstPts = AV_NOPTS_VALUE;
   std::int64_t lastPts = AV_NOPTS_VALUE;
@@ -30,8 +33,9 @@ void CountPacket(const AVPacket& packet, PacketCount& count) {
   if (ts == AV_NOPTS_VALUE) {
     count.untimed = true;
   } else {
-    count.firstPts = count.firstPts == AV_NOPTS_VALUE ? ts : std::min(count.firstPts, ts);
-    count.lastPts = count.lastPts == AV_NOPTS_VALUE ? ts : std::max(count.lastPts, ts);
+    const std::int64_t mended = count.clock ? count.clock->Mend(ts) : ts;
+    count.firstPts = count.firstPts == AV_NOPTS_VALUE ? mended : std::min(count.firstPts, mended);
+    count.lastPts = count.lastPts == AV_NOPTS_VALUE ? mended : std::max(count.lastPts, mended);
   }
 }
 
@@ -39,8 +43,13 @@ void CountPacket(const AVPacket& packet, PacketCount& count) {
 // AVI keeps the count of the whole file, so the packets are read instead.
 PacketCount CountVideoPackets(AVFormatContext* format, int stream, bool isAvi) {
   PacketCount count{.chunkNumbered = isAvi};
+  const AVStream* video = format->streams[stream];
+  if (ClockIsMended(format)) count.clock.emplace(video->time_base, StreamRate(video));
   PacketPtr packet(av_packet_alloc());
-  if (!packet) return {.damaged = true};
+  if (!packet) {
+    count.damaged = true;
+    return count;
+  }
   int result = 0;
   while ((result = av_read_frame(format, packet.get())) >= 0) {
     if (packet->stream_index == stream) CountPacket(*packet, count);
@@ -97,7 +106,7 @@ PictureSize DeliveredSize(PictureSize source) {
 
 double FrameRateOf(const AVStream* stream) { return av_q2d(StreamRate(stream)); }
 
-ErrorKind ReadFileInfo(const SourceFiles& files, int flags, SourceFileInfo& info) {
+ErrorKind ReadFileInfo(const SourceFiles& files, int flags, SourceFileInfo& info, double& damageAt) {
   std::memset(&info, 0, sizeof info);
   MediaSource source;
   const ErrorKind opened = OpenMediaSource(files, AVMEDIA_TYPE_VIDEO, source);
@@ -121,9 +130,23 @@ ErrorKind ReadFileInfo(const SourceFiles& files, int flags, SourceFileInfo& info
     count.firstPts = std::min(firstShown, count.lastPts);
   }
   info.frameCount = SlotCount(count, stream);
+  const bool clockBroken = count.clock && count.clock->Broken();
+  if (files.size() == 1) RememberClockBroken(files.front(), clockBroken);
   if (size.width <= 0 || size.height <= 0 || count.pictures == 0) return ErrorKind::kCorrupt;
   if (count.damaged || recorded > info.frameCount) return ErrorKind::kCorrupt;
+  if (clockBroken) {
+    damageAt = static_cast<double>(count.clock->FirstBreakAt() - count.firstPts) * av_q2d(stream->time_base);
+    return ErrorKind::kClockJump;
+  }
   return ErrorKind::kNone;
+}
+
+bool ClockBreaksIn(const SourceFiles& files) {
+  MediaSource source;
+  if (OpenMediaSource(files, AVMEDIA_TYPE_VIDEO, source) != ErrorKind::kNone) return false;
+  const bool isAvi = std::strcmp(source.format->iformat->name, "avi") == 0;
+  const PacketCount count = CountVideoPackets(source.format.get(), source.stream, isAvi);
+  return count.clock && count.clock->Broken();
 }
 
 }  // namespace mcl

@@ -65,7 +65,12 @@ int GetFileInfo(const mcl::SourceFiles& files, int flags, SourceFileInfo* info) 
   mcl::ClearError();
   try {
     if (info == nullptr) return Fail(mcl::ErrorKind::kInvalidArgument, NamedFile(files));
-    const mcl::ErrorKind kind = mcl::ReadFileInfo(files, flags, *info);
+    double damageAt = 0;
+    const mcl::ErrorKind kind = mcl::ReadFileInfo(files, flags, *info, damageAt);
+    if (kind == mcl::ErrorKind::kClockJump) {
+      mcl::SetDamage(kind, NamedFile(files), damageAt);
+      return static_cast<int>(kind);
+    }
     return kind == mcl::ErrorKind::kNone ? 0 : Fail(kind, NamedFile(files));
   } catch (const std::bad_alloc&) {
     return Fail(mcl::ErrorKind::kOutOfMemory, NamedFile(files));
@@ -127,7 +132,7 @@ int MclReadImage(MclReadHandle read, std::int32_t frameIndex, MclImageHandle ima
       case mcl::ReadStatus::kPastEnd:
         return kPastEnd;
       case mcl::ReadStatus::kError:
-        return Fail(mcl::ErrorKind::kCorrupt, path);
+        return read->video->ReportFailure();
       case mcl::ReadStatus::kOk:
         break;
     }

@@ -3,7 +3,9 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <filesystem>
 #include <mutex>
 #include <thread>
 
@@ -11,6 +13,9 @@
 
 namespace mcl {
 namespace {
+
+// Matroska stays for the variable-rate clips it has always read.
+constexpr const char* kContainerFormats = "avi,mpeg,matroska";
 
 // One core stays with the conversion and its JPEG worker, which run beside
 // the decoder: on two cores, decoding with threads of its own made whole
@@ -39,6 +44,18 @@ ErrorKind CheckFile(const std::string& path) {
   return status.st_size == 0 ? ErrorKind::kEmptyFile : ErrorKind::kNone;
 }
 
+// The demuxers of the containers the program reads. None of them opens other
+// files: a playlist or a concatenation list named ".avi" is refused, not
+// followed. MPEG elementary streams only where the name says MPEG video.
+std::string FormatWhitelist(const std::string& path) {
+  std::string extension = std::filesystem::path(path).extension().string();
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  const bool elementaryName =
+      extension == ".m1v" || extension == ".m2v" || extension == ".mpv" || extension == ".mpg" || extension == ".mpeg";
+  return elementaryName ? std::string(kContainerFormats) + ",mpegvideo" : kContainerFormats;
+}
+
 // Several files are read through a joined input, handed to a context made here.
 ErrorKind PrepareInput(const SourceFiles& files, AVFormatContext*& raw, AvioPtr& joined) {
   if (files.size() < 2) return ErrorKind::kNone;
@@ -57,15 +74,19 @@ ErrorKind OpenFormat(const SourceFiles& files, FormatPtr& format) {
   AvioPtr joined;
   if (const ErrorKind kind = PrepareInput(files, raw, joined); kind != ErrorKind::kNone) return kind;
   // Local files only: the prefix keeps a name such as "Teil:1.avi" or
-  // "http://..." a file name, the list stops a file from naming others.
+  // "http://..." a file name, the lists stop a file from naming others.
   AVDictionary* options = nullptr;
-  if (av_dict_set(&options, "protocol_whitelist", "file", 0) < 0) {
+  if (av_dict_set(&options, "protocol_whitelist", "file", 0) < 0 ||
+      av_dict_set(&options, "format_whitelist", FormatWhitelist(files.front()).c_str(), 0) < 0) {
+    av_dict_free(&options);
     avformat_free_context(raw);
     return ErrorKind::kOutOfMemory;
   }
   // On failure FFmpeg frees the context it was given, but not our input.
   int result = avformat_open_input(&raw, ("file:" + files.front()).c_str(), nullptr, &options);
   av_dict_free(&options);
+  // A format off the list is refused with EINVAL: not a video of ours.
+  if (result == AVERROR(EINVAL)) return ErrorKind::kNotAVideo;
   if (result < 0) return KindOfAvError(result);
   format.reset(raw);
   joined.release();  // closed with the context now

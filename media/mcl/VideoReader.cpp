@@ -1,14 +1,32 @@
 #include "media/mcl/VideoReader.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 
 #include "media/mcl/Clock.h"
+#include "media/mcl/FileInfo.h"
 
 namespace mcl {
 namespace {
 
 constexpr int kFarJump = 250;  // frames ahead past which a seek beats decoding on
 constexpr int kSeekAttempts = 4;
+
+// The bytes of all parts, or -1 when one cannot be seen.
+std::int64_t FileSize(const SourceFiles& files) {
+  std::int64_t total = 0;
+  for (const std::string& path : files) {
+    struct stat status {};
+    if (stat(path.c_str(), &status) != 0) return -1;
+    total += static_cast<std::int64_t>(status.st_size);
+  }
+  return total;
+}
+
+bool DecodedWithErrors(const AVFrame& picture) {
+  return picture.decode_error_flags != 0 || (picture.flags & AV_FRAME_FLAG_CORRUPT) != 0;
+}
 
 }  // namespace
 
@@ -18,7 +36,18 @@ std::unique_ptr<VideoReader> VideoReader::Open(const SourceFiles& files, int fla
   if (kind != ErrorKind::kNone) return nullptr;
   std::unique_ptr<VideoReader> reader(new VideoReader(files, std::move(source), DeinterlaceModeOf(flags)));
   if (!reader->current_ || !reader->ahead_ || !reader->decoder_) kind = ErrorKind::kOutOfMemory;
-  if (kind == ErrorKind::kNone && !reader->Start()) kind = ErrorKind::kNoPicture;
+  if (kind != ErrorKind::kNone) return nullptr;
+  reader->sizeAtOpen_ = FileSize(files);
+  const AVFormatContext* format = reader->decoder_->Format();
+  if (ClockIsMended(format)) {
+    reader->clock_.emplace(reader->decoder_->Stream()->time_base, reader->rate_);
+    // The file information, where it was read, has said where the clock breaks.
+    const std::optional<bool> remembered =
+        files.size() == 1 ? RememberedClockBroken(files.front()) : std::optional<bool>();
+    reader->clockBroken_ = remembered ? *remembered : ClockBreaksIn(files);
+    reader->clockJumpNoted_ = remembered.has_value();
+  }
+  if (!reader->Start()) kind = ErrorKind::kNoPicture;
   return kind == ErrorKind::kNone ? std::move(reader) : nullptr;
 }
 
@@ -44,7 +73,8 @@ double VideoReader::StartSeconds() const {
 // The first picture sets the clock; a source without one is unreadable.
 bool VideoReader::Start() {
   if (decoder_->Next(current_.get()) != DecodeStatus::kFrame) return false;
-  const std::int64_t ts = current_->best_effort_timestamp;
+  if (clock_) clock_.emplace(decoder_->Stream()->time_base, rate_);
+  const std::int64_t ts = Mended(current_->best_effort_timestamp);
   if (firstTs_ == AV_NOPTS_VALUE) {
     firstTs_ = ts == AV_NOPTS_VALUE ? 0 : ts;
     firstPts_ = current_->pts;
@@ -52,15 +82,16 @@ bool VideoReader::Start() {
   currentSlot_ = ts == AV_NOPTS_VALUE ? 0 : SlotOf(ts);
   haveAhead_ = ended_ = stoppedEarly_ = afterSeek_ = false;
   NoteKeyFrame(*current_, currentSlot_);
+  NoteDamage(*current_, currentSlot_);
   return true;
 }
 
 ReadStatus VideoReader::ReadFrame(int index) {
   if (index < 0) return ReadStatus::kPastEnd;
   if (endSlot_ >= 0 && index >= endSlot_) return stoppedEarly_ ? ReadStatus::kError : ReadStatus::kPastEnd;
-  if ((index < currentSlot_ || index - currentSlot_ > JumpLimit()) && !SeekBefore(index) && !Rewind()) {
-    return ReadStatus::kError;
-  }
+  // Slots before a picture already decoded show the current one: no seek.
+  const bool farAhead = index - currentSlot_ > JumpLimit() && !(haveAhead_ && aheadSlot_ > index);
+  if ((index < currentSlot_ || farAhead) && !MoveTo(index)) return ReadStatus::kError;
   while (FillAhead() && aheadSlot_ <= index) {
     std::swap(current_, ahead_);
     currentSlot_ = aheadSlot_;
@@ -68,6 +99,23 @@ ReadStatus VideoReader::ReadFrame(int index) {
   }
   if (ended_ && index > currentSlot_) return stoppedEarly_ ? ReadStatus::kError : ReadStatus::kPastEnd;
   return ReadStatus::kOk;
+}
+
+// Where the clock breaks, a time names no single place in the file: the
+// pictures are read on from the start or from where they are.
+bool VideoReader::MoveTo(int index) {
+  if (clockBroken_) return index > currentSlot_ || Rewind();
+  return SeekBefore(index) || Rewind();
+}
+
+int VideoReader::ReportFailure() const {
+  const ErrorKind kind = shrunk_ ? ErrorKind::kShrunk : ErrorKind::kCorrupt;
+  if (shrunk_) {
+    SetDamage(kind, Path(), SecondsOf(currentSlot_ + 1));
+  } else {
+    SetError(kind, Path());
+  }
+  return static_cast<int>(kind);
 }
 
 // Decodes the picture after the current one into ahead_, unless one waits there
@@ -78,25 +126,56 @@ bool VideoReader::FillAhead() {
   for (;;) {
     const DecodeStatus status = decoder_->Next(ahead_.get());
     if (status != DecodeStatus::kFrame) {
-      ended_ = true;
-      stoppedEarly_ = status == DecodeStatus::kError || decoder_->RejectedSinceLastFrame() > 0;
-      if (!afterSeek_) endSlot_ = currentSlot_ + 1;
+      NoteEnd(status);
       return false;
     }
-    const std::int64_t ts = ahead_->best_effort_timestamp;
-    if (afterSeek_) {
-      const std::int64_t restart = decoder_->RestartPts();
-      // A leading picture of an open GOP: its references are gone.
-      if (ts == AV_NOPTS_VALUE || (restart != AV_NOPTS_VALUE && ts < restart)) continue;
-      afterSeek_ = false;
-    }
-    // Times going backwards or missing count as the next slot's picture at most.
-    aheadSlot_ = ts == AV_NOPTS_VALUE ? currentSlot_ + 1 : std::max(currentSlot_, SlotOf(ts));
-    haveAhead_ = true;
-    NoteKeyFrame(*ahead_, aheadSlot_);
-    return true;
+    if (TakeDecoded()) return true;
   }
 }
+
+// False for a leading picture of an open GOP after a seek: its references are gone.
+bool VideoReader::TakeDecoded() {
+  const std::int64_t raw = ahead_->best_effort_timestamp;
+  const bool seeking = afterSeek_;
+  if (afterSeek_) {
+    const std::int64_t restart = decoder_->RestartPts();
+    if (raw == AV_NOPTS_VALUE || (restart != AV_NOPTS_VALUE && raw < restart)) return false;
+    afterSeek_ = false;
+  }
+  const std::int64_t ts = Mended(raw);
+  // Times going backwards or missing count as the next slot's picture at most.
+  aheadSlot_ = ts == AV_NOPTS_VALUE ? currentSlot_ + 1 : std::max(currentSlot_, SlotOf(ts));
+  haveAhead_ = true;
+  NoteKeyFrame(*ahead_, aheadSlot_);
+  if (!seeking) NoteDamage(*ahead_, aheadSlot_);
+  return true;
+}
+
+void VideoReader::NoteEnd(DecodeStatus status) {
+  ended_ = true;
+  stoppedEarly_ = status == DecodeStatus::kError || decoder_->RejectedSinceLastFrame() > 0;
+  // A file cut while it is read ends early however cleanly its last picture decodes.
+  if (sizeAtOpen_ >= 0 && FileSize(files_) < sizeAtOpen_) shrunk_ = stoppedEarly_ = true;
+  if (!afterSeek_) endSlot_ = currentSlot_ + 1;
+}
+
+// The first broken time and the first picture decoded with errors are said
+// once each, where they are; the pictures go on.
+void VideoReader::NoteDamage(const AVFrame& picture, int slot) {
+  if (clock_ && clock_->Broken() && !clockJumpNoted_) {
+    clockJumpNoted_ = true;
+    SetDamage(ErrorKind::kClockJump, Path(),
+              static_cast<double>(clock_->FirstBreakAt() - firstTs_) * av_q2d(decoder_->Stream()->time_base));
+  }
+  if (!damageNoted_ && (decoder_->RejectedSinceLastFrame() > 0 || DecodedWithErrors(picture))) {
+    damageNoted_ = true;
+    SetDamage(ErrorKind::kDamagedPictures, Path(), SecondsOf(slot));
+  }
+}
+
+std::int64_t VideoReader::Mended(std::int64_t ts) { return clock_ && ts != AV_NOPTS_VALUE ? clock_->Mend(ts) : ts; }
+
+double VideoReader::SecondsOf(int slot) const { return std::max(0, slot) / av_q2d(rate_); }
 
 int VideoReader::SlotOf(std::int64_t ts) const {
   return SlotOfTime(static_cast<double>(ts - firstTs_) * av_q2d(decoder_->Stream()->time_base) * av_q2d(rate_));
@@ -108,6 +187,7 @@ bool VideoReader::SeekBefore(int index) {
     const std::int64_t target = TimestampOf(std::max(0, index - back));
     if (!decoder_->SeekBefore(target)) return false;
     afterSeek_ = true;
+    if (clock_) clock_->Restart();
     haveAhead_ = ended_ = stoppedEarly_ = false;
     lastKeySlot_ = -1;
     currentSlot_ = -1;

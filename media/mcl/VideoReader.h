@@ -3,14 +3,17 @@
 // and r the reported frame rate. A slot without a picture of its own (an
 // empty AVI chunk, a repeated time, a rejected picture) shows the one before.
 // Interlaced pictures come deinterlaced unless asked otherwise.
-// Forward reads decode on; backward and far jumps seek to a key frame.
+// Forward reads decode on; backward and far jumps seek to a key frame, except
+// in a file whose clock breaks (see ClockMender), which is only read forwards.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "media/mcl/AheadDecoder.h"
+#include "media/mcl/ClockMender.h"
 
 namespace mcl {
 
@@ -25,7 +28,11 @@ class VideoReader {
 
   // kError: pictures stop before the end of the stream because they cannot
   // be decoded.
+  // Damage the pictures go on after (a broken clock, pictures decoded with
+  // errors) is set as the library's error, once each, without failing.
   ReadStatus ReadFrame(int index);
+  // Sets the library's error for the last kError and returns its number.
+  int ReportFailure() const;
   const AVFrame* Current() const { return current_.get(); }
   const std::string& Path() const { return files_.front(); }
   const SourceFiles& Files() const { return files_; }
@@ -36,6 +43,12 @@ class VideoReader {
   VideoReader(SourceFiles files, MediaSource source, DeinterlaceMode deinterlace);
   bool Start();
   bool FillAhead();
+  bool TakeDecoded();
+  void NoteEnd(DecodeStatus status);
+  void NoteDamage(const AVFrame& picture, int slot);
+  std::int64_t Mended(std::int64_t ts);
+  double SecondsOf(int slot) const;
+  bool MoveTo(int index);
   int SlotOf(std::int64_t ts) const;
   bool Reposition(int index);
   bool SeekBefore(int index);
@@ -61,6 +74,12 @@ class VideoReader {
   int endSlot_ = -1;  // frame count once the end was reached without a seek before
   int lastKeySlot_ = -1;
   int gop_ = 0;
+  std::optional<ClockMender> clock_;  // none where the times are trusted as they are
+  bool clockBroken_ = false;          // somewhere in the file: no seeks
+  bool clockJumpNoted_ = false;
+  bool damageNoted_ = false;
+  std::int64_t sizeAtOpen_ = -1;
+  bool shrunk_ = false;
 };
 
 }  // namespace mcl

@@ -23,6 +23,17 @@ std::filesystem::path CachedClip(const std::string& name, const std::vector<std:
 // outputs relative to the folder), made on first use.
 std::filesystem::path CachedClipFolder(const std::string& name, const std::vector<std::string>& args);
 
+// Moves the times (PTS and DTS) of an MPEG program stream's packets with a
+// time, from the firstPacket'th to the lastPacket'th (-1: to the end), by
+// ticks of 90 kHz, modulo the 33 bits of the field, as a spliced or damaged
+// DVD has them.
+void ShiftMpegTimes(const std::filesystem::path& clip, std::int64_t ticks, int firstPacket = 0, int lastPacket = -1);
+
+// Two program streams made by ffmpeg joined byte by byte, the second's times
+// moved by ticks: a clock that jumps where they meet. Made on first use.
+std::filesystem::path CachedJumpClip(const std::string& name, const std::vector<std::string>& first,
+                                     const std::vector<std::string>& second, std::int64_t ticks);
+
 // {"-f", "lavfi", "-i", graph}
 std::vector<std::string> Lavfi(const std::string& graph);
 
