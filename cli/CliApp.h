@@ -5,6 +5,11 @@
 #include <string>
 #include <vector>
 
-// args excludes the program name. The progress bar is drawn on err only when
-// errIsTerminal is set. Returns the process exit code.
-int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool errIsTerminal);
+// Which of the standard streams are terminals.
+struct Terminals {
+  bool out = false;
+  bool err = false;  // the progress bar is drawn only then
+};
+
+// args excludes the program name. Returns the process exit code.
+int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, Terminals terminals);

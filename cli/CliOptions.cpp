@@ -53,16 +53,23 @@ std::string ApplyTolerance(std::string_view value, ConversionSettings& settings)
   return ApplyRangedNumber("--tolerance", value, 0, 255, settings.tolerance);
 }
 
+// The four rate choices by their nominal rate and by the rates SWF files
+// really play (5512.5 Hz rounded either way).
 std::string ApplyRate(std::string_view value, ConversionSettings& settings) {
-  static constexpr std::array<int, 4> kRates = {5500, 11000, 22000, 44000};
+  struct Rate {
+    int hertz;
+    int choice;
+  };
+  static constexpr std::array<Rate, 9> kRates = {
+      {{5500, 0}, {5512, 0}, {5513, 0}, {11000, 1}, {11025, 1}, {22000, 2}, {22050, 2}, {44000, 3}, {44100, 3}}};
   std::optional<int> rate = ParseWholeNumber(value);
-  for (std::size_t choice = 0; rate && choice < kRates.size(); ++choice) {
-    if (kRates[choice] == *rate) {
-      settings.sampleRateChoice = static_cast<int>(choice);
+  for (const Rate& known : kRates) {
+    if (rate && known.hertz == *rate) {
+      settings.sampleRateChoice = known.choice;
       return {};
     }
   }
-  return BadValue("--rate", value, "5500, 11000, 22000 oder 44000");
+  return BadValue("--rate", value, "5500, 11000, 22000 oder 44000, auch 5512, 11025, 22050 oder 44100");
 }
 
 std::string ApplyPage(std::string_view value, CliOptions& options) {
@@ -139,8 +146,9 @@ constexpr CliOption kOptionTable[] = {
        o.settings.convertAudio = false;
        return {};
      }},
-    {"", "--rate", "HZ", "Abtastrate des Tons: 5500, 11000, 22000 oder 44000 (Vorgabe 11000); der Film trägt die Flash-Raten "
-     "5512,5, 11025, 22050 oder 44100 Hz",
+    {"", "--rate", "HZ",
+     "Abtastrate des Tons: 5500, 11000, 22000 oder 44000 (Vorgabe 11000); der Film trägt die Flash-Raten "
+     "5512,5, 11025, 22050 oder 44100 Hz, die als Wert dieselbe Rate wählen (auch 5512)",
      [](std::string_view v, CliOptions& o) { return ApplyRate(v, o.settings); }},
     {"", "--16bit", "", "Ton mit 16 Bit statt 8 Bit",
      [](std::string_view, CliOptions& o) -> std::string {
@@ -187,6 +195,18 @@ constexpr CliOption kOptionTable[] = {
        o.settings.keepPixelShape = true;
        return {};
      }},
+    {"", "--join", "",
+     "die Quellen als Teile eines Films nacheinander lesen, wie mit cat verbunden (der Film heißt nach dem "
+     "ersten Teil)",
+     [](std::string_view, CliOptions& o) -> std::string {
+       o.join = true;
+       return {};
+     }},
+    {"", "--single-part", "", "von einem DVD-Titel nur die genannte Datei VTS_xx_1.VOB umwandeln",
+     [](std::string_view, CliOptions& o) -> std::string {
+       o.settings.wholeDvdTitle = false;
+       return {};
+     }},
     {"", "--deinterlace", "ART",
      "Zeilensprung auflösen: auto (Vorgabe; wo die Quelle es angibt), on (jedes Bild) oder off",
      [](std::string_view v, CliOptions& o) { return ApplyDeinterlace(v, o.settings); }},
@@ -211,7 +231,33 @@ constexpr CliOption kOptionTable[] = {
        o.settings.openResult = true;
        return {};
      }},
-    {"-o", "", "ZIEL", "Zieldatei bzw. Zielordner", SetTarget},
+    {"-o", "", "ZIEL", "Zieldatei (ohne Endung mit .swf) bzw. Zielordner (mit / am Ende wird er angelegt)", SetTarget},
+    {"-y", "--overwrite", "", "vorhandene Filme und Seiten ersetzen (Vorgabe)",
+     [](std::string_view, CliOptions& o) -> std::string {
+       o.overwrite = true;
+       return {};
+     }},
+    {"-n", "--no-overwrite", "", "Quellen überspringen, deren Film oder Seite es schon gibt (Rückgabewert 1 für sie)",
+     [](std::string_view, CliOptions& o) -> std::string {
+       o.overwrite = false;
+       return {};
+     }},
+    {"", "--progress", "DATEI",
+     "den Fortschritt für Skripte als Blöcke von Zeilen Schlüssel=Wert in DATEI schreiben (- für die "
+     "Standardausgabe): source, frame, total, percent, out_time, bytes und progress=continue, "
+     "am Ende jeder Quelle progress=end",
+     [](std::string_view v, CliOptions& o) -> std::string {
+       if (v.empty()) return "Die Datei von --progress darf nicht leer sein";
+       o.progressFile = std::string(v);
+       return {};
+     }},
+    {"", "--json", "",
+     "nach jeder Quelle eine Zeile JSON auf die Standardausgabe: source, target, page, frames, total, state "
+     "(complete, incomplete, failed, skipped) und reason",
+     [](std::string_view, CliOptions& o) -> std::string {
+       o.json = true;
+       return {};
+     }},
     {"-q", "--quiet", "", "nur Fehler und Warnungen ausgeben (und was mit --print-code verlangt ist)",
      [](std::string_view, CliOptions& o) -> std::string {
        o.quiet = true;
@@ -239,7 +285,7 @@ const CliOption* FindOption(std::string_view name) {
 // Options that are fine alone but not together.
 std::string CheckSettingCombination(const ConversionSettings& settings) {
   if (settings.soundCompression == SoundCompression::Mp3 && settings.sampleRateChoice == 0)
-    return "MP3-Ton gibt es nicht mit 5500 Hz: --rate 11000, 22000 oder 44000 wählen";
+    return "MP3-Ton gibt es nicht mit 5500 Hz: --rate 11025, 22050 oder 44100 wählen";
   if (settings.endSeconds > 0 && settings.endSeconds <= settings.startSeconds)
     return "Das Ende (--end) muss nach dem Anfang (--start) liegen";
   return {};
@@ -260,7 +306,10 @@ std::string OptionNames(const CliOption& option) {
   std::string names(option.shortName);
   if (!option.shortName.empty() && !option.longName.empty()) names += ", ";
   names += option.longName;
-  if (option.TakesValue()) names += " " + std::string(option.valueName);
+  if (option.TakesValue()) {
+    names += ' ';
+    names += option.valueName;
+  }
   return names;
 }
 
@@ -316,6 +365,8 @@ class Parser {
     if (options.showHelp || options.showVersion) return {};
     if (options.sources.empty()) return "Keine Quelldatei angegeben";
     if (options.ruffleScript && options.page != PageKind::Ruffle) return "--ruffle-script gilt nur mit --page ruffle";
+    if (options.join && !options.settings.wholeDvdTitle) return "--join und --single-part schließen einander aus";
+    if (options.json && options.printCode) return "--json und --print-code schließen einander aus";
     return {};
   }
 
@@ -373,13 +424,15 @@ std::string CliUsageText() {
       "Name der Quelle mit .swf daneben).\n"
       "Mehrere Quellen: ZIEL ist ein Ordner (wird angelegt), jede Quelle wird dort zu\n"
       "<Name>.swf.\n"
-      "\n"
+      "Ein DVD-Titel (VTS_01_1.VOB mit VTS_01_2.VOB … daneben) wird als ein Film\n"
+      "umgewandelt.\n"      "\n"
       "Optionen:\n";
   for (const CliOption& option : kOptionTable) text += OptionHelp(option);
   return text +
          "\n"
-         "Ergebnisse stehen auf der Standardausgabe, Fehler und Warnungen auf der\n"
-         "Fehlerausgabe. Rückgabewert: 0 wenn jeder Film vollständig geschrieben wurde,\n"
-         "1 wenn eine Umwandlung scheiterte, 2 bei falschen Optionen, 3 wenn ein Film\n"
+         "Ergebnisse stehen auf der Standardausgabe (mit --json oder --progress - nur\n"
+         "diese), Fehler und Warnungen auf der Fehlerausgabe. Rückgabewert: 0 wenn jeder\n"
+         "Film vollständig geschrieben wurde, 1 wenn eine Umwandlung scheiterte oder eine\n"
+         "Quelle übersprungen wurde, 2 bei falschen Optionen, 3 wenn ein Film\n"
          "unvollständig geschrieben wurde.\n";
 }

@@ -19,11 +19,18 @@ struct CliOptions {
   std::optional<std::string> target;  // -o: the movie file, or the folder for several sources
   // The bare embedding code plays nowhere today, so the page loads Ruffle unless asked.
   PageKind page = PageKind::Ruffle;
+  bool join = false;                  // the sources are parts of one movie, read one after the other
   std::optional<std::string> ruffleScript;  // --ruffle-script; only with the Ruffle page
   bool printCode = false;                   // the embedding code on stdout after each movie
   bool quiet = false;                       // stdout only for what was asked for; stderr as ever
+  bool overwrite = true;                    // -n: sources whose movie or page exists are skipped
+  std::optional<std::string> progressFile;  // --progress: key=value blocks there ("-": stdout)
+  bool json = false;                        // --json: one JSON object per source on stdout
   bool showHelp = false;
   bool showVersion = false;
+
+  // Whether stdout is kept for what scripts read.
+  bool OutputForScripts() const { return quiet || json || progressFile == "-"; }
 
   // Scripts must not open windows, so the command line opens nothing unless asked.
   static ConversionSettings DefaultCliSettings() {

@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/wait.h>
+#include <time.h>
 
 #include <filesystem>
 #include <memory>
@@ -51,6 +53,21 @@ std::string UnmistakablePath(const std::string& path) {
   return path.starts_with('/') ? path : "./" + path;
 }
 
+// xdg-open fails within moments when no program takes the file; a viewer it
+// started may run for hours, so it is not waited for longer.
+bool EndedWithFailure(pid_t child) {
+  constexpr int kChecks = 30;
+  constexpr timespec kPause{0, 100'000'000};
+  for (int check = 0; check < kChecks; ++check) {
+    int status = 0;
+    const pid_t ended = waitpid(child, &status, WNOHANG);
+    if (ended == child) return !WIFEXITED(status) || WEXITSTATUS(status) != 0;
+    if (ended < 0) return false;
+    nanosleep(&kPause, nullptr);
+  }
+  return false;
+}
+
 }  // namespace
 
 bool OpenWithDesktop(const std::string& path) {
@@ -61,5 +78,6 @@ bool OpenWithDesktop(const std::string& path) {
   std::string argument = UnmistakablePath(path);
   char* argv[] = {program.data(), argument.data(), nullptr};
   pid_t child = 0;
-  return posix_spawnp(&child, program.c_str(), actions.get(), attributes.get(), argv, environ) == 0;
+  if (posix_spawnp(&child, program.c_str(), actions.get(), attributes.get(), argv, environ) != 0) return false;
+  return !EndedWithFailure(child);
 }

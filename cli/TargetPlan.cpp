@@ -24,16 +24,23 @@ std::string FindClash(const std::vector<PlannedMovie>& movies) {
   return {};
 }
 
+// A movie file named without extension gets the one players look for.
+std::string WithSwfExtension(const std::string& target) {
+  return fs::path(target).has_extension() ? target : target + ".swf";
+}
+
 }  // namespace
 
 TargetPlan PlanTargets(const std::vector<std::string>& sources, const std::optional<std::string>& target) {
   TargetPlan plan;
   if (sources.size() == 1) {
-    // An existing folder as target takes the movie by the source's name.
-    bool intoFolder = target && fs::is_directory(*target);
+    // An existing folder, or a name ending in '/', takes the movie by the source's name.
+    const bool existingFolder = target && fs::is_directory(*target);
+    const bool intoFolder = existingFolder || (target && target->ends_with('/'));
     plan.movies.push_back({sources.front(), !target      ? MovieBeside(sources.front())
                                             : intoFolder ? MovieInFolder(*target, sources.front())
-                                                         : *target});
+                                                         : WithSwfExtension(*target)});
+    if (intoFolder && !existingFolder) plan.folderToCreate = *target;
     return plan;
   }
   for (const std::string& source : sources) {

@@ -24,5 +24,5 @@ int main(int argc, char** argv) {
   brokenPipe.sa_handler = IgnoreBrokenPipe;
   sigaction(SIGPIPE, &brokenPipe, nullptr);
   std::vector<std::string> args(argv + 1, argv + argc);
-  return RunCommandLine(args, std::cout, std::cerr, isatty(STDERR_FILENO) == 1);
+  return RunCommandLine(args, std::cout, std::cerr, {isatty(STDOUT_FILENO) == 1, isatty(STDERR_FILENO) == 1});
 }

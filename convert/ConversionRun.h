@@ -72,6 +72,8 @@ struct ConversionRun {
   bool cancelled = false;     // the window asked to stop
   bool incomplete = false;    // pictures were lost or the source is damaged; the reason was shown
   std::string shownError;     // the decoding library\'s text already shown
+  // The settings cannot work for this source; nothing was made.
+  bool optionsRefused = false;
 };
 
 // Every tag of the run goes to the movie through here, so the picture

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "media/SoundCompression.h"
 
@@ -15,6 +16,11 @@ enum class Deinterlace {
 
 struct ConversionSettings {
   std::string sourcePath;
+  // A source stored in parts, read one after the other as one, sourcePath
+  // first; empty: sourcePath alone, or its whole DVD title.
+  std::vector<std::string> joinedParts;
+  // Naming a DVD title's first part (VTS_01_1.VOB) converts the whole title.
+  bool wholeDvdTitle = true;
   std::string targetPath;
   double framesPerSecond = 5;  // a whole number from 1 to 120
   int compression = 50;        // 0 to 100; the window hands 100 - it to the JPEG quality

@@ -2,7 +2,12 @@
 // window, the command line and the tests each implement it.
 #pragma once
 
+#include <cstdint>
 #include <string>
+
+// What a line of a run tells: how far it got; something lost on the way
+// (the movie is still written, incomplete); or a failure (no movie).
+enum class LineKind { Status, Warning, Problem };
 
 class ConversionWindow {
  public:
@@ -10,11 +15,21 @@ class ConversionWindow {
 
   // Appends one line to the message list (the window keeps the last five).
   virtual void ShowStatusLine(const std::string& line) = 0;
-  // A line that tells of a failure or of something lost. The window shows it
-  // like any other line; a console sets it apart from the results.
-  virtual void ShowProblemLine(const std::string& line) { ShowStatusLine(line); }
+  // A line of the given kind. The window shows every kind alike in its
+  // list; a console sets warnings and problems apart from the results.
+  virtual void ShowLine(LineKind kind, const std::string& line) {
+    (void)kind;
+    ShowStatusLine(line);
+  }
+  void ShowWarningLine(const std::string& line) { ShowLine(LineKind::Warning, line); }
+  void ShowProblemLine(const std::string& line) { ShowLine(LineKind::Problem, line); }
   // Lets the window handle input that arrived since the last call.
   virtual void ProcessPendingInput() = 0;
+  // Called before each ShowProgress: the movie's length and bytes so far.
+  virtual void ShowMovieSoFar(double movieSeconds, std::uint64_t movieBytes) {
+    (void)movieSeconds;
+    (void)movieBytes;
+  }
   // Called once per source frame walked; front ends may draw progress.
   virtual void ShowProgress(int framesWalked, int frameTotal) {
     (void)framesWalked;

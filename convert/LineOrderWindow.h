@@ -16,9 +16,16 @@ class LineOrderWindow : public ConversionWindow {
     pictures_.SettleOverdue();
     window_.ShowStatusLine(line);
   }
+  void ShowLine(LineKind kind, const std::string& line) override {
+    pictures_.SettleOverdue();
+    window_.ShowLine(kind, line);
+  }
   void ProcessPendingInput() override {
     pictures_.SettleOverdue();
     window_.ProcessPendingInput();
+  }
+  void ShowMovieSoFar(double movieSeconds, std::uint64_t movieBytes) override {
+    window_.ShowMovieSoFar(movieSeconds, movieBytes);
   }
   void ShowProgress(int framesWalked, int frameTotal) override { window_.ShowProgress(framesWalked, frameTotal); }
   void ClearCodeLines() override { window_.ClearCodeLines(); }

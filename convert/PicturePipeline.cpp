@@ -145,7 +145,7 @@ void PicturePipeline::LosePicture(const std::string& line) {
   picturesLost_ = true;
   if (lossShown_) return;
   lossShown_ = true;
-  window_.ShowProblemLine(line);
+  window_.ShowWarningLine(line);
 }
 
 void PicturePipeline::SettleBeforeDecision() {

@@ -1,9 +1,13 @@
 #include "convert/RunConversion.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "convert/ConversionRun.h"
+#include "convert/DvdTitle.h"
 #include "convert/HandOffMovie.h"
 #include "convert/OverwriteCheck.h"
 #include "convert/ReadPlan.h"
@@ -35,7 +39,35 @@ bool SourceReadable(const ConversionRun& run) {
 void ReportDamage(ConversionRun& run) {
   const char* text = run.decoder.MclGetErrorStr();
   run.shownError = text != nullptr && *text != '\0' ? text : "Die Datei ist unvollständig oder beschädigt.";
-  run.window.ShowStatusLine(run.shownError);
+  run.window.ShowWarningLine(run.shownError);
+  run.incomplete = true;
+}
+
+// Damage the library met while the pictures go on, said where it was met.
+void ReportNewDamage(ConversionRun& run) {
+  if (run.imageResult != 0 || run.decoder.MclGetError() == 0) return;
+  const char* text = run.decoder.MclGetErrorStr();
+  if (text != nullptr && *text != '\0' && run.shownError != text) ReportDamage(run);
+}
+
+std::string GermanSeconds(double seconds) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f", seconds);
+  std::string german = text;
+  std::replace(german.begin(), german.end(), '.', ',');
+  return german;
+}
+
+// Pictures that end more than a second before the frame count said, though
+// each one read cleanly (a file cut or spoilt after its count was taken).
+void ReportEarlyEnd(ConversionRun& run) {
+  constexpr int kPastEnd = 1;
+  if (run.imageResult != kPastEnd || run.limitReached) return;
+  const double rate = run.fileInfo.frameRate;
+  const std::int32_t shown = run.frameIndex - 1;  // the slot read past the end is not shown
+  if (run.frameTotal - shown <= rate) return;
+  run.window.ShowStatusLine("Die Bilder der Quelle enden nach " + GermanSeconds(shown / rate) + " s, " +
+                            GermanSeconds((run.frameTotal - shown) / rate) + " s vor dem erwarteten Ende.");
   run.incomplete = true;
 }
 
@@ -51,29 +83,45 @@ void ReportUnreadable(const ConversionRun& run) {
 bool SetUpSound(ConversionRun& run) {
   if (!run.settings.convertAudio) return true;
   if (!(run.fileInfo.audioSampleRate > 0)) {
-    run.window.ShowStatusLine(kNoSoundTrackLine);
+    run.window.ShowWarningLine(kNoSoundTrackLine);
     return true;
   }
   std::string error;
   const double firstSecond = run.firstFrame / run.fileInfo.frameRate;
   if (!run.sound.Start(ChooseSoundFormat(run.settings), run.fps, run.readHandle.get(), firstSecond,
                        run.settings.sourcePath, error)) {
-    run.window.ShowStatusLine(error);
+    run.window.ShowProblemLine(error);
     return false;
   }
   AddTurnObject(run, run.sound.Head());
   return true;
 }
 
-bool SetUp(ConversionRun& run) {
+// A source stored in parts is read as one; a line says which were joined.
+int OpenSource(ConversionRun& run, const std::vector<std::string>& parts) {
+  const DecoderFunctions& mcl = run.decoder;
+  const int flags = DecoderFlags(run.settings);
+  if (parts.size() < 2) {
+    const std::string sourcePath = run.settings.sourcePath;
+    const int infoResult = mcl.MclGetFileInfo(sourcePath.c_str(), flags, &run.fileInfo, 0, 0);
+    run.readHandle = {mcl.MclReadOpen(sourcePath.c_str(), flags, 0, 0), mcl.MclReadClose};
+    return infoResult;
+  }
+  run.window.ShowStatusLine(JoinedPartsLine(parts));
+  std::vector<const char*> paths;
+  for (const std::string& part : parts) paths.push_back(part.c_str());
+  const int count = static_cast<int>(paths.size());
+  const int infoResult = mcl.MclGetFileInfoParts(paths.data(), count, flags, &run.fileInfo);
+  run.readHandle = {mcl.MclReadOpenParts(paths.data(), count, flags), mcl.MclReadClose};
+  return infoResult;
+}
+
+bool SetUp(ConversionRun& run, const std::vector<std::string>& parts) {
   run.pictures.MakePlaceholder();
   ResetCharacterIDs();
   AddTurnObject(run, std::make_unique<FCTSetBackgroundColor>(std::make_unique<FColor>(255, 255, 255)));
-  const std::string sourcePath = run.settings.sourcePath;
-  const int flags = DecoderFlags(run.settings);
-  const int infoResult = run.decoder.MclGetFileInfo(sourcePath.c_str(), flags, &run.fileInfo, 0, 0);
+  const int infoResult = OpenSource(run, parts);
   run.frameTotal = run.fileInfo.frameCount;
-  run.readHandle = {run.decoder.MclReadOpen(sourcePath.c_str(), flags, 0, 0), run.decoder.MclReadClose};
   if (!SourceReadable(run)) {
     ReportUnreadable(run);
     return false;
@@ -108,7 +156,7 @@ bool FrameLimitReached(ConversionRun& run) {
   if (run.framesEmitted < kLargest16Bit && !LengthLimitNear(run)) return false;
   run.pictures.Finish();
   run.limitReached = true;
-  run.window.ShowProblemLine(kMovieLimitLine);
+  run.window.ShowWarningLine(kMovieLimitLine);
   return true;
 }
 
@@ -136,9 +184,11 @@ void WalkFrame(ConversionRun& run) {
   run.sourceTime = AfterSourceFrame(run.sourceTime, run.fileInfo.frameRate);
   if (PictureDue(run.movieTime, run.sourceTime) && !FrameLimitReached(run)) {
     StorePicture(run, run.firstFrame + run.frameIndex);
+    ReportNewDamage(run);
     if (!run.limitReached) EmitMovieFrames(run);
   }
   run.frameIndex = run.frameIndex + 1;
+  run.window.ShowMovieSoFar(run.movieTime, run.movie.Size());
   run.window.ShowProgress(run.frameIndex, run.frameTotal);
 }
 
@@ -163,10 +213,11 @@ ConversionOutcome Finish(ConversionRun& run) {
   run.pictures.Finish();
   run.sound.Close();
   run.imageHandle.reset();
+  ReportEarlyEnd(run);
   // Pictures that stopped before the end: the library says why, the frame line where.
   const char* error = run.decoder.MclGetError() != 0 ? run.decoder.MclGetErrorStr() : nullptr;
   if (error != nullptr && run.shownError != error && run.sound.ShownError() != error) {
-    run.window.ShowStatusLine(error);
+    run.window.ShowWarningLine(error);
     run.incomplete = true;
   }
   run.window.ShowStatusLine(FrameLine(run.frameIndex, run.frameTotal));
@@ -190,8 +241,16 @@ ConversionOutcome Finish(ConversionRun& run) {
 
 ConversionOutcome RunConversion(ConversionSettings& settings, ConversionWindow& window, const PictavoApi& imaging,
                                 const DecoderFunctions& decoder) {
-  for (const std::string& problem : {OverwriteProblem(settings), TargetsProblem(settings)}) {
-    if (problem.empty()) continue;
+  const std::vector<std::string> parts = SourceParts(settings);
+  for (const std::string& part : parts) {
+    ConversionSettings eachPart = settings;
+    eachPart.sourcePath = part;
+    if (const std::string problem = OverwriteProblem(eachPart); !problem.empty()) {
+      window.ShowProblemLine(problem);
+      return ConversionOutcome::NotWritten;
+    }
+  }
+  if (const std::string problem = TargetsProblem(settings); !problem.empty()) {
     window.ShowProblemLine(problem);
     return ConversionOutcome::NotWritten;
   }
@@ -202,7 +261,7 @@ ConversionOutcome RunConversion(ConversionSettings& settings, ConversionWindow& 
         WithSystemReason("Datei " + settings.targetPath + " kann nicht erstellt werden", run.movie.Error()));
     return ConversionOutcome::NotWritten;
   }
-  if (!SetUp(run)) return ConversionOutcome::NotWritten;
+  if (!SetUp(run, parts)) return run.optionsRefused ? ConversionOutcome::Refused : ConversionOutcome::NotWritten;
   WalkSource(run);
   return run.cancelled ? Abandon(run) : Finish(run);
 }

@@ -123,7 +123,7 @@ bool SoundTrack::OpenEncoder(std::string& error) {
   const int used = encoder_->BitrateKbit();
   // The default quietly becomes what the rate allows; a bitrate asked for is told.
   if (format_.mp3BitrateKbit > 0 && used > 0 && used != asked)
-    window_.ShowStatusLine("MP3 mit " + std::to_string(wanted.sampleRate) + " Hz erlaubt keine " +
+    window_.ShowWarningLine("MP3 mit " + std::to_string(wanted.sampleRate) + " Hz erlaubt keine " +
                            std::to_string(asked) + " kbit/s; der Ton wird mit " + std::to_string(used) +
                            " kbit/s kodiert.");
   return true;
@@ -163,7 +163,7 @@ std::unique_ptr<FObj> SoundTrack::NextBlock(bool wanted) {
 
 // Sound that cannot be decoded leaves the movie silent from here; the walk goes on.
 void SoundTrack::ReportLost() {
-  window_.ShowStatusLine("Der Ton der Datei " + sourcePath_ + " kann nicht gelesen werden; der Film bleibt stumm.");
+  window_.ShowWarningLine("Der Ton der Datei " + sourcePath_ + " kann nicht gelesen werden; der Film bleibt stumm.");
   shownError_ = ErrorText(decoder_);
   lost_ = true;
   incomplete_ = true;
@@ -183,7 +183,7 @@ const unsigned char* SoundTrack::ReadSamples(std::int64_t frames, std::int64_t& 
   }
   // A jump in the sound's times is damage at this point: told once, the movie is incomplete.
   if (const std::string after = ErrorText(decoder_); !after.empty() && after != before && after != shownError_) {
-    window_.ShowStatusLine(after);
+    window_.ShowWarningLine(after);
     shownError_ = after;
     incomplete_ = true;
   }
@@ -233,7 +233,7 @@ std::unique_ptr<FObj> SoundTrack::EncodedBlock(std::int64_t frames) {
   std::optional<EncodedSoundBlock> block = encoder_->TakeBlock();  // taken either way, to stay in step
   samplesTaken_ += frames;
   if (!fed || !block) {
-    if (!incomplete_) window_.ShowStatusLine(kSoundEncodingFailedLine);
+    if (!incomplete_) window_.ShowWarningLine(kSoundEncodingFailedLine);
     incomplete_ = true;
     block = EncodedSoundBlock{};
     if (format_.compression == SoundCompression::Mp3) block->mp3 = Mp3BlockHead{0, 0};

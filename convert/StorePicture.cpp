@@ -90,7 +90,7 @@ void StorePicture(ConversionRun& run, std::int32_t frameIndex) {
   }
   if (atLimit) {
     run.limitReached = true;
-    run.window.ShowProblemLine(kMovieLimitLine);
+    run.window.ShowWarningLine(kMovieLimitLine);
     return;
   }
   pictures.Store(std::move(current), region, old, run.settings.tolerance);

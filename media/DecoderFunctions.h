@@ -34,4 +34,7 @@ struct DecoderFunctions {
   // Asks MclReadSound for 16-bit samples in 1 or 2 channels at halfRate / 2
   // samples a second, mixed and resampled by the library.
   int (*MclSndSetFormat)(MclReadHandle read, std::int32_t halfRate, std::int32_t channels);
+  // A source stored in parts read as one (a DVD title's VOB files).
+  int (*MclGetFileInfoParts)(const char* const* paths, int count, int flags, SourceFileInfo* info);
+  MclReadHandle (*MclReadOpenParts)(const char* const* paths, int count, int flags);
 };

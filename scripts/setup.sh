@@ -13,7 +13,7 @@ for arg in "$@"; do
 done
 
 packages=(
-  build-essential cmake pkg-config libgtest-dev file help2man
+  build-essential cmake pkg-config libgtest-dev file help2man lintian
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev libavfilter-dev
   libjpeg62-turbo-dev libturbojpeg0-dev ffmpeg time
   qt6-base-dev qt6-translations-l10n fonts-dejavu-core fonts-liberation

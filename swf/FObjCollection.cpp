@@ -14,6 +14,7 @@ constexpr std::uint32_t headerSize = kSwfHeaderSize;
 constexpr std::uint32_t version = 4;         // SWF version
 constexpr std::uint32_t frameSizeBits = 17;  // fixed bit count of the frame-size RECT
 constexpr std::uint32_t rectCountBits = 5;   // width of a RECT's bit count
+static_assert(kLargestHeaderTwips == (1 << (frameSizeBits - 1)) - 1);
 }  // namespace
 
 // "x": exclusive, so nothing that was there is written into.

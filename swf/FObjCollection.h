@@ -12,6 +12,9 @@
 class FSWFStream;
 
 inline constexpr std::uint32_t kSwfHeaderSize = 22;
+// The header's frame-size rectangle has a fixed 17-bit signed field per
+// edge: a side of more twips than this reads back negative.
+inline constexpr std::int32_t kLargestHeaderTwips = (1 << 16) - 1;
 
 // The 22 header bytes of a movie: signature, version, file length, frame
 // size (twips), frame rate and frame count.

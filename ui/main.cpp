@@ -31,8 +31,8 @@ int main(int argc, char** argv) {
   DesktopShellOpener shell;
   MainFormServices services{&dialogs, &shell, PictavoModuleLoader(QApplication::applicationDirPath().toStdString()),
                             [](ConversionSettings& settings, ConversionWindow& window, const PictavoApi& imaging) {
-                              return RunConversion(settings, window, imaging, RealDecoder()) !=
-                                     ConversionOutcome::NotWritten;
+                              const ConversionOutcome outcome = RunConversion(settings, window, imaging, RealDecoder());
+                              return outcome == ConversionOutcome::Complete || outcome == ConversionOutcome::Incomplete;
                             }};
   return RunTessaline(std::move(services), ParseStartupOptions(QApplication::arguments()), QDate::currentDate());
 }

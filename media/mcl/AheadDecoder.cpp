@@ -2,6 +2,7 @@
 
 #include <time.h>
 
+#include <system_error>
 #include <utility>
 
 namespace mcl {
@@ -36,7 +37,12 @@ AheadDecoder::AheadDecoder(MediaSource source, DeinterlaceMode deinterlace, Fram
 }
 
 void AheadDecoder::StartThread() {
-  thread_ = std::jthread([this](std::stop_token stop) { Produce(stop); });
+  // Where the system gives no thread (a tight memory limit), the pictures
+  // are decoded on the caller's thread.
+  try {
+    thread_ = std::jthread([this](std::stop_token stop) { Produce(stop); });
+  } catch (const std::system_error&) {
+  }
 }
 
 void AheadDecoder::StopThread() {

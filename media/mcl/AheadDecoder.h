@@ -30,6 +30,7 @@ class AheadDecoder {
 
   // The stream's fixed properties; its start as known when the file was opened.
   const AVStream* Stream() const { return stream_; }
+  const AVFormatContext* Format() const { return source_.format.get(); }
   std::int64_t OpenedStartTime() const { return openedStartTime_; }
 
   // The next picture into frame; at the end, the same ending on every call.

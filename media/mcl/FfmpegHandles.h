@@ -14,7 +14,7 @@ extern "C" {
 namespace mcl {
 
 struct FormatCloser {
-  void operator()(AVFormatContext* p) const { avformat_close_input(&p); }
+  void operator()(AVFormatContext* p) const;
 };
 struct CodecFreer {
   void operator()(AVCodecContext* p) const { avcodec_free_context(&p); }
@@ -34,6 +34,11 @@ struct SwrFreer {
 struct FilterGraphFreer {
   void operator()(AVFilterGraph* p) const { avfilter_graph_free(&p); }
 };
+// An input of our own (a joined file): the context, its buffer and the files
+// behind it.
+struct AvioCloser {
+  void operator()(AVIOContext* p) const;
+};
 
 using FormatPtr = std::unique_ptr<AVFormatContext, FormatCloser>;
 using CodecPtr = std::unique_ptr<AVCodecContext, CodecFreer>;
@@ -42,5 +47,12 @@ using PacketPtr = std::unique_ptr<AVPacket, PacketFreer>;
 using SwsPtr = std::unique_ptr<SwsContext, SwsFreer>;
 using SwrPtr = std::unique_ptr<SwrContext, SwrFreer>;
 using FilterGraphPtr = std::unique_ptr<AVFilterGraph, FilterGraphFreer>;
+using AvioPtr = std::unique_ptr<AVIOContext, AvioCloser>;
+
+// FFmpeg leaves an input of our own open: it goes with the context that reads it.
+inline void FormatCloser::operator()(AVFormatContext* p) const {
+  AvioPtr own((p->flags & AVFMT_FLAG_CUSTOM_IO) ? p->pb : nullptr);
+  avformat_close_input(&p);
+}
 
 }  // namespace mcl

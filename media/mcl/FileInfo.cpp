@@ -3,16 +3,20 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 
 #include "media/mcl/Clock.h"
+#include "media/mcl/ClockMender.h"
 #include "media/mcl/MediaSource.h"
+#include "media/mcl/PacketDecoder.h"
 
 namespace mcl {
 namespace {
 
 struct PacketCount {
-  bool chunkNumbered = false;  // AVI: a packet's decoding time is its chunk's number
-  int pictures = 0;  // packets with a picture; AVI's empty chunks of dropped frames have none
+  bool chunkNumbered = false;         // AVI: a packet's decoding time is its chunk's number
+  std::optional<ClockMender> clock;  // none where times are trusted as they are
+  int pictures = 0;                  // packets with a picture; AVI's empty chunks of dropped frames have none
   bool untimed = false;
   std::int64_t firstPts = AV_NOPTS_VALUE;
   std::int64_t lastPts = AV_NOPTS_VALUE;
@@ -29,8 +33,9 @@ void CountPacket(const AVPacket& packet, PacketCount& count) {
   if (ts == AV_NOPTS_VALUE) {
     count.untimed = true;
   } else {
-    count.firstPts = count.firstPts == AV_NOPTS_VALUE ? ts : std::min(count.firstPts, ts);
-    count.lastPts = count.lastPts == AV_NOPTS_VALUE ? ts : std::max(count.lastPts, ts);
+    const std::int64_t mended = count.clock ? count.clock->Mend(ts) : ts;
+    count.firstPts = count.firstPts == AV_NOPTS_VALUE ? mended : std::min(count.firstPts, mended);
+    count.lastPts = count.lastPts == AV_NOPTS_VALUE ? mended : std::max(count.lastPts, mended);
   }
 }
 
@@ -38,8 +43,13 @@ void CountPacket(const AVPacket& packet, PacketCount& count) {
 // AVI keeps the count of the whole file, so the packets are read instead.
 PacketCount CountVideoPackets(AVFormatContext* format, int stream, bool isAvi) {
   PacketCount count{.chunkNumbered = isAvi};
+  const AVStream* video = format->streams[stream];
+  if (ClockIsMended(format)) count.clock.emplace(video->time_base, StreamRate(video));
   PacketPtr packet(av_packet_alloc());
-  if (!packet) return {.damaged = true};
+  if (!packet) {
+    count.damaged = true;
+    return count;
+  }
   int result = 0;
   while ((result = av_read_frame(format, packet.get())) >= 0) {
     if (packet->stream_index == stream) CountPacket(*packet, count);
@@ -57,6 +67,18 @@ int SlotCount(const PacketCount& count, const AVStream* stream) {
   const int slots = SlotOfTime(frames) + 1;
   // Where some packets carry no time, the last picture's may be among them.
   return count.untimed ? std::max(slots, count.pictures) : slots;
+}
+
+// A part cut inside a group of pictures starts with pictures whose references
+// are in the part before; the decoder gives none of them, and the reader's
+// clock starts at the first picture it gives. No time: nothing to go by.
+std::int64_t FirstPicturePts(const SourceFiles& files) {
+  MediaSource source;
+  if (OpenMediaSource(files, AVMEDIA_TYPE_VIDEO, source) != ErrorKind::kNone) return AV_NOPTS_VALUE;
+  PacketDecoder decoder(source.format.get(), source.codec.get(), source.stream);
+  FramePtr picture(av_frame_alloc());
+  if (!picture || decoder.Next(picture.get()) != DecodeStatus::kFrame) return AV_NOPTS_VALUE;
+  return picture->pts;
 }
 
 double AudioSampleRate(const AVFormatContext* format) {
@@ -84,10 +106,10 @@ PictureSize DeliveredSize(PictureSize source) {
 
 double FrameRateOf(const AVStream* stream) { return av_q2d(StreamRate(stream)); }
 
-ErrorKind ReadFileInfo(const std::string& path, int flags, SourceFileInfo& info) {
+ErrorKind ReadFileInfo(const SourceFiles& files, int flags, SourceFileInfo& info, double& damageAt) {
   std::memset(&info, 0, sizeof info);
   MediaSource source;
-  const ErrorKind opened = OpenMediaSource(path, AVMEDIA_TYPE_VIDEO, source);
+  const ErrorKind opened = OpenMediaSource(files, AVMEDIA_TYPE_VIDEO, source);
   if (opened != ErrorKind::kNone) return opened;
   AVStream* stream = source.Stream();
   const PictureSize stored{stream->codecpar->width, stream->codecpar->height};
@@ -102,11 +124,29 @@ ErrorKind ReadFileInfo(const std::string& path, int flags, SourceFileInfo& info)
   // a shortfall mean the file was cut.
   const bool isAvi = std::strcmp(source.format->iformat->name, "avi") == 0;
   const std::int64_t recorded = isAvi ? stream->nb_frames : 0;
-  const PacketCount count = CountVideoPackets(source.format.get(), source.stream, isAvi);
+  PacketCount count = CountVideoPackets(source.format.get(), source.stream, isAvi);
+  const std::int64_t firstShown = FirstPicturePts(files);
+  if (firstShown != AV_NOPTS_VALUE && count.firstPts != AV_NOPTS_VALUE && firstShown > count.firstPts) {
+    count.firstPts = std::min(firstShown, count.lastPts);
+  }
   info.frameCount = SlotCount(count, stream);
+  const bool clockBroken = count.clock && count.clock->Broken();
+  if (files.size() == 1) RememberClockBroken(files.front(), clockBroken);
   if (size.width <= 0 || size.height <= 0 || count.pictures == 0) return ErrorKind::kCorrupt;
   if (count.damaged || recorded > info.frameCount) return ErrorKind::kCorrupt;
+  if (clockBroken) {
+    damageAt = static_cast<double>(count.clock->FirstBreakAt() - count.firstPts) * av_q2d(stream->time_base);
+    return ErrorKind::kClockJump;
+  }
   return ErrorKind::kNone;
+}
+
+bool ClockBreaksIn(const SourceFiles& files) {
+  MediaSource source;
+  if (OpenMediaSource(files, AVMEDIA_TYPE_VIDEO, source) != ErrorKind::kNone) return false;
+  const bool isAvi = std::strcmp(source.format->iformat->name, "avi") == 0;
+  const PacketCount count = CountVideoPackets(source.format.get(), source.stream, isAvi);
+  return count.clock && count.clock->Broken();
 }
 
 }  // namespace mcl

@@ -8,6 +8,7 @@
 
 #include "media/mcl/FfmpegHandles.h"
 #include "media/mcl/MclError.h"
+#include "media/mcl/MediaSource.h"
 #include "media/mcl/mcl.h"
 
 namespace mcl {
@@ -27,8 +28,11 @@ PictureSize DisplaySize(PictureSize stored, AVRational sampleAspect);
 PictureSize DeliveredSize(PictureSize source);
 double FrameRateOf(const AVStream* stream);
 // Fills info; on a damaged file it is filled with what can be read and the
-// result says why.
+// result says why. A broken picture clock (kClockJump) sets damageAt, the
+// seconds after the first picture where it breaks.
 // flags: kMclKeepPixelShape reports the stored size.
-ErrorKind ReadFileInfo(const std::string& path, int flags, SourceFileInfo& info);
+ErrorKind ReadFileInfo(const SourceFiles& files, int flags, SourceFileInfo& info, double& damageAt);
+// Whether the picture clock of the source breaks somewhere (see ClockMender).
+bool ClockBreaksIn(const SourceFiles& files);
 
 }  // namespace mcl

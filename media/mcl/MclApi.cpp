@@ -46,37 +46,71 @@ int Fail(mcl::ErrorKind kind, const std::string& path) {
   return static_cast<int>(kind);
 }
 
-}  // namespace
+// The file a text about the source names: the first part that cannot be
+// opened, else the first part.
+const std::string& NamedFile(const mcl::SourceFiles& files) {
+  static const std::string kNone;
+  for (const std::string& file : files)
+    if (mcl::CheckSourceFile(file) != mcl::ErrorKind::kNone) return file;
+  return files.empty() ? kNone : files.front();
+}
 
-int MclGetFileInfo(const char* path, int flags, SourceFileInfo* info, int /*reserved1*/, int /*reserved2*/) {
+mcl::SourceFiles FilesOf(const char* const* paths, int count) {
+  mcl::SourceFiles files;
+  for (int i = 0; paths != nullptr && i < count; ++i) files.emplace_back(paths[i] ? paths[i] : "");
+  return files;
+}
+
+int GetFileInfo(const mcl::SourceFiles& files, int flags, SourceFileInfo* info) {
   mcl::ClearError();
-  const std::string name = path ? path : "";
-  if (info == nullptr) return Fail(mcl::ErrorKind::kInvalidArgument, name);
   try {
-    const mcl::ErrorKind kind = mcl::ReadFileInfo(name, flags, *info);
-    return kind == mcl::ErrorKind::kNone ? 0 : Fail(kind, name);
+    if (info == nullptr) return Fail(mcl::ErrorKind::kInvalidArgument, NamedFile(files));
+    double damageAt = 0;
+    const mcl::ErrorKind kind = mcl::ReadFileInfo(files, flags, *info, damageAt);
+    if (kind == mcl::ErrorKind::kClockJump) {
+      mcl::SetDamage(kind, NamedFile(files), damageAt);
+      return static_cast<int>(kind);
+    }
+    return kind == mcl::ErrorKind::kNone ? 0 : Fail(kind, NamedFile(files));
   } catch (const std::bad_alloc&) {
-    return Fail(mcl::ErrorKind::kOutOfMemory, name);
+    return Fail(mcl::ErrorKind::kOutOfMemory, NamedFile(files));
   }
 }
 
-MclReadHandle MclReadOpen(const char* path, int flags, int /*reserved1*/, int /*reserved2*/) {
+MclReadHandle ReadOpen(const mcl::SourceFiles& files, int flags) {
   // The error of the file information before stays when opening succeeds: it
   // says why the file reads only in part.
-  const std::string name = path ? path : "";
   try {
     mcl::ErrorKind kind = mcl::ErrorKind::kNone;
     auto reader = std::make_unique<MclReader>();
-    reader->video = mcl::VideoReader::Open(name, flags, kind);
+    reader->video = mcl::VideoReader::Open(files, flags, kind);
     if (!reader->video) {
-      Fail(kind, name);
+      Fail(kind, NamedFile(files));
       return nullptr;
     }
     return reader.release();
   } catch (const std::bad_alloc&) {
-    Fail(mcl::ErrorKind::kOutOfMemory, name);
+    Fail(mcl::ErrorKind::kOutOfMemory, NamedFile(files));
     return nullptr;
   }
+}
+
+}  // namespace
+
+int MclGetFileInfo(const char* path, int flags, SourceFileInfo* info, int /*reserved1*/, int /*reserved2*/) {
+  return GetFileInfo({path ? path : ""}, flags, info);
+}
+
+MclReadHandle MclReadOpen(const char* path, int flags, int /*reserved1*/, int /*reserved2*/) {
+  return ReadOpen({path ? path : ""}, flags);
+}
+
+int MclGetFileInfoParts(const char* const* paths, int count, int flags, SourceFileInfo* info) {
+  return GetFileInfo(FilesOf(paths, count), flags, info);
+}
+
+MclReadHandle MclReadOpenParts(const char* const* paths, int count, int flags) {
+  return ReadOpen(FilesOf(paths, count), flags);
 }
 
 MclSoundHandle MclSndCreate() { return new (std::nothrow) MclSound; }
@@ -98,7 +132,7 @@ int MclReadImage(MclReadHandle read, std::int32_t frameIndex, MclImageHandle ima
       case mcl::ReadStatus::kPastEnd:
         return kPastEnd;
       case mcl::ReadStatus::kError:
-        return Fail(mcl::ErrorKind::kCorrupt, path);
+        return read->video->ReportFailure();
       case mcl::ReadStatus::kOk:
         break;
     }
@@ -158,7 +192,7 @@ int MclReadSound(MclReadHandle read, std::int64_t firstSample, std::int32_t coun
   try {
     if (!read->sound) {
       mcl::ErrorKind kind = mcl::ErrorKind::kNone;
-      read->sound = mcl::SoundReader::Open(path, read->video->StartSeconds(), read->soundOutput, kind);
+      read->sound = mcl::SoundReader::Open(read->video->Files(), read->video->StartSeconds(), read->soundOutput, kind);
       if (!read->sound) return Fail(kind, path);
     }
     if (!read->sound->Read(firstSample, count, sound->data)) return Fail(mcl::ErrorKind::kSoundUnreadable, path);

@@ -1,6 +1,9 @@
 #include "media/mcl/MclError.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 extern "C" {
@@ -13,7 +16,30 @@ namespace {
 int errorNumber = 0;
 std::string errorText;
 
-const char* CauseOf(ErrorKind kind) {
+// A shortage of the system's, with its own words for it.
+std::string SystemShortage(const char* what, int code) { return std::string(what) + " (" + std::strerror(code) + ")."; }
+
+std::string GermanSeconds(double seconds) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f", std::max(0.0, seconds));
+  std::string german = text;
+  std::replace(german.begin(), german.end(), '.', ',');
+  return german;
+}
+
+std::string DamageAt(ErrorKind kind, double seconds) {
+  const std::string at = GermanSeconds(seconds) + " s";
+  switch (kind) {
+    case ErrorKind::kClockJump:
+      return "Die Zeitangaben der Bilder springen nach " + at + "; der Film läuft dort ohne Lücke weiter.";
+    case ErrorKind::kShrunk:
+      return "Die Datei ist während des Lesens kürzer geworden; die Bilder enden nach " + at + ".";
+    default:
+      return "Die Bilder ab " + at + " lassen sich nicht fehlerfrei dekodieren.";
+  }
+}
+
+std::string CauseOf(ErrorKind kind) {
   switch (kind) {
     case ErrorKind::kNone:
       return "";
@@ -42,14 +68,23 @@ const char* CauseOf(ErrorKind kind) {
     case ErrorKind::kAccessDenied:
       return "Zugriff verweigert.";
     case ErrorKind::kOutOfMemory:
-      return "Nicht genügend Arbeitsspeicher.";
+      return SystemShortage("Nicht genügend Arbeitsspeicher", ENOMEM);
+    case ErrorKind::kTooManyFiles:
+      return SystemShortage("Zu viele offene Dateien", EMFILE);
     case ErrorKind::kConversionFailed:
       return "Das Bild kann nicht umgewandelt werden.";
     case ErrorKind::kInvalidArgument:
       return "Ungültiger Aufruf.";
+    case ErrorKind::kClockJump:
+    case ErrorKind::kShrunk:
+    case ErrorKind::kDamagedPictures:
+      return "Die Datei ist unvollständig oder beschädigt.";
   }
   return "Unbekannter Fehler.";
 }
+
+// The bare name keeps the line short in the window's message list.
+std::string BareName(const std::string& path) { return std::filesystem::path(path).filename().string(); }
 
 }  // namespace
 
@@ -64,15 +99,19 @@ void SetError(ErrorKind kind, const std::string& path) {
     errorText.clear();
     return;
   }
-  // The bare name keeps the line short in the window's message list.
-  const std::string name = std::filesystem::path(path).filename().string();
-  errorText = "Die Videodatei „" + name + "“ kann nicht gelesen werden: " + CauseOf(kind);
+  errorText = "Die Videodatei „" + BareName(path) + "“ kann nicht gelesen werden: " + CauseOf(kind);
+}
+
+void SetDamage(ErrorKind kind, const std::string& path, double atSeconds) {
+  errorNumber = static_cast<int>(kind);
+  errorText = "Die Videodatei „" + BareName(path) + "“ ist beschädigt: " + DamageAt(kind, atSeconds);
 }
 
 ErrorKind KindOfAvError(int averror) {
   if (averror == AVERROR(ENOENT)) return ErrorKind::kFileNotFound;
   if (averror == AVERROR(EACCES) || averror == AVERROR(EPERM)) return ErrorKind::kAccessDenied;
   if (averror == AVERROR(ENOMEM)) return ErrorKind::kOutOfMemory;
+  if (averror == AVERROR(EMFILE) || averror == AVERROR(ENFILE)) return ErrorKind::kTooManyFiles;
   if (averror == AVERROR_DECODER_NOT_FOUND) return ErrorKind::kNoDecoder;
   if (averror == AVERROR_INVALIDDATA || averror == AVERROR_DEMUXER_NOT_FOUND) return ErrorKind::kNotAVideo;
   return ErrorKind::kCorrupt;

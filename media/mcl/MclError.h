@@ -22,11 +22,18 @@ enum class ErrorKind {
   kNoPicture,
   kSoundUnreadable,
   kSoundJump,
+  kTooManyFiles,
+  // Damage at a point of the file: the pictures go on or end there.
+  kClockJump,
+  kShrunk,
+  kDamagedPictures,
 };
 
 void ClearError();
 // Records the error for the file at path; the text names the file and the cause.
 void SetError(ErrorKind kind, const std::string& path);
+// Damage found at a point of the file, atSeconds after its first picture.
+void SetDamage(ErrorKind kind, const std::string& path, double atSeconds);
 // Maps an FFmpeg result (AVERROR) to the nearest kind.
 ErrorKind KindOfAvError(int averror);
 int LastErrorNumber();

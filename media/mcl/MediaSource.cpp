@@ -3,12 +3,19 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <filesystem>
 #include <mutex>
 #include <thread>
 
+#include "media/mcl/JoinedFile.h"
+
 namespace mcl {
 namespace {
+
+// Matroska stays for the variable-rate clips it has always read.
+constexpr const char* kContainerFormats = "avi,mpeg,matroska";
 
 void QuietLibraryLog() {
   // Damaged input is reported through the error text, not on stderr.
@@ -29,16 +36,52 @@ ErrorKind CheckFile(const std::string& path) {
   return status.st_size == 0 ? ErrorKind::kEmptyFile : ErrorKind::kNone;
 }
 
-ErrorKind OpenFormat(const std::string& path, FormatPtr& format) {
-  // Local files only: the prefix keeps a name such as "Teil:1.avi" or
-  // "http://..." a file name, the list stops a file from naming others.
-  AVDictionary* options = nullptr;
-  if (av_dict_set(&options, "protocol_whitelist", "file", 0) < 0) return ErrorKind::kOutOfMemory;
+// The demuxers of the containers the program reads. None of them opens other
+// files: a playlist or a concatenation list named ".avi" is refused, not
+// followed. MPEG elementary streams only where the name says MPEG video.
+std::string FormatWhitelist(const std::string& path) {
+  std::string extension = std::filesystem::path(path).extension().string();
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  const bool elementaryName =
+      extension == ".m1v" || extension == ".m2v" || extension == ".mpv" || extension == ".mpg" || extension == ".mpeg";
+  return elementaryName ? std::string(kContainerFormats) + ",mpegvideo" : kContainerFormats;
+}
+
+// Several files are read through a joined input, handed to a context made here.
+ErrorKind PrepareInput(const SourceFiles& files, AVFormatContext*& raw, AvioPtr& joined) {
+  if (files.size() < 2) return ErrorKind::kNone;
+  ErrorKind kind = ErrorKind::kNone;
+  joined = OpenJoinedInput(files, kind);
+  if (!joined) return kind;
+  raw = avformat_alloc_context();
+  if (raw == nullptr) return ErrorKind::kOutOfMemory;
+  raw->pb = joined.get();
+  raw->flags |= AVFMT_FLAG_CUSTOM_IO;
+  return ErrorKind::kNone;
+}
+
+ErrorKind OpenFormat(const SourceFiles& files, FormatPtr& format) {
   AVFormatContext* raw = nullptr;
-  int result = avformat_open_input(&raw, ("file:" + path).c_str(), nullptr, &options);
+  AvioPtr joined;
+  if (const ErrorKind kind = PrepareInput(files, raw, joined); kind != ErrorKind::kNone) return kind;
+  // Local files only: the prefix keeps a name such as "Teil:1.avi" or
+  // "http://..." a file name, the lists stop a file from naming others.
+  AVDictionary* options = nullptr;
+  if (av_dict_set(&options, "protocol_whitelist", "file", 0) < 0 ||
+      av_dict_set(&options, "format_whitelist", FormatWhitelist(files.front()).c_str(), 0) < 0) {
+    av_dict_free(&options);
+    avformat_free_context(raw);
+    return ErrorKind::kOutOfMemory;
+  }
+  // On failure FFmpeg frees the context it was given, but not our input.
+  int result = avformat_open_input(&raw, ("file:" + files.front()).c_str(), nullptr, &options);
   av_dict_free(&options);
+  // A format off the list is refused with EINVAL: not a video of ours.
+  if (result == AVERROR(EINVAL)) return ErrorKind::kNotAVideo;
   if (result < 0) return KindOfAvError(result);
   format.reset(raw);
+  joined.release();  // closed with the context now
   result = avformat_find_stream_info(raw, nullptr);
   if (result < 0) return result == AVERROR(ENOMEM) ? ErrorKind::kOutOfMemory : ErrorKind::kNotAVideo;
   return ErrorKind::kNone;
@@ -67,6 +110,8 @@ ErrorKind OpenDecoder(const AVStream* stream, int threads, CodecPtr& codec) {
   return ErrorKind::kNone;
 }
 
+ErrorKind CheckSourceFile(const std::string& path) { return CheckFile(path); }
+
 int FirstStreamOf(const AVFormatContext* format, AVMediaType type) {
   for (unsigned i = 0; i < format->nb_streams; ++i) {
     const AVStream* stream = format->streams[i];
@@ -77,10 +122,11 @@ int FirstStreamOf(const AVFormatContext* format, AVMediaType type) {
   return -1;
 }
 
-ErrorKind OpenMediaSource(const std::string& path, AVMediaType type, MediaSource& source) {
+ErrorKind OpenMediaSource(const SourceFiles& files, AVMediaType type, MediaSource& source) {
   QuietLibraryLog();
-  ErrorKind kind = CheckFile(path);
-  if (kind == ErrorKind::kNone) kind = OpenFormat(path, source.format);
+  ErrorKind kind = files.empty() ? ErrorKind::kFileNotFound : ErrorKind::kNone;
+  for (std::size_t i = 0; i < files.size() && kind == ErrorKind::kNone; ++i) kind = CheckFile(files[i]);
+  if (kind == ErrorKind::kNone) kind = OpenFormat(files, source.format);
   if (kind != ErrorKind::kNone) return kind;
   source.stream = FirstStreamOf(source.format.get(), type);
   if (source.stream < 0) {

@@ -2,11 +2,16 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "media/mcl/FfmpegHandles.h"
 #include "media/mcl/MclError.h"
 
 namespace mcl {
+
+// The files a source is read from: one, or several read one after the other
+// as one (the parts of a DVD title). Texts about the source name the first.
+using SourceFiles = std::vector<std::string>;
 
 struct MediaSource {
   FormatPtr format;
@@ -16,9 +21,12 @@ struct MediaSource {
   AVStream* Stream() const { return format->streams[stream]; }
 };
 
-// Opens the file and the decoder of its first stream of the given type.
+// Opens the files and the decoder of their first stream of the given type.
 // A missing video stream is an error; a missing audio stream is not.
-ErrorKind OpenMediaSource(const std::string& path, AVMediaType type, MediaSource& source);
+ErrorKind OpenMediaSource(const SourceFiles& files, AVMediaType type, MediaSource& source);
+
+// Whether the file can be opened as a source: a regular file with bytes in it.
+ErrorKind CheckSourceFile(const std::string& path);
 
 // Threads for a video decoder: one core stays with the conversion and its
 // JPEG worker, which run beside the decoder (on two cores, decoding with

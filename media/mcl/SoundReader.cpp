@@ -19,16 +19,16 @@ constexpr double kLongestGapSeconds = 10;
 
 }  // namespace
 
-std::unique_ptr<SoundReader> SoundReader::Open(const std::string& path, double startSeconds,
+std::unique_ptr<SoundReader> SoundReader::Open(const SourceFiles& files, double startSeconds,
                                                const SoundOutput& output, ErrorKind& kind) {
   MediaSource source;
-  kind = OpenMediaSource(path, AVMEDIA_TYPE_AUDIO, source);
+  kind = OpenMediaSource(files, AVMEDIA_TYPE_AUDIO, source);
   if (kind != ErrorKind::kNone) return nullptr;
-  return std::unique_ptr<SoundReader>(new SoundReader(path, startSeconds, output, std::move(source)));
+  return std::unique_ptr<SoundReader>(new SoundReader(files, startSeconds, output, std::move(source)));
 }
 
-SoundReader::SoundReader(std::string path, double startSeconds, const SoundOutput& output, MediaSource source)
-    : path_(std::move(path)), startSeconds_(startSeconds), frame_(av_frame_alloc()) {
+SoundReader::SoundReader(SourceFiles files, double startSeconds, const SoundOutput& output, MediaSource source)
+    : files_(std::move(files)), startSeconds_(startSeconds), frame_(av_frame_alloc()) {
   Attach(std::move(source));
   if (output.halfRate > 0) {
     channels_ = output.channels == 1 ? 1 : 2;
@@ -248,7 +248,7 @@ void SoundReader::Rewind() {
   fromStart_ = true;
   afterSeek_ = false;
   MediaSource fresh;
-  ended_ = OpenMediaSource(path_, AVMEDIA_TYPE_AUDIO, fresh) != ErrorKind::kNone || !fresh.codec;
+  ended_ = OpenMediaSource(files_, AVMEDIA_TYPE_AUDIO, fresh) != ErrorKind::kNone || !fresh.codec;
   if (!ended_) Attach(std::move(fresh));
 }
 

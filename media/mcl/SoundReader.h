@@ -33,7 +33,7 @@ class SoundReader {
  public:
   // A file without sound gives a reader that delivers no samples; null only
   // when the file cannot be opened at all. startSeconds is t0.
-  static std::unique_ptr<SoundReader> Open(const std::string& path, double startSeconds, const SoundOutput& output,
+  static std::unique_ptr<SoundReader> Open(const SourceFiles& files, double startSeconds, const SoundOutput& output,
                                            ErrorKind& kind);
 
   // Replaces out with up to count sample frames from position first; fewer
@@ -52,7 +52,7 @@ class SoundReader {
  private:
   static constexpr std::int64_t kUnplaced = INT64_MIN;
 
-  SoundReader(std::string path, double startSeconds, const SoundOutput& output, MediaSource source);
+  SoundReader(SourceFiles files, double startSeconds, const SoundOutput& output, MediaSource source);
   void Attach(MediaSource source);
   double Rate() const { return static_cast<double>(halfRate_) / 2; }
   std::size_t FrameBytes() const { return static_cast<std::size_t>(channels_) * (Bits() / 8); }
@@ -72,7 +72,7 @@ class SoundReader {
   bool SeekBefore(std::int64_t first);
   void Rewind();
 
-  std::string path_;
+  SourceFiles files_;
   double startSeconds_;
   MediaSource source_;
   std::unique_ptr<PacketDecoder> decoder_;

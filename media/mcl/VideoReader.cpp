@@ -1,8 +1,11 @@
 #include "media/mcl/VideoReader.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 
 #include "media/mcl/Clock.h"
+#include "media/mcl/FileInfo.h"
 
 namespace mcl {
 namespace {
@@ -10,20 +13,48 @@ namespace {
 constexpr int kFarJump = 250;  // frames ahead past which a seek beats decoding on
 constexpr int kSeekAttempts = 4;
 
+// The bytes of all parts, or -1 when one cannot be seen.
+std::int64_t FileSize(const SourceFiles& files) {
+  std::int64_t total = 0;
+  for (const std::string& path : files) {
+    struct stat status {};
+    if (stat(path.c_str(), &status) != 0) return -1;
+    total += static_cast<std::int64_t>(status.st_size);
+  }
+  return total;
+}
+
+bool DecodedWithErrors(const AVFrame& picture) {
+  return picture.decode_error_flags != 0 || (picture.flags & AV_FRAME_FLAG_CORRUPT) != 0;
+}
+
 }  // namespace
 
-std::unique_ptr<VideoReader> VideoReader::Open(const std::string& path, int flags, ErrorKind& kind) {
+std::unique_ptr<VideoReader> VideoReader::Open(const SourceFiles& files, int flags, ErrorKind& kind) {
   MediaSource source;
-  kind = OpenMediaSource(path, AVMEDIA_TYPE_VIDEO, source);
+  kind = OpenMediaSource(files, AVMEDIA_TYPE_VIDEO, source);
   if (kind != ErrorKind::kNone) return nullptr;
-  std::unique_ptr<VideoReader> reader(new VideoReader(path, std::move(source), DeinterlaceModeOf(flags)));
+  std::unique_ptr<VideoReader> reader(new VideoReader(files, std::move(source), DeinterlaceModeOf(flags)));
   if (!reader->current_ || !reader->ahead_ || !reader->decoder_) kind = ErrorKind::kOutOfMemory;
-  if (kind == ErrorKind::kNone && !reader->Start()) kind = ErrorKind::kNoPicture;
+  if (kind != ErrorKind::kNone) return nullptr;
+  reader->sizeAtOpen_ = FileSize(files);
+  const AVFormatContext* format = reader->decoder_->Format();
+  if (ClockIsMended(format)) {
+    reader->clock_.emplace(reader->decoder_->Stream()->time_base, reader->rate_);
+    // The file information, where it was read, has said where the clock breaks.
+    const std::optional<bool> remembered =
+        files.size() == 1 ? RememberedClockBroken(files.front()) : std::optional<bool>();
+    reader->clockBroken_ = remembered ? *remembered : ClockBreaksIn(files);
+    reader->clockJumpNoted_ = remembered.has_value();
+    // The plan foresees slots by the packets' own times, which mending moves.
+    if (reader->clockBroken_) reader->plan_.TurnOff();
+  }
+  if (!reader->Start()) kind = ErrorKind::kNoPicture;
   return kind == ErrorKind::kNone ? std::move(reader) : nullptr;
 }
 
-VideoReader::VideoReader(std::string path, MediaSource source, DeinterlaceMode deinterlace)
-    : path_(std::move(path)),
+VideoReader::VideoReader(SourceFiles files, MediaSource source, DeinterlaceMode deinterlace)
+    : files_(std::move(files)),
       deinterlace_(deinterlace),
       decoder_(std::make_unique<AheadDecoder>(std::move(source), deinterlace, &plan_)),
       current_(av_frame_alloc()),
@@ -31,24 +62,30 @@ VideoReader::VideoReader(std::string path, MediaSource source, DeinterlaceMode d
       rate_(StreamRate(decoder_->Stream())) {}
 
 double VideoReader::StartSeconds() const {
-  // The stream's start, where the container records it: AVI gives pictures of
-  // streams with B-frames the time of their decoding, a frame late.
+  // The first picture's own time where it carries one: pictures before it
+  // that cannot be decoded (a DVD part cut inside a group of pictures) are
+  // not shown, so neither is their sound. Otherwise the stream's start, where
+  // the container records it: AVI gives pictures of streams with B-frames the
+  // time of their decoding, a frame late.
   const std::int64_t opened = decoder_->OpenedStartTime();
-  const std::int64_t start = opened != AV_NOPTS_VALUE ? opened : firstTs_;
+  const std::int64_t start = firstPts_ != AV_NOPTS_VALUE ? firstPts_ : opened != AV_NOPTS_VALUE ? opened : firstTs_;
   return static_cast<double>(start) * av_q2d(decoder_->Stream()->time_base);
 }
 
 // The first picture sets the clock; a source without one is unreadable.
 bool VideoReader::Start() {
   if (decoder_->Next(current_.get()) != DecodeStatus::kFrame) return false;
-  const std::int64_t ts = current_->best_effort_timestamp;
+  if (clock_) clock_.emplace(decoder_->Stream()->time_base, rate_);
+  const std::int64_t ts = Mended(current_->best_effort_timestamp);
   if (firstTs_ == AV_NOPTS_VALUE) {
     firstTs_ = ts == AV_NOPTS_VALUE ? 0 : ts;
+    firstPts_ = current_->pts;
     plan_.SetClock(firstTs_, decoder_->Stream()->time_base, rate_);
   }
   currentSlot_ = ts == AV_NOPTS_VALUE ? 0 : SlotOf(ts);
   haveAhead_ = ended_ = stoppedEarly_ = afterSeek_ = false;
   NoteKeyFrame(*current_, currentSlot_);
+  NoteDamage(*current_, currentSlot_);
   return true;
 }
 
@@ -57,9 +94,9 @@ ReadStatus VideoReader::ReadFrame(int index) {
   if (endSlot_ >= 0 && index >= endSlot_) return stoppedEarly_ ? ReadStatus::kError : ReadStatus::kPastEnd;
   // Its picture may have been left out: read again from the key frame before.
   const bool stray = plan_.Strays(index) && index > currentSlot_;
-  if ((stray || index < currentSlot_ || index - currentSlot_ > JumpLimit()) && !SeekBefore(index) && !Rewind()) {
-    return ReadStatus::kError;
-  }
+  // Slots before a picture already decoded show the current one: no seek.
+  const bool farAhead = index - currentSlot_ > JumpLimit() && !(haveAhead_ && aheadSlot_ > index);
+  if ((stray || index < currentSlot_ || farAhead) && !MoveTo(index)) return ReadStatus::kError;
   plan_.ForgetBefore(index);
   while (FillAhead() && aheadSlot_ <= index) {
     std::swap(current_, ahead_);
@@ -70,6 +107,23 @@ ReadStatus VideoReader::ReadFrame(int index) {
   return ReadStatus::kOk;
 }
 
+// Where the clock breaks, a time names no single place in the file: the
+// pictures are read on from the start or from where they are.
+bool VideoReader::MoveTo(int index) {
+  if (clockBroken_) return index > currentSlot_ || Rewind();
+  return SeekBefore(index) || Rewind();
+}
+
+int VideoReader::ReportFailure() const {
+  const ErrorKind kind = shrunk_ ? ErrorKind::kShrunk : ErrorKind::kCorrupt;
+  if (shrunk_) {
+    SetDamage(kind, Path(), SecondsOf(currentSlot_ + 1));
+  } else {
+    SetError(kind, Path());
+  }
+  return static_cast<int>(kind);
+}
+
 // Decodes the picture after the current one into ahead_, unless one waits there
 // or the stream has ended.
 bool VideoReader::FillAhead() {
@@ -78,38 +132,69 @@ bool VideoReader::FillAhead() {
   for (;;) {
     const DecodeStatus status = decoder_->Next(ahead_.get());
     if (status != DecodeStatus::kFrame) {
-      ended_ = true;
-      stoppedEarly_ = status == DecodeStatus::kError || decoder_->RejectedSinceLastFrame() > 0;
-      if (!afterSeek_) endSlot_ = currentSlot_ + 1;
+      NoteEnd(status);
       return false;
     }
-    const std::int64_t ts = ahead_->best_effort_timestamp;
-    if (afterSeek_) {
-      const std::int64_t restart = decoder_->RestartPts();
-      // A leading picture of an open GOP: its references are gone.
-      if (ts == AV_NOPTS_VALUE || (restart != AV_NOPTS_VALUE && ts < restart)) continue;
-      afterSeek_ = false;
-    }
-    CheckPlanClock(*ahead_);
-    // Times going backwards or missing count as the next slot's picture at most.
-    aheadSlot_ = ts == AV_NOPTS_VALUE ? currentSlot_ + 1 : std::max(currentSlot_, SlotOf(ts));
-    haveAhead_ = true;
-    NoteKeyFrame(*ahead_, aheadSlot_);
-    return true;
+    if (TakeDecoded()) return true;
   }
 }
+
+// False for a leading picture of an open GOP after a seek: its references are gone.
+bool VideoReader::TakeDecoded() {
+  const std::int64_t raw = ahead_->best_effort_timestamp;
+  const bool seeking = afterSeek_;
+  if (afterSeek_) {
+    const std::int64_t restart = decoder_->RestartPts();
+    if (raw == AV_NOPTS_VALUE || (restart != AV_NOPTS_VALUE && raw < restart)) return false;
+    afterSeek_ = false;
+  }
+  const std::int64_t ts = Mended(raw);
+  CheckPlanClock(*ahead_, ts);
+  // Times going backwards or missing count as the next slot's picture at most.
+  aheadSlot_ = ts == AV_NOPTS_VALUE ? currentSlot_ + 1 : std::max(currentSlot_, SlotOf(ts));
+  haveAhead_ = true;
+  NoteKeyFrame(*ahead_, aheadSlot_);
+  if (!seeking) NoteDamage(*ahead_, aheadSlot_);
+  return true;
+}
+
+void VideoReader::NoteEnd(DecodeStatus status) {
+  ended_ = true;
+  stoppedEarly_ = status == DecodeStatus::kError || decoder_->RejectedSinceLastFrame() > 0;
+  // A file cut while it is read ends early however cleanly its last picture decodes.
+  if (sizeAtOpen_ >= 0 && FileSize(files_) < sizeAtOpen_) shrunk_ = stoppedEarly_ = true;
+  if (!afterSeek_) endSlot_ = currentSlot_ + 1;
+}
+
+// The first broken time and the first picture decoded with errors are said
+// once each, where they are; the pictures go on.
+void VideoReader::NoteDamage(const AVFrame& picture, int slot) {
+  if (clock_ && clock_->Broken() && !clockJumpNoted_) {
+    clockJumpNoted_ = true;
+    SetDamage(ErrorKind::kClockJump, Path(),
+              static_cast<double>(clock_->FirstBreakAt() - firstTs_) * av_q2d(decoder_->Stream()->time_base));
+  }
+  if (!damageNoted_ && (decoder_->RejectedSinceLastFrame() > 0 || DecodedWithErrors(picture))) {
+    damageNoted_ = true;
+    SetDamage(ErrorKind::kDamagedPictures, Path(), SecondsOf(slot));
+  }
+}
+
+std::int64_t VideoReader::Mended(std::int64_t ts) { return clock_ && ts != AV_NOPTS_VALUE ? clock_->Mend(ts) : ts; }
+
+double VideoReader::SecondsOf(int slot) const { return std::max(0, slot) / av_q2d(rate_); }
 
 int VideoReader::SlotOf(std::int64_t ts) const {
   return SlotOfTimestamp(ts, firstTs_, decoder_->Stream()->time_base, rate_);
 }
 
 // Pictures are left out by the times of their packets: where the pictures'
-// times are missing, differ from their packets' or go backwards, the slots
-// cannot be foreseen.
-void VideoReader::CheckPlanClock(const AVFrame& picture) {
+// times are missing, differ from their packets', go backwards or are mended,
+// the slots cannot be foreseen.
+void VideoReader::CheckPlanClock(const AVFrame& picture, std::int64_t mended) {
   const std::int64_t ts = picture.best_effort_timestamp;
   const bool timeOfItsOwn = picture.pts != AV_NOPTS_VALUE ? ts == picture.pts : DecodingTimeStaysPut();
-  if (ts == AV_NOPTS_VALUE || !timeOfItsOwn || SlotOf(ts) < currentSlot_) plan_.TurnOff();
+  if (ts == AV_NOPTS_VALUE || mended != ts || !timeOfItsOwn || SlotOf(ts) < currentSlot_) plan_.TurnOff();
 }
 
 // A picture without a time of its own has the decoding time of the packet
@@ -127,6 +212,7 @@ bool VideoReader::SeekBefore(int index) {
     const std::int64_t target = TimestampOf(std::max(0, index - back));
     if (!decoder_->SeekBefore(target)) return false;
     afterSeek_ = true;
+    if (clock_) clock_->Restart();
     haveAhead_ = ended_ = stoppedEarly_ = false;
     lastKeySlot_ = -1;
     currentSlot_ = -1;
@@ -143,7 +229,7 @@ bool VideoReader::SeekBefore(int index) {
 
 bool VideoReader::Rewind() {
   MediaSource fresh;
-  if (OpenMediaSource(path_, AVMEDIA_TYPE_VIDEO, fresh) != ErrorKind::kNone) return false;
+  if (OpenMediaSource(files_, AVMEDIA_TYPE_VIDEO, fresh) != ErrorKind::kNone) return false;
   decoder_ = std::make_unique<AheadDecoder>(std::move(fresh), deinterlace_, &plan_);
   lastKeySlot_ = -1;
   return Start();

@@ -3,14 +3,17 @@
 // and r the reported frame rate. A slot without a picture of its own (an
 // empty AVI chunk, a repeated time, a rejected picture) shows the one before.
 // Interlaced pictures come deinterlaced unless asked otherwise.
-// Forward reads decode on; backward and far jumps seek to a key frame.
+// Forward reads decode on; backward and far jumps seek to a key frame, except
+// in a file whose clock breaks (see ClockMender), which is only read forwards.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "media/mcl/AheadDecoder.h"
+#include "media/mcl/ClockMender.h"
 #include "media/mcl/FramePlan.h"
 
 namespace mcl {
@@ -22,24 +25,35 @@ class VideoReader {
   // Null with the cause in kind when the file cannot be opened or no picture
   // of it can be decoded.
   // flags as MclReadOpen's: how pictures are deinterlaced.
-  static std::unique_ptr<VideoReader> Open(const std::string& path, int flags, ErrorKind& kind);
+  static std::unique_ptr<VideoReader> Open(const SourceFiles& files, int flags, ErrorKind& kind);
 
   // kError: pictures stop before the end of the stream because they cannot
   // be decoded.
+  // Damage the pictures go on after (a broken clock, pictures decoded with
+  // errors) is set as the library's error, once each, without failing.
   ReadStatus ReadFrame(int index);
   // index will be read after the frames told before; pictures no told frame
   // shows are then not decoded where the stream allows. A frame read but not
   // told is still read right, from the key frame before it.
   void Plan(int index) { plan_.Tell(index); }
+  // Sets the library's error for the last kError and returns its number.
+  int ReportFailure() const;
   const AVFrame* Current() const { return current_.get(); }
-  const std::string& Path() const { return path_; }
+  const std::string& Path() const { return files_.front(); }
+  const SourceFiles& Files() const { return files_; }
   // When frame 0 is shown, seconds on the file's clock.
   double StartSeconds() const;
 
  private:
-  VideoReader(std::string path, MediaSource source, DeinterlaceMode deinterlace);
+  VideoReader(SourceFiles files, MediaSource source, DeinterlaceMode deinterlace);
   bool Start();
   bool FillAhead();
+  bool TakeDecoded();
+  void NoteEnd(DecodeStatus status);
+  void NoteDamage(const AVFrame& picture, int slot);
+  std::int64_t Mended(std::int64_t ts);
+  double SecondsOf(int slot) const;
+  bool MoveTo(int index);
   int SlotOf(std::int64_t ts) const;
   bool Reposition(int index);
   bool SeekBefore(int index);
@@ -47,10 +61,10 @@ class VideoReader {
   int JumpLimit() const;
   void NoteKeyFrame(const AVFrame& picture, int slot);
   std::int64_t TimestampOf(int index) const;
-  void CheckPlanClock(const AVFrame& picture);
+  void CheckPlanClock(const AVFrame& picture, std::int64_t mended);
   bool DecodingTimeStaysPut() const;
 
-  std::string path_;
+  SourceFiles files_;
   FramePlan plan_;  // before the decoder, whose thread reads it
   DeinterlaceMode deinterlace_;
   std::unique_ptr<AheadDecoder> decoder_;
@@ -58,6 +72,7 @@ class VideoReader {
   FramePtr ahead_;  // the next picture, decoded but not yet due
   AVRational rate_;
   std::int64_t firstTs_ = AV_NOPTS_VALUE;
+  std::int64_t firstPts_ = AV_NOPTS_VALUE;  // the first picture's presentation time, if it has one
   int currentSlot_ = -1;
   int aheadSlot_ = -1;
   bool haveAhead_ = false;
@@ -67,6 +82,12 @@ class VideoReader {
   int endSlot_ = -1;  // frame count once the end was reached without a seek before
   int lastKeySlot_ = -1;
   int gop_ = 0;
+  std::optional<ClockMender> clock_;  // none where the times are trusted as they are
+  bool clockBroken_ = false;          // somewhere in the file: no seeks
+  bool clockJumpNoted_ = false;
+  bool damageNoted_ = false;
+  std::int64_t sizeAtOpen_ = -1;
+  bool shrunk_ = false;
 };
 
 }  // namespace mcl

@@ -40,6 +40,12 @@ inline constexpr int kMclDeinterlaceNone = 0x4;
 
 int MclGetFileInfo(const char* path, int flags, SourceFileInfo* info, int reserved1, int reserved2);
 MclReadHandle MclReadOpen(const char* path, int flags, int reserved1, int reserved2);  // null on failure
+// The same for a source stored in count parts that are read one after the
+// other as one file, as `cat` joins them (a DVD title's VTS_01_1.VOB,
+// VTS_01_2.VOB, ...): one clock, one frame count. Texts name the part that
+// cannot be read, else the first.
+int MclGetFileInfoParts(const char* const* paths, int count, int flags, SourceFileInfo* info);
+MclReadHandle MclReadOpenParts(const char* const* paths, int count, int flags);  // null on failure
 MclSoundHandle MclSndCreate();
 MclImageHandle MclImgCreate();
 // Frame frameIndex (display order) into image. Past the last frame: non-zero, no error set.

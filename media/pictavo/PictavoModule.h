@@ -20,7 +20,7 @@ struct PictavoLoadProblem {
 class PictavoModule {
  public:
   // Takes the module in programDir when there is one there, else the one in
-  // the installed tree's private folder (programDir/../lib/tessaline); never
+  // the installed tree's private folder (programDir/../lib/<multiarch>/tessaline); never
   // one the system's library search would find, so nothing is taken from the
   // current folder or a library path. Empty when the module is missing,
   // damaged or lacks any of the five entry points.

@@ -10,12 +10,15 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "tests/support/ProcessRunner.h"
+
 namespace {
 
 struct Batch {
   std::ostringstream out;
   std::ostringstream err;
-  ConsoleWindow window{out, err, nullptr, [](auto&, auto&, auto&) {}, [](auto&) {}, {.printCode = true}};
+  ConsoleWindow window{out, err, nullptr, [](auto&, auto&, auto&) {}, [](auto&) { return true; }, {.printCode = true}};
+  BatchChoices choices;
   std::vector<ConversionSettings> seen;
 
   int Run(const TargetPlan& plan, const std::function<bool(const ConversionSettings&)>& written,
@@ -37,7 +40,7 @@ struct Batch {
           seen.push_back(settings);
           return outcome(settings);
         },
-        err);
+        choices);
   }
 };
 
@@ -73,7 +76,7 @@ TEST(BatchConversion, ATargetThatCannotBeCreatedFailsBeforeAnyWork) {
   EXPECT_EQ(batch.Run(plan, [](auto&) { return true; }), 1);
   EXPECT_TRUE(batch.seen.empty());
   EXPECT_EQ(batch.err.str(),
-            "Datei /nonexistent-folder-of-tessaline/a.swf kann nicht erstellt werden (Datei oder Ordner nicht "
+            "tessaline-cli: Datei /nonexistent-folder-of-tessaline/a.swf kann nicht erstellt werden (Datei oder Ordner nicht "
             "gefunden)\n");
   EXPECT_EQ(batch.out.str(), "");
 }
@@ -139,7 +142,7 @@ TEST(BatchConversion, AnEscapingErrorIsPrintedAndCountsAsFailure) {
     return true;
   });
   EXPECT_EQ(code, 1);
-  EXPECT_EQ(batch.err.str(), "Datei a.htm kann nicht erstellt werden\n");
+  EXPECT_EQ(batch.err.str(), "tessaline-cli: Datei a.htm kann nicht erstellt werden\n");
   EXPECT_EQ(batch.seen.size(), 2u);
 }
 
@@ -193,8 +196,79 @@ TEST(BatchConversion, AFolderThatCannotBeMadeFailsWithoutRunning) {
   int code = batch.Run(PlanTargets({"a.avi", "b.avi"}, (blocker / "sub").string()), [](auto&) { return true; });
   EXPECT_EQ(code, 1);
   EXPECT_TRUE(batch.seen.empty());
-  EXPECT_NE(batch.err.str().find("kann nicht angelegt werden"), std::string::npos);
+  EXPECT_NE(batch.err.str().find("kann nicht angelegt werden (eine Datei dieses Namens ist im Weg)"), std::string::npos)
+      << batch.err.str();
   std::filesystem::remove(blocker);
+}
+
+TEST(BatchConversion, NoOverwriteSkipsASourceWhoseMovieOrPageExists) {
+  const TargetPlan plan = TwoMovies();
+  const std::filesystem::path aMovie = plan.movies[0].target;
+  const std::filesystem::path bPage = std::filesystem::path(plan.movies[1].target).replace_extension(".htm");
+  struct Case {
+    bool overwrite;
+    bool createHtmlPage;
+    int exitCode;
+    std::size_t runs;
+  };
+  for (const Case c : {Case{false, true, 1, 0}, Case{false, false, 1, 1}, Case{true, true, 0, 2}}) {
+    { std::ofstream(aMovie) << "kept"; }
+    { std::ofstream(bPage) << "hand-edited"; }
+    Batch batch;
+    batch.choices = {.overwrite = c.overwrite, .json = false};
+    ConversionSettings shared;
+    shared.createHtmlPage = c.createHtmlPage;
+    EXPECT_EQ(batch.Run(
+                  plan, [](auto&) { return true; }, shared),
+              c.exitCode);
+    EXPECT_EQ(batch.seen.size(), c.runs);
+    if (!c.overwrite) {
+      EXPECT_NE(batch.err.str().find("tessaline-cli: Datei " + aMovie.string() + " gibt es schon"), std::string::npos)
+          << batch.err.str();
+      EXPECT_TRUE(batch.out.str().ends_with("übersprungen.\n")) << batch.out.str();
+    }
+    EXPECT_EQ(ReadWholeFile(aMovie), "kept");  // the runner here writes nothing
+  }
+  std::filesystem::remove(aMovie);
+  std::filesystem::remove(bPage);
+}
+
+TEST(BatchConversion, TheAnnouncementComesOnlyWithTheRunsFirstLineThatIsNotAFailure) {
+  struct Case {
+    LineKind first;
+    bool announced;
+  };
+  for (const Case c : {Case{LineKind::Status, true}, Case{LineKind::Warning, true}, Case{LineKind::Problem, false}}) {
+    Batch batch;
+    batch.RunWithOutcomes(PlanTargets({TwoMovies().movies[0].source}, std::nullopt), [&](const ConversionSettings&) {
+      batch.window.ShowLine(c.first, "erste Zeile");
+      return ConversionOutcome::NotWritten;
+    });
+    EXPECT_EQ(batch.out.str().starts_with("Konvertiere "), c.announced) << batch.out.str();
+  }
+}
+
+TEST(BatchConversion, JsonGivesEachSourcesResultWithItsFirstReason) {
+  Batch batch;
+  batch.choices.json = true;
+  batch.RunWithOutcomes(TwoMovies(), [&](const ConversionSettings& s) {
+    batch.window.ShowProgress(7, 9);
+    if (!IsA(s)) return ConversionOutcome::Complete;
+    batch.window.ShowWarningLine("Bilder fehlen \"hier\"");
+    batch.window.ShowWarningLine("zweite");
+    return ConversionOutcome::Incomplete;
+  });
+  std::istringstream lines(batch.out.str());
+  std::vector<std::string> json;
+  for (std::string line; std::getline(lines, line);) {
+    if (line.starts_with("{")) json.push_back(line);
+  }
+  ASSERT_EQ(json.size(), 2u) << batch.out.str();
+  EXPECT_NE(
+      json[0].find("\"frames\":7,\"total\":9,\"state\":\"incomplete\",\"reason\":\"Bilder fehlen \\\"hier\\\"\"}"),
+      std::string::npos)
+      << json[0];
+  EXPECT_TRUE(json[1].ends_with("\"state\":\"complete\",\"reason\":null}")) << json[1];
 }
 
 }  // namespace

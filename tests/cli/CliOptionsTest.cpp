@@ -59,6 +59,13 @@ INSTANTIATE_TEST_SUITE_P(
         SettingCase{"Rate11000", {"--rate", "11000", "a.avi"}, [](auto& s) { return s.sampleRateChoice == 1; }},
         SettingCase{"Rate22000", {"--rate", "22000", "a.avi"}, [](auto& s) { return s.sampleRateChoice == 2; }},
         SettingCase{"Rate44000", {"--rate=44000", "a.avi"}, [](auto& s) { return s.sampleRateChoice == 3; }},
+        SettingCase{"RateSwf5512", {"--rate", "5512", "a.avi"}, [](auto& s) { return s.sampleRateChoice == 0; }},
+        SettingCase{"RateSwf5513", {"--rate", "5513", "a.avi"}, [](auto& s) { return s.sampleRateChoice == 0; }},
+        SettingCase{"RateSwf11025", {"--rate", "11025", "a.avi"}, [](auto& s) { return s.sampleRateChoice == 1; }},
+        SettingCase{"RateSwf22050Mp3",
+                    {"--sound", "mp3", "--rate", "22050", "a.avi"},
+                    [](auto& s) { return s.sampleRateChoice == 2 && s.soundCompression == SoundCompression::Mp3; }},
+        SettingCase{"RateSwf44100", {"--rate=44100", "a.avi"}, [](auto& s) { return s.sampleRateChoice == 3; }},
         SettingCase{"SixteenBit", {"--16bit", "a.avi"}, [](auto& s) { return s.audio16Bit; }},
         SettingCase{"Stereo", {"--stereo", "a.avi"}, [](auto& s) { return s.stereo; }},
         SettingCase{"AllPictures", {"--all-pictures", "a.avi"}, [](auto& s) { return !s.storeOnlyChanges; }},
@@ -85,6 +92,7 @@ INSTANTIATE_TEST_SUITE_P(
         SettingCase{"PictureShapeAndDeinterlaceByDefault",
                     {"a.avi"},
                     [](auto& s) { return !s.keepPixelShape && s.deinterlace == Deinterlace::Auto; }},
+        SettingCase{"SinglePart", {"--single-part", "VTS_01_1.VOB"}, [](auto& s) { return !s.wholeDvdTitle; }},
         SettingCase{"KeepPixelShape", {"--keep-pixel-shape", "a.avi"}, [](auto& s) { return s.keepPixelShape; }},
         SettingCase{"DeinterlaceOn", {"--deinterlace", "on", "a.avi"},
                     [](auto& s) { return s.deinterlace == Deinterlace::On; }},
@@ -125,9 +133,15 @@ INSTANTIATE_TEST_SUITE_P(
                     RefusedCase{"ToleranceAbove",
                                 {"--tolerance=256", "a.avi"},
                                 "--tolerance: \"256\" (erlaubt: eine ganze Zahl von 0 bis 255)"},
-                    RefusedCase{"RateNotInList", {"--rate", "44100", "a.avi"}, "5500, 11000, 22000 oder 44000"},
+                    RefusedCase{"RateNotInList", {"--rate", "48000", "a.avi"}, "5500, 11000, 22000 oder 44000"},
+                    RefusedCase{"Mp3AtSwf5512", {"--sound", "mp3", "--rate", "5512", "a.avi"}, "5500 Hz"},
+                    RefusedCase{"JsonWithCode", {"--json", "--print-code", "a.avi"}, "schließen einander aus"},
+                    RefusedCase{"EmptyProgressFile", {"--progress=", "a.avi"}, "nicht leer"},
                     RefusedCase{"UnknownOption", {"--fast", "a.avi"}, "Unbekannte Option: --fast"},
                     RefusedCase{"SoundUnknown", {"--sound", "ogg", "a.avi"}, "pcm, adpcm oder mp3"},
+                    RefusedCase{"JoinOfASinglePart",
+                                {"--join", "--single-part", "a.vob", "b.vob"},
+                                "--join und --single-part schließen einander aus"},
                     RefusedCase{"DeinterlaceUnknown", {"--deinterlace", "yes", "a.avi"}, "auto, on oder off"},
                     RefusedCase{"Mp3BitrateAbove", {"--mp3-bitrate", "321", "a.avi"}, "von 8 bis 320"},
                     RefusedCase{"StartNegative", {"--start", "-1", "a.avi"}, "--start: \"-1\""},
@@ -175,6 +189,33 @@ TEST(CliOptions, PageCodeAndQuietChoices) {
     EXPECT_EQ(result.options.ruffleScript.value_or(kDefaultRuffleScript), c.script);
     EXPECT_EQ(result.options.printCode, c.printCode);
     EXPECT_EQ(result.options.quiet, c.quiet);
+  }
+}
+
+TEST(CliOptions, OverwriteChoiceAndScriptOutputs) {
+  struct Case {
+    std::vector<std::string> args;
+    bool overwrite;
+    std::optional<std::string> progressFile;
+    bool json;
+    bool forScripts;  // stdout kept for machine-readable lines
+  };
+  const Case cases[] = {
+      {{"a.avi"}, true, std::nullopt, false, false},
+      {{"-n", "a.avi"}, false, std::nullopt, false, false},
+      {{"--no-overwrite", "-y", "a.avi"}, true, std::nullopt, false, false},
+      {{"-y", "--no-overwrite", "a.avi"}, false, std::nullopt, false, false},
+      {{"--progress", "-", "a.avi"}, true, "-", false, true},
+      {{"--progress=p.txt", "a.avi"}, true, "p.txt", false, false},
+      {{"--json", "a.avi"}, true, std::nullopt, true, true},
+  };
+  for (const Case& c : cases) {
+    CliParseResult result = Parse(c.args);
+    ASSERT_EQ(result.error, "") << c.args.front();
+    EXPECT_EQ(result.options.overwrite, c.overwrite) << c.args.front();
+    EXPECT_EQ(result.options.progressFile, c.progressFile) << c.args.front();
+    EXPECT_EQ(result.options.json, c.json) << c.args.front();
+    EXPECT_EQ(result.options.OutputForScripts(), c.forScripts) << c.args.front();
   }
 }
 

@@ -16,7 +16,10 @@ struct Console {
     };
   }
   ConsoleWindow::Opener Opener() {
-    return [this](const std::string& path) { opened.push_back(path); };
+    return [this](const std::string& path) {
+      opened.push_back(path);
+      return openWorks;
+    };
   }
 
   struct Saved {
@@ -27,35 +30,42 @@ struct Console {
   std::ostringstream err;
   std::vector<Saved> saved;
   std::vector<std::string> opened;
+  bool openWorks = true;
   ConsoleWindow window;
 };
 
-TEST(ConsoleWindow, ProgressLinesGoToTheOutputAndEveryOtherLineToTheErrorStream) {
+TEST(ConsoleWindow, TheLinesKindDecidesItsStreamNotItsText) {
   struct Case {
+    LineKind kind;
     const char* line;
-    bool progress;
+    bool onOutput;
   };
   const Case cases[] = {
-      {"Starte Konvertierung...", true},
-      {"Frame 101 von 250", true},
-      {"Frame 0 von -1", true},
-      {"Konvertiertung beendet.", true},
-      {"Die Datei x.avi kann nicht gelesen werden.", false},
-      {"Datei /f/film.swf kann nicht erstellt werden", false},
-      {"Der Film hat die größte Länge erreicht, die das Flash-Format erlaubt.", false},
-      {"Frame 3 von 4 fehlt", false},
-      {"", false},
+      {LineKind::Status, "Frame 101 von 250", true},
+      {LineKind::Status, "Starte Konvertierung...", true},
+      {LineKind::Status, "eine ganz andere Zeile", true},
+      {LineKind::Warning, "Frame 3 von 4", false},
+      {LineKind::Warning, "Der Ton der Datei a.avi kann nicht gelesen werden; der Film bleibt stumm.", false},
+      {LineKind::Problem, "Datei /f/film.swf kann nicht erstellt werden", false},
   };
   for (const Case& c : cases) {
     for (const bool quiet : {false, true}) {
       SCOPED_TRACE(testing::Message() << c.line << (quiet ? " quiet" : ""));
       Console console({.quiet = quiet});
-      console.window.ShowStatusLine(c.line);
-      const std::string printed = std::string(c.line) + "\n";
-      EXPECT_EQ(console.out.str(), c.progress && !quiet ? printed : "");
-      EXPECT_EQ(console.err.str(), c.progress ? "" : printed);
+      console.window.ShowLine(c.kind, c.line);
+      EXPECT_EQ(console.out.str(), c.onOutput && !quiet ? std::string(c.line) + "\n" : "");
+      EXPECT_EQ(console.err.str(), c.onOutput ? "" : "tessaline-cli: " + std::string(c.line) + "\n");
+      EXPECT_EQ(console.window.Reason(), c.onOutput ? "" : c.line);
     }
   }
+}
+
+TEST(ConsoleWindow, PlainStatusLinesAreStatusAndProblemHelpersAreProblems) {
+  Console console;
+  console.window.ShowStatusLine("Frame 1 von 2");
+  console.window.ShowProblemLine("kaputt");
+  EXPECT_EQ(console.out.str(), "Frame 1 von 2\n");
+  EXPECT_EQ(console.err.str(), "tessaline-cli: kaputt\n");
 }
 
 TEST(ConsoleWindow, CodeLinesArePrintedAfterTheRunOnlyWhenAsked) {
@@ -114,6 +124,49 @@ TEST(ConsoleWindow, OpensOnlyWhenAllowed) {
   Console asked({.allowOpen = true});
   asked.window.ShellOpen("/tmp/film.htm");
   EXPECT_EQ(asked.opened, std::vector<std::string>{"/tmp/film.htm"});
+}
+
+TEST(ConsoleWindow, OpeningThatNothingTookIsOneWarning) {
+  Console console({.allowOpen = true});
+  console.openWorks = false;
+  console.window.ShellOpen("/tmp/film.htm");
+  EXPECT_EQ(console.err.str(),
+            "tessaline-cli: Kein Programm hat /tmp/film.htm geöffnet (xdg-open fehlt oder kennt keins dafür).\n");
+}
+
+TEST(ConsoleWindow, OnATerminalStatusLinesGoIntoTheBarInsteadOfScrolling) {
+  std::ostringstream bar;
+  ProgressBar progress(bar);
+  Console console({.outIsTerminal = true}, &progress);
+  console.window.BeginRun("a.swf", "Konvertiere a.avi nach a.swf");
+  console.window.ShowStatusLine("Frame 1 von 10");
+  console.window.ShowProgress(3, 10);
+  console.window.ShowStatusLine("Frame 101 von 250");
+  EXPECT_EQ(console.out.str(), "Konvertiere a.avi nach a.swf\n");
+  EXPECT_NE(bar.str().find("3/10 Frames"), std::string::npos);
+  console.window.ShowWarningLine("Ton fehlt");
+  EXPECT_TRUE(bar.str().ends_with("\r\033[K")) << "the bar leaves the line to the warning";
+}
+
+TEST(ConsoleWindow, ProgressBlocksFollowTheRunAndEndWithIt) {
+  Console console;
+  std::ostringstream blocks;
+  auto now = std::chrono::steady_clock::time_point();
+  ProgressLog log(blocks, [&] { return now; });
+  console.window.ReportProgressTo(&log);
+  console.window.BeginRun("a.swf", "", "a.avi");
+  console.window.ShowMovieSoFar(0.2, 100);
+  console.window.ShowProgress(1, 4);
+  now += std::chrono::milliseconds(100);
+  console.window.ShowProgress(2, 4);  // too soon for a block
+  now += ProgressLog::kInterval;
+  console.window.ShowMovieSoFar(3661.5, 2000);
+  console.window.ShowProgress(3, 4);
+  console.window.EndRun();
+  EXPECT_EQ(blocks.str(),
+            "source=a.avi\nframe=1\ntotal=4\npercent=25\nout_time=00:00:00.200000\nbytes=100\nprogress=continue\n"
+            "source=a.avi\nframe=3\ntotal=4\npercent=75\nout_time=01:01:01.500000\nbytes=2000\nprogress=continue\n"
+            "source=a.avi\nframe=3\ntotal=4\npercent=75\nout_time=01:01:01.500000\nbytes=2000\nprogress=end\n");
 }
 
 TEST(ConsoleWindow, StatusLinesTakeTheProgressBarOffTheScreenFirst) {

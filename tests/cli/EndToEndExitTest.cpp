@@ -6,13 +6,16 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <ostream>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <utility>
 #include <vector>
 
 #include "CliFixture.h"
+#include "cli/ResultJson.h"
 #include "tests/support/ClipMaker.h"
 
 namespace {
@@ -58,7 +61,7 @@ TEST_F(CommandLine, UnwritableTargetExitsWithOneAndSaysSoBeforeConverting) {
   std::string target = (Dir() / "datei" / "film.swf").string();
   ProgramResult run = RunCli({"-o", target, TestClip(ClipKind::AviMpeg4Pcm).string()});
   EXPECT_EQ(run.exitCode, 1);
-  EXPECT_EQ(run.err, "Datei " + target + " kann nicht erstellt werden (Ein Teil des Pfads ist kein Ordner)\n");
+  EXPECT_EQ(run.err, "tessaline-cli: Datei " + target + " kann nicht erstellt werden (Ein Teil des Pfads ist kein Ordner)\n");
   EXPECT_EQ(run.out, "");
 }
 
@@ -115,7 +118,7 @@ TEST_F(CommandLine, UnwritablePageExitsWithOneBeforeWork) {
   fs::create_directory(Dir() / "film.htm");  // a folder where the page would go
   ProgramResult run = RunCli({"-o", "film.swf", TestClip(ClipKind::AviMpeg4Pcm).string()});
   EXPECT_EQ(run.exitCode, 1);
-  EXPECT_EQ(run.err, "Datei film.htm kann nicht erstellt werden (Das ist ein Ordner)\n");
+  EXPECT_EQ(run.err, "tessaline-cli: Datei film.htm kann nicht erstellt werden (Das ist ein Ordner)\n");
   EXPECT_EQ(run.out, "");
   EXPECT_FALSE(fs::exists(Dir() / "film.swf"));
 }
@@ -208,7 +211,8 @@ TEST_F(CommandLine, HelpAndVersionAnswerWithoutConverting) {
   EXPECT_TRUE(help.out.starts_with("Aufruf: tessaline-cli [Optionen] QUELLE… [-o ZIEL]\n")) << help.out;
   ProgramResult version = RunCli({"--version"});
   EXPECT_EQ(version.exitCode, 0);
-  EXPECT_EQ(version.out, "tessaline-cli 1.0\n");
+  EXPECT_TRUE(version.out.starts_with("tessaline-cli 1.0\nFFmpeg: libavformat ")) << version.out;
+  EXPECT_NE(version.out.find("libswresample "), std::string::npos) << version.out;
 }
 
 TEST_F(CommandLine, SeveralSourcesGoIntoANewFolder) {
@@ -232,9 +236,11 @@ TEST_F(CommandLine, ModuleMissingBesideTheProgramStopsWithItsMessage) {
   fs::copy_file(TESSALINE_CLI_PATH, Dir() / "tessaline-cli");
   ProgramResult run = RunProgram({{(Dir() / "tessaline-cli").string(), "x.avi"}, Dir()});
   EXPECT_EQ(run.exitCode, 1);
-  EXPECT_EQ(run.err, "Could not load file Pictavo.DLL\nDas Bildmodul " + (Dir() / "libPictavo.so").string() +
-                         " kann nicht geladen werden (nicht vorhanden, auch nicht in " +
-                         (Dir().parent_path() / "lib" / "tessaline").string() + ")\n");
+  EXPECT_TRUE(run.err.starts_with("tessaline-cli: Could not load file Pictavo.DLL\ntessaline-cli: Das Bildmodul " +
+                                   (Dir() / "libPictavo.so").string() +
+                                   " kann nicht geladen werden (nicht vorhanden, auch nicht in " +
+                                   (Dir().parent_path() / "lib").string()))
+      << run.err;
 }
 
 // A damaged module beside the program is reported, even when an intact one
@@ -259,7 +265,7 @@ TEST_F(CommandLine, DamagedModuleBesideTheProgramIsNotReplacedFromTheLibraryPath
                                     Dir(),
                                     {"LD_LIBRARY_PATH=" + realModule.parent_path().string()}});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err, "Could not load file Pictavo.DLL\nDas Bildmodul " + (Dir() / "libPictavo.so").string() +
+    EXPECT_EQ(run.err, "tessaline-cli: Could not load file Pictavo.DLL\ntessaline-cli: Das Bildmodul " + (Dir() / "libPictavo.so").string() +
                            " kann nicht geladen werden (" + copy.reason + ")\n");
   }
 }
@@ -306,6 +312,95 @@ TEST_F(CommandLine, OpensTheResultOnlyWhenAsked) {
   const std::string page = (Dir() / "offen.htm").string() + "\n";
   const std::string movie = (Dir() / "-film.swf").string() + "\n";
   EXPECT_TRUE(opened == page + movie || opened == movie + page) << opened;
+}
+
+TEST_F(CommandLine, NothingOpenedIsOneWarningAndTheExitStaysZero) {
+  fs::create_directory(Dir() / "bin");
+  { std::ofstream(Dir() / "bin" / "xdg-open") << "#!/bin/sh\nexit 3\n"; }
+  fs::permissions(Dir() / "bin" / "xdg-open", fs::perms::owner_all);
+  const std::string clip = TestClip(ClipKind::AviMpeg4Pcm).string();
+  for (const std::string path : {(Dir() / "bin").string() + ":/usr/bin:/bin", std::string("/nonexistent")}) {
+    ProgramResult run = RunCli({"--no-audio", "--no-html", "--open", "-o", "a.swf", clip}, {"PATH=" + path});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.err, "tessaline-cli: Kein Programm hat a.swf geöffnet (xdg-open fehlt oder kennt keins dafür).\n");
+  }
+}
+
+TEST_F(CommandLine, NoOverwriteLeavesAnExistingMovieAndFailsForItAlone) {
+  const std::string a = TestClip(ClipKind::AviMpeg4Pcm).string();
+  const std::string b = TestClip(ClipKind::MpgMpeg1Mp2).string();
+  fs::create_directory(Dir() / "out");
+  { std::ofstream(Dir() / "out" / "mpeg4.swf") << "mein Film"; }
+  ProgramResult run = RunCli({"-n", "--no-audio", "-o", "out", a, b});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(ReadWholeFile(Dir() / "out" / "mpeg4.swf"), "mein Film");
+  EXPECT_FALSE(fs::exists(Dir() / "out" / "mpeg4.htm"));
+  ReadCheckedMovie(Dir() / "out" / "mpeg1.swf");
+  EXPECT_EQ(run.err, "tessaline-cli: Datei out/mpeg4.swf gibt es schon; " + a + " übersprungen (-n)\n");
+  EXPECT_TRUE(run.out.ends_with("1 Film geschrieben, 1 übersprungen.\n")) << run.out;
+  EXPECT_EQ(RunCli({"-y", "--no-audio", "-o", "out/mpeg4.swf", a}).exitCode, 0);
+  ReadCheckedMovie(Dir() / "out" / "mpeg4.swf");
+}
+
+TEST_F(CommandLine, FolderTargetsAndNamesWithoutExtension) {
+  const std::string clip = TestClip(ClipKind::AviMpeg4Pcm).string();
+  ProgramResult intoNew = RunCli({"--no-audio", "-o", "neu/tief/", clip});
+  EXPECT_EQ(intoNew.exitCode, 0) << intoNew.err;
+  ReadCheckedMovie(Dir() / "neu/tief/mpeg4.swf");
+  EXPECT_EQ(RunCli({"--no-audio", "--no-html", "-o", "neu/ohne", clip}).exitCode, 0);
+  ReadCheckedMovie(Dir() / "neu/ohne.swf");
+  { std::ofstream(Dir() / "datei") << "im Weg"; }
+  ProgramResult blocked = RunCli({"--no-audio", "-o", "datei/unter/", clip});
+  EXPECT_EQ(blocked.exitCode, 1);
+  EXPECT_EQ(blocked.err,
+            "tessaline-cli: Ordner datei/unter/ kann nicht angelegt werden (eine Datei dieses Namens "
+            "ist im Weg)\n");
+}
+
+// What a script reads: progress blocks and one JSON object per source, all on stdout.
+TEST_F(CommandLine, ProgressAndJsonOfTwoSourcesAreParseable) {
+  ProgramResult run = RunCli(
+      {"--progress", "-", "--json", "--no-audio", "-o", "out", TestClip(ClipKind::AviMpeg4Pcm).string(), "fehlt.avi"});
+  EXPECT_EQ(run.exitCode, 1);
+  std::vector<std::map<std::string, std::string>> blocks(1);
+  std::vector<std::string> json;
+  std::istringstream lines(run.out);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.starts_with("{")) {
+      json.push_back(line);
+      continue;
+    }
+    const std::size_t equals = line.find('=');
+    ASSERT_NE(equals, std::string::npos) << "neither a block line nor JSON: " << line;
+    blocks.back()[line.substr(0, equals)] = line.substr(equals + 1);
+    if (line.starts_with("progress=")) blocks.emplace_back();
+  }
+  blocks.pop_back();
+  for (const auto& block : blocks) EXPECT_EQ(block.size(), 7u);
+  // Each source started ends with a block of its own; the missing one's says it got nowhere.
+  ASSERT_GE(blocks.size(), 2u) << run.out;
+  EXPECT_EQ(blocks.back().at("source"), "fehlt.avi");
+  EXPECT_EQ(blocks.back().at("progress"), "end");
+  EXPECT_EQ(blocks.back().at("frame"), "0");
+  const auto& last = blocks[blocks.size() - 2];
+  EXPECT_EQ(last.at("source"), TestClip(ClipKind::AviMpeg4Pcm).string());
+  EXPECT_EQ(last.at("progress"), "end");
+  EXPECT_EQ(last.at("frame"), last.at("total"));
+  EXPECT_EQ(last.at("percent"), "100");
+  EXPECT_EQ(last.at("bytes"), std::to_string(fs::file_size(Dir() / "out" / "mpeg4.swf")));
+  // The movie's length: its frames at 5 a second.
+  const SwfMovie movie = ReadCheckedMovie(Dir() / "out" / "mpeg4.swf");
+  EXPECT_EQ(last.at("out_time"), "00:00:01." + std::to_string(movie.frameCount % 5 * 2) + "00000");
+  EXPECT_EQ(movie.frameCount / 5, 1);
+  for (std::size_t i = 0; i + 2 < blocks.size(); ++i) EXPECT_EQ(blocks[i].at("progress"), "continue");
+  ASSERT_EQ(json.size(), 2u) << run.out;
+  EXPECT_EQ(json[0], "{\"source\":" + JsonString(TestClip(ClipKind::AviMpeg4Pcm).string()) +
+                         ",\"target\":\"out/mpeg4.swf\",\"page\":\"out/mpeg4.htm\",\"frames\":" + last.at("frame") +
+                         ",\"total\":" + last.at("total") + ",\"state\":\"complete\",\"reason\":null}");
+  EXPECT_TRUE(json[1].starts_with(
+      "{\"source\":\"fehlt.avi\",\"target\":\"out/fehlt.swf\",\"page\":\"out/fehlt.htm\",\"frames\":0,\"total\":0,"
+      "\"state\":\"failed\",\"reason\":\"Die Videodatei „fehlt.avi“ kann nicht gelesen werden"))
+      << json[1];
 }
 
 }  // namespace

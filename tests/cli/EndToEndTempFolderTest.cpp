@@ -66,7 +66,7 @@ TEST_P(UnusableTempFolder, EndsTheSourceWithOneLineBeforeConverting) {
                              " >/dev/null 2>fehler); status=$?; wait; rm fehler; exit $status";
   ProgramResult run = RunProgram({{"sh", "-c", script}, Dir(), {"TMPDIR=" + tmpdir.string()}});
   EXPECT_EQ(run.exitCode, 1);
-  EXPECT_EQ(run.err, "Der temporäre Ordner " + tmpdir.string() + " kann nicht benutzt werden (" + c.reason + ").\n");
+  EXPECT_EQ(run.err, "tessaline-cli: Der temporäre Ordner " + tmpdir.string() + " kann nicht benutzt werden (" + c.reason + ").\n");
   EXPECT_FALSE(fs::exists(Dir() / "film.swf"));
   EXPECT_FALSE(fs::exists(Dir() / "film.htm"));
 }

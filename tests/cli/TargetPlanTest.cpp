@@ -55,4 +55,22 @@ TEST(TargetPlan, SourcesThatWouldOverwriteEachOtherAreRefused) {
   EXPECT_NE(PlanTargets({"a.avi", "./a.vob"}, std::nullopt).error, "");
 }
 
+TEST(TargetPlan, OneSourcesTargetGainsSwfOrBecomesAFolder) {
+  struct Case {
+    const char* target;
+    const char* movie;
+    bool folderToCreate;
+  };
+  const Case cases[] = {
+      {"out/noext", "out/noext.swf", false},   {"out/film.swf", "out/film.swf", false},
+      {"out/film.mov", "out/film.mov", false}, {"neu/", "neu/urlaub.swf", true},
+      {"a/b/", "a/b/urlaub.swf", true},
+  };
+  for (const Case& c : cases) {
+    TargetPlan plan = PlanTargets({"x/urlaub.vob"}, std::string(c.target));
+    EXPECT_EQ(plan.movies[0].target, c.movie) << c.target;
+    EXPECT_EQ(plan.folderToCreate.has_value(), c.folderToCreate) << c.target;
+  }
+}
+
 }  // namespace

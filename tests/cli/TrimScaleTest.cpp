@@ -1,8 +1,12 @@
 // A part of a clip and a movie size of the user's choice, checked against
 // FFmpeg's own decoding of the source and of our movie.
+#include <algorithm>
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "CliFixture.h"
+#include "tests/support/ClipMaker.h"
 
 namespace {
 
@@ -62,6 +66,55 @@ TEST_F(TrimScale, ScaledMovieMatchesFfmpegsScaling) {
   const double same = PsnrDb(first, Picture(clip, "scale=64:48:flags=bicubic"));
   EXPECT_GT(same, 20.0);
   EXPECT_GT(same, PsnrDb(first, Picture(clip, "select=eq(n\\,2),scale=64:48:flags=bicubic")) + 3.0);
+}
+
+// A side past the largest stage would overflow the header's rectangle (the
+// stage read back negative); such a size is refused before any work, and the
+// largest that fits is written with the stage of its pictures.
+TEST_F(TrimScale, StagePastTheLargestSideIsRefusedAndTheLargestFits) {
+  const std::filesystem::path wide = CachedClip("wide-16x9.mpg", [] {
+    std::vector<std::string> args = Lavfi("testsrc2=size=160x90:rate=25:duration=0.4");
+    args.insert(args.end(), {"-c:v", "mpeg1video", "-f", "mpeg"});
+    return args;
+  }());
+  const std::filesystem::path tall = CachedClip("tall-9x16.mpg", [] {
+    std::vector<std::string> args = Lavfi("testsrc2=size=90x160:rate=25:duration=0.4");
+    args.insert(args.end(), {"-c:v", "mpeg1video", "-f", "mpeg"});
+    return args;
+  }());
+  const std::filesystem::path fourByThree = TestClip(ClipKind::MpgMpeg1Mp2);
+  struct Case {
+    std::filesystem::path clip;
+    std::vector<std::string> size;
+    int exitCode;
+    int width;  // of the movie written
+    int height;
+  };
+  const Case cases[] = {
+      {fourByThree, {"--height", "2880"}, 2, 0, 0},  // 3840 wide
+      {wide, {"--height", "1900"}, 2, 0, 0},         // 3378 wide
+      {tall, {"--width", "2000"}, 2, 0, 0},          // 3556 high
+      {fourByThree, {"--height", "2160"}, 0, 2880, 2160},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.clip.filename().string() + " " + c.size[0] + " " + c.size[1]);
+    const std::filesystem::path file = Dir() / "gross.swf";
+    std::vector<std::string> args = {"--no-audio", "--fps", "1", "--no-html", "-o", file.string(), c.clip.string()};
+    args.insert(args.end(), c.size.begin(), c.size.end());
+    ProgramResult run = RunCli(args);
+    EXPECT_EQ(run.exitCode, c.exitCode) << run.out << run.err;
+    if (c.exitCode != 0) {
+      EXPECT_FALSE(std::filesystem::exists(file));
+      EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+      EXPECT_NE(run.err.find("höchstens 2880 Pixel"), std::string::npos) << run.err;
+      EXPECT_EQ(run.out.find("Starte"), std::string::npos) << run.out;
+      continue;
+    }
+    const SwfMovie movie = ReadCheckedMovie(file);
+    EXPECT_EQ(movie.xMax, c.width * 20);
+    EXPECT_EQ(movie.yMax, c.height * 20);
+    std::filesystem::remove(file);
+  }
 }
 
 }  // namespace

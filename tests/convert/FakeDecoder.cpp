@@ -116,6 +116,13 @@ int GetError() { return source.errorSet ? 7 : 0; }
 const char* GetErrorStr() { return source.errorSet ? source.errorText.c_str() : ""; }
 void ReadClose(MclReadHandle) { ++source.closed; }
 
+int GetFileInfoParts(const char* const* paths, int count, int flags, SourceFileInfo* info) {
+  source.partsOpened.assign(paths, paths + count);
+  return GetFileInfo(paths[0], flags, info, 0, 0);
+}
+
+MclReadHandle ReadOpenParts(const char* const* paths, int, int flags) { return ReadOpen(paths[0], flags, 0, 0); }
+
 }  // namespace
 
 Picture SolidPicture(int w, int h, std::uint8_t value) { return Picture(static_cast<std::size_t>(w * h * 3), value); }
@@ -133,6 +140,7 @@ void ResetFake() { source = FakeSource{}; }
 const DecoderFunctions& FakeDecoder() {
   static const DecoderFunctions table{GetFileInfo, ReadOpen,  SndCreate,   ImgCreate, ReadImage,  ReadPlan,
                                       ImgToDIB,    GetDIBits, ReleaseDIB,  ReadSound, SndGetInfo, SndFree,
-                                      ImgFree,     GetError,  GetErrorStr, ReadClose, nullptr,    SndSetFormat};
+                                      ImgFree,     GetError,  GetErrorStr, ReadClose, nullptr,    SndSetFormat,
+                                      GetFileInfoParts, ReadOpenParts};
   return table;
 }

@@ -41,6 +41,7 @@ struct FakeSource {
   bool setErrorOnFailure = false;
   std::string errorText = "Fehler in der Quelle";
 
+  std::vector<std::string> partsOpened;  // by the functions for a source in parts
   std::vector<std::int32_t> imageReads;
   std::vector<std::int32_t> plannedReads;  // told ahead through MclReadPlan
   std::vector<std::pair<std::int64_t, std::int32_t>> soundReads;

@@ -72,4 +72,15 @@ TEST_F(SourcePart, StartBehindTheLastFrameWritesNothing) {
   EXPECT_EQ(window.lines, (std::vector<std::string>{"Der gewählte Abschnitt enthält kein Bild der Quelle."}));
 }
 
+// Whatever made the size (options, a decoder's own scaling), a side past the
+// largest stage is refused before any picture is read.
+TEST_F(SourcePart, StagePastTheLargestSideIsRefusedBeforeAnyPicture) {
+  UseSource(kLargestStageSide + 1, 2, 25, {SolidPicture(kLargestStageSide + 1, 2, 0x80)});
+  EXPECT_EQ(Outcome(), ConversionOutcome::Refused);
+  EXPECT_TRUE(Fake().imageReads.empty());
+  EXPECT_FALSE(std::filesystem::exists(settings.targetPath));
+  EXPECT_EQ(window.lines, (std::vector<std::string>{"Die Filmgröße 2881 × 2 Pixel ist zu groß: Eine Seite darf "
+                                                    "höchstens 2880 Pixel lang sein."}));
+}
+
 }  // namespace

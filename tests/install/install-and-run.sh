@@ -7,13 +7,20 @@ stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 
 cmake --install "$build" --prefix "$stage/usr" >/dev/null
+multiarch=$(gcc -print-multiarch 2>/dev/null || true)
 expected=(
   usr/bin/tessaline
   usr/bin/tessaline-cli
-  usr/lib/tessaline/libPictavo.so
+  "usr/lib/${multiarch:+$multiarch/}tessaline/libPictavo.so"
   usr/share/applications/tessaline.desktop
   usr/share/icons/hicolor/scalable/apps/tessaline.svg
-  usr/share/man/man1/tessaline-cli.1
+  usr/share/man/man1/tessaline-cli.1.gz
+  usr/share/man/man1/tessaline.1.gz
+  usr/share/bash-completion/completions/tessaline-cli
+  usr/share/doc/tessaline-cli/copyright
+  usr/share/doc/tessaline-cli/changelog.gz
+  usr/share/doc/tessaline/copyright
+  usr/share/doc/tessaline/changelog.gz
 )
 status=0
 for file in "${expected[@]}"; do

@@ -56,11 +56,12 @@ const BadFile kBadFiles[] = {
        fs::create_symlink("/dev/zero", path);
      },
      "Das ist keine gewöhnliche Datei, sondern ein Gerät, eine Pipe oder ein Socket."},
+    // WAV is no container of video files: refused before its streams are looked at.
     {"sound.wav",
      [](const std::string& path) {
        fs::copy_file(mcltest::Clip("sound.wav"), path, fs::copy_options::overwrite_existing);
      },
-     "Die Datei enthält keine Videospur."},
+     "Die Datei ist keine Videodatei."},
 };
 
 std::string PathOf(const BadFile& bad) {

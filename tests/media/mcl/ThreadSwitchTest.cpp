@@ -24,7 +24,7 @@ struct Decoded {
 // for 2 threads and 1 in turn every flipEvery pictures.
 std::vector<Decoded> DecodeAll(const std::string& clip, int flipEvery, int& threadChanges) {
   mcl::MediaSource source;
-  EXPECT_EQ(mcl::OpenMediaSource(mcltest::Clip(clip), AVMEDIA_TYPE_VIDEO, source), mcl::ErrorKind::kNone);
+  EXPECT_EQ(mcl::OpenMediaSource({mcltest::Clip(clip)}, AVMEDIA_TYPE_VIDEO, source), mcl::ErrorKind::kNone);
   mcl::PictureDecoder decoder(source, mcl::DeinterlaceMode::kMarked);
   mcl::FramePtr frame(av_frame_alloc());
   std::vector<Decoded> pictures;
