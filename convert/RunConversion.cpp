@@ -47,7 +47,7 @@ void ReportDamage(ConversionRun& run) {
 void ReportNewDamage(ConversionRun& run) {
   if (run.imageResult != 0 || run.decoder.MclGetError() == 0) return;
   const char* text = run.decoder.MclGetErrorStr();
-  if (text != nullptr && *text != '\0' && run.shownError != text) ReportDamage(run);
+  if (text != nullptr && *text != '\0' && run.shownError != text && run.sound.ShownError() != text) ReportDamage(run);
 }
 
 std::string GermanSeconds(double seconds) {

@@ -1,5 +1,6 @@
 #include "ui/AdvancedPage.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
@@ -100,8 +101,19 @@ void AdvancedPage::AddPictureControls(QFormLayout* form) {
   connect(height, &QSpinBox::valueChanged, this, [this](int value) { settings_.height = value; });
   form->addRow(QString::fromUtf8("Bildgröße (Breite × Höhe):"), Row(width, height));
   form->addRow(QString(), Note("Nur eine Seite angegeben: die andere im Seitenverhältnis der Quelle."));
-  // Display aspect (keepPixelShape) and deinterlacing (auto/on/off) go here
-  // as two more rows once ConversionSettings has those fields.
+  auto* shape = Named<QCheckBox>("KeepPixelShapeCheck");
+  shape->setText(QString::fromUtf8("Bildpunkte wie gespeichert (nicht im Seitenverhältnis der Wiedergabe)"));
+  shape->setChecked(settings_.keepPixelShape);
+  connect(shape, &QCheckBox::toggled, this, [this](bool on) { settings_.keepPixelShape = on; });
+  form->addRow(QString::fromUtf8("Form:"), shape);
+  // In the order of the Deinterlace values.
+  auto* deinterlace = Named<QComboBox>("DeinterlaceBox");
+  deinterlace->addItems({QString::fromUtf8("wo die Quelle es angibt"), QString::fromUtf8("jedes Bild"),
+                         QString::fromUtf8("nie")});
+  deinterlace->setCurrentIndex(static_cast<int>(settings_.deinterlace));
+  connect(deinterlace, &QComboBox::currentIndexChanged, this,
+          [this](int index) { settings_.deinterlace = static_cast<Deinterlace>(index); });
+  form->addRow(QString::fromUtf8("Zeilensprung auflösen:"), Row(deinterlace, nullptr));
 }
 
 void AdvancedPage::AddPartControls(QFormLayout* form) {
@@ -110,7 +122,11 @@ void AdvancedPage::AddPartControls(QFormLayout* form) {
   connect(start, &QDoubleSpinBox::valueChanged, this, [this](double value) { settings_.startSeconds = value; });
   connect(end, &QDoubleSpinBox::valueChanged, this, [this](double value) { settings_.endSeconds = value; });
   form->addRow(QString::fromUtf8("Umwandeln von … bis:"), Row(start, end));
-  // Joining a DVD's title sets (--join) goes here once ConversionSettings has it.
+  auto* wholeTitle = Named<QCheckBox>("WholeDvdTitleCheck");
+  wholeTitle->setText(QString::fromUtf8("DVD-Titel ganz umwandeln (VTS_01_1.VOB mit VTS_01_2.VOB … daneben)"));
+  wholeTitle->setChecked(settings_.wholeDvdTitle);
+  connect(wholeTitle, &QCheckBox::toggled, this, [this](bool on) { settings_.wholeDvdTitle = on; });
+  form->addRow(QString(), wholeTitle);
 }
 
 void AdvancedPage::AddPageControls(QFormLayout* form) {

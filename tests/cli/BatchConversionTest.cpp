@@ -167,7 +167,7 @@ TEST(BatchConversion, AnEscapingSystemErrorIsToldInGerman) {
                           return true;
                         }),
               1);
-    EXPECT_EQ(batch.err.str(), line + "\n");
+    EXPECT_EQ(batch.err.str(), "tessaline-cli: " + line + "\n");
   }
 }
 
@@ -196,7 +196,7 @@ TEST(BatchConversion, AFolderThatCannotBeMadeFailsWithoutRunning) {
   int code = batch.Run(PlanTargets({"a.avi", "b.avi"}, (blocker / "sub").string()), [](auto&) { return true; });
   EXPECT_EQ(code, 1);
   EXPECT_TRUE(batch.seen.empty());
-  EXPECT_NE(batch.err.str().find("kann nicht angelegt werden (eine Datei dieses Namens ist im Weg)"), std::string::npos)
+  EXPECT_NE(batch.err.str().find("kann nicht angelegt werden (Ein Teil des Pfads ist kein Ordner)"), std::string::npos)
       << batch.err.str();
   std::filesystem::remove(blocker);
 }

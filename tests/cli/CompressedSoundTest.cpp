@@ -104,7 +104,7 @@ TEST_F(CliFixture, Mp3BitrateBeyondTheRatesLimitIsLoweredWithOneLine) {
     args.push_back(TestClip(ClipKind::AviPcmStereo44k).string());
     const ProgramResult run = RunCli(args);
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.err, asked ? line + "\n" : "");
+    EXPECT_EQ(run.err, asked ? "tessaline-cli: " + line + "\n" : "");
   }
 }
 

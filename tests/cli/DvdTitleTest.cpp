@@ -62,7 +62,7 @@ TEST_P(DvdTitle, EveryFlashMeetsItsBeepWithinOneMovieFrame) {
   args.insert(args.end(), c.args.begin(), c.args.end());
   const ProgramResult run = RunCli(args);
   ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
-  EXPECT_EQ(run.err.find(kJoinedLine) != std::string::npos, c.joined) << run.err;
+  EXPECT_EQ(run.out.find(kJoinedLine) != std::string::npos, c.joined) << run.out;
 
   const SwfMovie movie = ReadCheckedMovie(Dir() / "film.swf");
   const MovieSync sync = FindFlashesAndBeeps(movie);

@@ -26,7 +26,7 @@ TEST_P(ContainerConversion, WritesASoundMovieAndThePageBesideIt) {
   ProgramResult run = RunCli(args);
   ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
   const bool silent = GetParam().sound && !GetParam().track;
-  EXPECT_EQ(run.err, silent ? "Die Datei hat keine Tonspur; der Film bleibt stumm.\n" : "")
+  EXPECT_EQ(run.err, silent ? "tessaline-cli: Die Datei hat keine Tonspur; der Film bleibt stumm.\n" : "")
       << "no progress bar without a terminal";
 
   SwfMovie movie = ReadCheckedMovie(movieFile);

@@ -73,7 +73,7 @@ TEST_F(CommandLine, MovieNameWithoutRoomForItsTemporaryNameIsRefusedBeforeWork) 
     const std::string target = std::string(length - 4, 'n') + ".swf";
     ProgramResult run = RunCli({"--no-audio", "-o", target, clip});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err, "Datei " + target + " kann nicht erstellt werden (Dateiname zu lang)\n");
+    EXPECT_EQ(run.err, "tessaline-cli: Datei " + target + " kann nicht erstellt werden (Dateiname zu lang)\n");
     EXPECT_EQ(run.out, "");
   }
   const std::string longest = std::string(250 - 4, 'n') + ".swf";
@@ -353,8 +353,8 @@ TEST_F(CommandLine, FolderTargetsAndNamesWithoutExtension) {
   ProgramResult blocked = RunCli({"--no-audio", "-o", "datei/unter/", clip});
   EXPECT_EQ(blocked.exitCode, 1);
   EXPECT_EQ(blocked.err,
-            "tessaline-cli: Ordner datei/unter/ kann nicht angelegt werden (eine Datei dieses Namens "
-            "ist im Weg)\n");
+            "tessaline-cli: Ordner datei/unter/ kann nicht angelegt werden (Ein Teil des Pfads ist "
+            "kein Ordner)\n");
 }
 
 // What a script reads: progress blocks and one JSON object per source, all on stdout.

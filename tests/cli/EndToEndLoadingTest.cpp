@@ -83,9 +83,11 @@ TEST_F(Loading, MissingModuleIsNotTakenFromTheLibraryPathOrTheCurrentFolder) {
                                         planted,
                                         {"LD_LIBRARY_PATH=" + planted.string() + ":" + kBuiltPrograms.string()}});
   EXPECT_EQ(run.exitCode, 1);
-  EXPECT_EQ(run.err, "Could not load file Pictavo.DLL\nDas Bildmodul " + (Dir() / "bin" / "libPictavo.so").string() +
-                         " kann nicht geladen werden (nicht vorhanden, auch nicht in " +
-                         (Dir() / "lib" / "tessaline").string() + ")\n");
+  EXPECT_TRUE(run.err.starts_with("tessaline-cli: Could not load file Pictavo.DLL\ntessaline-cli: Das Bildmodul " +
+                                   (Dir() / "bin" / "libPictavo.so").string() +
+                                   " kann nicht geladen werden (nicht vorhanden, auch nicht in " +
+                                   (Dir() / "lib").string() + "/"))
+      << run.err;
   EXPECT_FALSE(fs::exists(planted / "planted-library-was-loaded"));
 }
 

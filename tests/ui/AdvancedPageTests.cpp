@@ -2,6 +2,7 @@
 // the page choice at once, and starts from the described defaults.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLineEdit>
@@ -75,6 +76,21 @@ TEST_F(AdvancedPageControls, NumbersReachTheirFields) {
   }
   ui.Find<QSpinBox>("ToleranceEd")->setValue(999);
   EXPECT_EQ(Settings().tolerance, 255);
+}
+
+TEST_F(AdvancedPageControls, PictureShapeDeinterlacingAndDvdTitles) {
+  EXPECT_FALSE(Settings().keepPixelShape);
+  EXPECT_EQ(Settings().deinterlace, Deinterlace::Auto);
+  EXPECT_TRUE(Settings().wholeDvdTitle);
+  ui.Find<QCheckBox>("KeepPixelShapeCheck")->setChecked(true);
+  EXPECT_TRUE(Settings().keepPixelShape);
+  auto* deinterlace = ui.Find<QComboBox>("DeinterlaceBox");
+  for (const Deinterlace mode : {Deinterlace::Off, Deinterlace::On, Deinterlace::Auto}) {
+    deinterlace->setCurrentIndex(static_cast<int>(mode));
+    EXPECT_EQ(Settings().deinterlace, mode);
+  }
+  ui.Find<QCheckBox>("WholeDvdTitleCheck")->setChecked(false);
+  EXPECT_FALSE(Settings().wholeDvdTitle);
 }
 
 TEST_F(AdvancedPageControls, PageKindAndRuffleAddress) {
