@@ -133,6 +133,18 @@ std::string SetEnd(std::string_view value, CliOptions& options) {
   return error;
 }
 
+// A switch sets one field of the settings or of the options.
+template <auto Field, auto Value>
+std::string SetSetting(std::string_view, CliOptions& options) {
+  options.settings.*Field = Value;
+  return {};
+}
+template <auto Field, auto Value>
+std::string SetOption(std::string_view, CliOptions& options) {
+  options.*Field = Value;
+  return {};
+}
+
 // Switches ignore their (empty) value.
 constexpr CliOption kOptionTable[] = {
     {"", "--fps", "N", "Bilder pro Sekunde im Film, 1 bis 120 (Vorgabe 5)",
@@ -142,24 +154,15 @@ constexpr CliOption kOptionTable[] = {
        return ApplyRangedNumber("--compression", v, 0, 100, o.settings.compression);
      }},
     {"", "--no-audio", "", "den Ton nicht übernehmen",
-     [](std::string_view, CliOptions& o) -> std::string {
-       o.settings.convertAudio = false;
-       return {};
-     }},
+     SetSetting<&ConversionSettings::convertAudio, false>},
     {"", "--rate", "HZ",
      "Abtastrate des Tons: 5500, 11000, 22000 oder 44000 (Vorgabe 11000); der Film trägt die Flash-Raten "
      "5512,5, 11025, 22050 oder 44100 Hz, die als Wert dieselbe Rate wählen (auch 5512)",
      [](std::string_view v, CliOptions& o) { return ApplyRate(v, o.settings); }},
     {"", "--16bit", "", "Ton mit 16 Bit statt 8 Bit",
-     [](std::string_view, CliOptions& o) -> std::string {
-       o.settings.audio16Bit = true;
-       return {};
-     }},
+     SetSetting<&ConversionSettings::audio16Bit, true>},
     {"", "--stereo", "", "Ton in Stereo statt Mono (alle Kanäle der Quelle werden gemischt)",
-     [](std::string_view, CliOptions& o) -> std::string {
-       o.settings.stereo = true;
-       return {};
-     }},
+     SetSetting<&ConversionSettings::stereo, true>},
     {"", "--sound", "ART",
      "Ton unkomprimiert (pcm, Vorgabe), als ADPCM (adpcm) oder als MP3 (mp3; nicht mit 5500)",
      [](std::string_view v, CliOptions& o) { return ApplySound(v, o.settings); }},
@@ -169,10 +172,7 @@ constexpr CliOption kOptionTable[] = {
        return ApplyRangedNumber("--mp3-bitrate", v, 8, 320, o.settings.mp3BitrateKbit);
      }},
     {"", "--all-pictures", "", "jedes Bild ganz speichern, nicht nur die Änderungen",
-     [](std::string_view, CliOptions& o) -> std::string {
-       o.settings.storeOnlyChanges = false;
-       return {};
-     }},
+     SetSetting<&ConversionSettings::storeOnlyChanges, false>},
     {"", "--tolerance", "N",
      "Rauschen übergehen: ein Bildpunkt gilt erst als geändert, wenn die 5×5 Bildpunkte um ihn herum von dem, "
      "was der Film dort zeigt, im Mittel in einem Farbwert um mehr als N in eine Richtung oder um mehr als 2N "
@@ -191,30 +191,18 @@ constexpr CliOption kOptionTable[] = {
      }},
     {"", "--keep-pixel-shape", "",
      "Bildpunkte wie gespeichert übernehmen (Vorgabe: das Seitenverhältnis der Wiedergabe, z. B. 16:9 bei DVD)",
-     [](std::string_view, CliOptions& o) -> std::string {
-       o.settings.keepPixelShape = true;
-       return {};
-     }},
+     SetSetting<&ConversionSettings::keepPixelShape, true>},
     {"", "--join", "",
      "die Quellen als Teile eines Films nacheinander lesen, wie mit cat verbunden (der Film heißt nach dem "
      "ersten Teil)",
-     [](std::string_view, CliOptions& o) -> std::string {
-       o.join = true;
-       return {};
-     }},
+     SetOption<&CliOptions::join, true>},
     {"", "--single-part", "", "von einem DVD-Titel nur die genannte Datei VTS_xx_1.VOB umwandeln",
-     [](std::string_view, CliOptions& o) -> std::string {
-       o.settings.wholeDvdTitle = false;
-       return {};
-     }},
+     SetSetting<&ConversionSettings::wholeDvdTitle, false>},
     {"", "--deinterlace", "ART",
      "Zeilensprung auflösen: auto (Vorgabe; wo die Quelle es angibt), on (jedes Bild) oder off",
      [](std::string_view v, CliOptions& o) { return ApplyDeinterlace(v, o.settings); }},
     {"", "--no-html", "", "keine HTML-Seite neben den Film schreiben",
-     [](std::string_view, CliOptions& o) -> std::string {
-       o.settings.createHtmlPage = false;
-       return {};
-     }},
+     SetSetting<&ConversionSettings::createHtmlPage, false>},
     {"", "--page", "ART",
      "die Seite: ruffle (Vorgabe; HTML5-Seite, die den Film mit Ruffle in heutigen Browsern zeigt) oder flash "
      "(nur der Quelltext zum Einbinden)",
@@ -222,26 +210,14 @@ constexpr CliOption kOptionTable[] = {
     {"", "--ruffle-script", "URL", "Adresse von Ruffle für --page ruffle (Vorgabe ruffle/ruffle.js)",
      ApplyRuffleScript},
     {"", "--print-code", "", "den Quelltext zum Einbinden nach jedem Film ausgeben",
-     [](std::string_view, CliOptions& o) -> std::string {
-       o.printCode = true;
-       return {};
-     }},
+     SetOption<&CliOptions::printCode, true>},
     {"", "--open", "", "das Ergebnis danach öffnen (Seite, sonst Film)",
-     [](std::string_view, CliOptions& o) -> std::string {
-       o.settings.openResult = true;
-       return {};
-     }},
+     SetSetting<&ConversionSettings::openResult, true>},
     {"-o", "", "ZIEL", "Zieldatei (ohne Endung mit .swf) bzw. Zielordner (mit / am Ende wird er angelegt)", SetTarget},
     {"-y", "--overwrite", "", "vorhandene Filme und Seiten ersetzen (Vorgabe)",
-     [](std::string_view, CliOptions& o) -> std::string {
-       o.overwrite = true;
-       return {};
-     }},
+     SetOption<&CliOptions::overwrite, true>},
     {"-n", "--no-overwrite", "", "Quellen überspringen, deren Film oder Seite es schon gibt (Rückgabewert 1 für sie)",
-     [](std::string_view, CliOptions& o) -> std::string {
-       o.overwrite = false;
-       return {};
-     }},
+     SetOption<&CliOptions::overwrite, false>},
     {"", "--progress", "DATEI",
      "den Fortschritt für Skripte als Blöcke von Zeilen Schlüssel=Wert in DATEI schreiben (- für die "
      "Standardausgabe): source, frame, total, percent, out_time, bytes und progress=continue, "
@@ -254,25 +230,13 @@ constexpr CliOption kOptionTable[] = {
     {"", "--json", "",
      "nach jeder Quelle eine Zeile JSON auf die Standardausgabe: source, target, page, frames, total, state "
      "(complete, incomplete, failed, skipped) und reason",
-     [](std::string_view, CliOptions& o) -> std::string {
-       o.json = true;
-       return {};
-     }},
+     SetOption<&CliOptions::json, true>},
     {"-q", "--quiet", "", "nur Fehler und Warnungen ausgeben (und was mit --print-code verlangt ist)",
-     [](std::string_view, CliOptions& o) -> std::string {
-       o.quiet = true;
-       return {};
-     }},
+     SetOption<&CliOptions::quiet, true>},
     {"-h", "--help", "", "diese Hilfe zeigen",
-     [](std::string_view, CliOptions& o) -> std::string {
-       o.showHelp = true;
-       return {};
-     }},
+     SetOption<&CliOptions::showHelp, true>},
     {"", "--version", "", "die Version zeigen",
-     [](std::string_view, CliOptions& o) -> std::string {
-       o.showVersion = true;
-       return {};
-     }},
+     SetOption<&CliOptions::showVersion, true>},
 };
 
 const CliOption* FindOption(std::string_view name) {
