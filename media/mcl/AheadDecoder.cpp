@@ -19,6 +19,10 @@ constexpr std::size_t kWakeDecoderAt = kPicturesAhead / 2;
 // for a while, and then the thread is tried again.
 constexpr int kJudgedPictures = 50;
 constexpr int kPicturesOnCaller = 250;
+// More decoder threads are kept only where they bring the pictures this much
+// sooner: on some machines FFmpeg's frame threads hand pictures between cores
+// at a cost that leaves decoding slower than on one.
+constexpr double kKeepAllCoresBelow = 0.8;
 
 std::chrono::nanoseconds ThreadCpuTime() {
   timespec now{};
@@ -105,14 +109,18 @@ DecodeStatus AheadDecoder::Next(AVFrame* frame) {
 
 // A verdict after each run of judged pictures.
 bool AheadDecoder::DecodingFitsCallersWaits() {
-  if (++judged_ < kJudgedPictures) return false;
+  const auto now = std::chrono::steady_clock::now();
+  if (judged_++ == 0) runStarted_ = now;
+  if (judged_ <= kJudgedPictures) return false;
   std::chrono::nanoseconds decoding{};
   {
     const std::lock_guard lock(mutex_);
     decoding = std::exchange(decoding_, {});
   }
-  const bool fits = callerWaited_ > decoding;
-  ChooseDecoderThreads(fits);
+  // The CPU time of FFmpeg's own threads is not the thread's: with them, the
+  // decoding is not known to fit.
+  const bool fits = callerWaited_ > decoding && decoder_.Threads() <= VideoDecoderThreads(false);
+  ChooseDecoderThreads(fits, (now - runStarted_) / kJudgedPictures);
   judged_ = 0;
   callerWaited_ = {};
   callerBlocked_ = {};
@@ -120,13 +128,35 @@ bool AheadDecoder::DecodingFitsCallersWaits() {
 }
 
 // Where the caller waits for pictures far longer than for the JPEGs, the
-// decoder is the slower side and gets every core; where it waits for the
-// JPEGs, one core stays theirs. In between, the decoder keeps what it has.
-void AheadDecoder::ChooseDecoderThreads(bool decodingFitsWaits) {
-  if (decodingFitsWaits || callerWaited_ > 2 * callerBlocked_) {
-    decoder_.WantThreads(VideoDecoderThreads(false));
-  } else if (callerBlocked_ > 2 * callerWaited_) {
-    decoder_.WantThreads(VideoDecoderThreads(true));
+// decoder is the slower side and is tried on every core; it keeps them where
+// the pictures then come sooner. Where the caller waits for the JPEGs, one
+// core stays theirs. In between, the decoder keeps what it has.
+void AheadDecoder::ChooseDecoderThreads(bool decodingFitsWaits, std::chrono::nanoseconds perPicture) {
+  const int fewer = VideoDecoderThreads(false);
+  const int all = VideoDecoderThreads(true);
+  const bool decoderSlower = !decodingFitsWaits && callerBlocked_ > 2 * callerWaited_;
+  const bool jpegsSlower = decodingFitsWaits || callerWaited_ > 2 * callerBlocked_;
+  switch (allCores_) {
+    case AllCores::kUntried:
+      if (!decoderSlower || all == fewer) return;
+      onOneCore_ = perPicture;
+      allCores_ = AllCores::kAsked;
+      decoder_.WantThreads(all);
+      return;
+    case AllCores::kAsked:  // the run that saw the switch is not a fair one
+      if (decoder_.Threads() == all) allCores_ = AllCores::kOnTrial;
+      return;
+    case AllCores::kOnTrial:
+      allCores_ = perPicture < onOneCore_ * kKeepAllCoresBelow ? AllCores::kKept : AllCores::kRefused;
+      if (allCores_ == AllCores::kRefused) decoder_.WantThreads(fewer);
+      return;
+    case AllCores::kKept:
+      if (!jpegsSlower) return;
+      allCores_ = AllCores::kUntried;
+      decoder_.WantThreads(fewer);
+      return;
+    case AllCores::kRefused:
+      return;
   }
 }
 

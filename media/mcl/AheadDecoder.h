@@ -53,7 +53,7 @@ class AheadDecoder {
   DecodeStatus DecodeHere(AVFrame* frame);
   DecodeStatus TakeReady(AVFrame* frame);
   bool DecodingFitsCallersWaits();
-  void ChooseDecoderThreads(bool decodingFitsWaits);
+  void ChooseDecoderThreads(bool decodingFitsWaits, std::chrono::nanoseconds perPicture);
   void StartThread();
   void StopThread();
   void Produce(std::stop_token stop);
@@ -79,6 +79,12 @@ class AheadDecoder {
   std::chrono::nanoseconds callerWaited_{};  // away but not running, this run
   std::chrono::nanoseconds callerBlocked_{};  // in Next waiting for the thread, this run
   int judged_ = 0;                           // pictures taken in this run of the thread's
+  std::chrono::steady_clock::time_point runStarted_;
+  // Whether the decoder is on every core: tried once where it is the slower
+  // side, and kept only where that made it faster.
+  enum class AllCores { kUntried, kAsked, kOnTrial, kKept, kRefused };
+  AllCores allCores_ = AllCores::kUntried;
+  std::chrono::nanoseconds onOneCore_{};     // wall time a picture, before the trial
   int picturesOnCaller_ = 0;                 // since the thread was stopped
   std::jthread thread_;        // not running while pictures are decoded here
 };

@@ -37,6 +37,8 @@ class PacketDecoder {
   void WantThreads(int threads) {
     if (switch_) switch_->Want(threads);
   }
+  // From any thread: the decoder's threads now.
+  int Threads() const { return switch_ ? switch_->Threads() : codec_->thread_count; }
 
  private:
   bool FeedOnePacket();

@@ -27,6 +27,7 @@ class PictureDecoder {
   int RejectedSinceLastFrame() const { return decoder_.RejectedSinceLastFrame(); }
   // From any thread: see PacketDecoder::WantThreads.
   void WantThreads(int threads) { decoder_.WantThreads(threads); }
+  int Threads() const { return decoder_.Threads(); }
 
  private:
   bool KeepsPlan(const AVStream& stream) const;

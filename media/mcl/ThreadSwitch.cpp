@@ -50,14 +50,14 @@ bool ThreadSwitch::Due(const AVPacket& packet) const {
 void ThreadSwitch::Switch(int threads) {
   CodecPtr fresh;
   if (OpenDecoder(stream_, threads, fresh) != ErrorKind::kNone || !Replay(fresh.get())) {
-    wanted_.store(threads_);  // stays as it is
+    wanted_.store(threads_.load());  // stays as it is
     return;
   }
   DrainOld();
   dropThrough_ = lastShown_;
   for (const FramePtr& frame : held_) dropThrough_ = std::max(dropThrough_, frame->best_effort_timestamp);
   codec_ = std::move(fresh);
-  threads_ = threads;
+  threads_.store(threads);
 }
 
 // Only the pictures others refer to are needed, and none of them is let out.

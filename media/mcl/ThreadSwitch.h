@@ -22,6 +22,8 @@ class ThreadSwitch {
 
   // From any thread: the number of threads the decoder should have.
   void Want(int threads) { wanted_.store(threads); }
+  // From any thread: the number the decoder has now.
+  int Threads() const { return threads_.load(); }
   // Before a packet of the stream is sent: switches first where due; the
   // packet is kept for the next switch.
   void BeforeSending(const AVPacket& packet);
@@ -42,7 +44,7 @@ class ThreadSwitch {
   CodecPtr& codec_;
   const AVStream* stream_;
   std::atomic<int> wanted_;
-  int threads_;
+  std::atomic<int> threads_;
   bool possible_;
   std::vector<PacketPtr> sinceKey_;  // the packets sent since the last key frame
   std::size_t sinceKeyBytes_ = 0;
