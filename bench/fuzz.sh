@@ -136,9 +136,24 @@ movie_is_valid() {  # file: SWF signature, the header's length equal to the file
   ffprobe -v error -show_entries format=format_name -of csv=p=0 "$file" >/dev/null 2>&1
 }
 
-tried=0 crashes=0 hangs=0 over=0 written=0 valid=0 largest_kb=0 longest=0 clean_but_ffmpeg_errors=0
+movie_seconds() {  # file: frame count over frame rate, from the SWF header
+  local bits skip rate count
+  bits=$(($(od -An -tu1 -j8 -N1 "$1") >> 3))
+  skip=$((8 + (5 + 4 * bits + 7) / 8))
+  read -r rate count < <(od -An -tu2 -j"$skip" -N4 "$1")
+  awk -v r="$rate" -v c="$count" 'BEGIN { printf "%.2f", (r > 0 ? c * 256 / r : 0) }'
+}
+
+picture_span() {  # file: seconds from the first picture FFmpeg decodes to the last
+  ffprobe -v error -select_streams v:0 -show_entries frame=best_effort_timestamp_time -of csv=p=0 "$1" 2>/dev/null |
+    awk -F, '$1 ~ /^-?[0-9.]+$/ { t = $1 + 0; if (!n || t < lo) lo = t; if (!n || t > hi) hi = t; n++ }
+      END { printf "%.2f", n ? hi - lo : 0 }'
+}
+
+tried=0 crashes=0 hangs=0 over=0 written=0 valid=0 largest_kb=0 longest=0 clean_but_ffmpeg_errors=0 clean_but_short=0
 echo "input,seed file,cut while read,exit,peak KB,seconds" >"$work/usage.csv"
 echo "input,seed file,ffmpeg's first errors" >"$work/complete-despite-errors.csv"
+echo "input,seed file,movie seconds,seconds of pictures" >"$work/complete-but-short.csv"
 declare -A exits
 for ((i = 0; i < count; i++)); do
   draw ${#seeds[@]} && seed_file=${seeds[$r]}
@@ -195,10 +210,19 @@ for ((i = 0; i < count; i++)); do
   fi
   # A movie called complete must come from a source FFmpeg reads without errors.
   if [ $code -eq 0 ] && [ $cut_during -eq 0 ]; then
-    ffmpeg_errors=$(ffmpeg -nostdin -v error -i "$input" "${ffmpeg_skip[@]}" -f null - 2>&1 | head -n 3 | tr '\n' ' ')
+    # The null muxer's complaints are about FFmpeg's output, not the source.
+    ffmpeg_errors=$(ffmpeg -nostdin -v error -i "$input" "${ffmpeg_skip[@]}" -f null - 2>&1 |
+      grep -vE '^\[null @|^ +Last message repeated' | head -n 3 | tr '\n' ' ')
     if [ -n "$ffmpeg_errors" ]; then
       clean_but_ffmpeg_errors=$((clean_but_ffmpeg_errors + 1))
       echo "$i,$name,$ffmpeg_errors" >>"$work/complete-despite-errors.csv"
+    fi
+    # ... and cover the pictures' whole span, within a second.
+    shown=$(movie_seconds "$run/movie.swf")
+    span=$(picture_span "$input")
+    if awk -v s="$shown" -v d="$span" 'BEGIN { exit !(s < d - 1) }'; then
+      clean_but_short=$((clean_but_short + 1))
+      echo "$i,$name,$shown,$span" >>"$work/complete-but-short.csv"
     fi
   fi
   if [ -f "$run/movie.swf" ]; then
@@ -213,5 +237,7 @@ echo "seed $seed: $tried files tried, $crashes crashes, $hangs hangs, $over past
 echo "  largest peak memory $((largest_kb / 1024)) MB, longest run $longest s (per input: $work/usage.csv)"
 echo "  exit 0 though ffmpeg reports errors decoding the source: $clean_but_ffmpeg_errors" \
   "($work/complete-despite-errors.csv)"
+echo "  exit 0 though the movie is over a second shorter than the pictures: $clean_but_short" \
+  "($work/complete-but-short.csv)"
 for code in "${!exits[@]}"; do echo "  exit $code: ${exits[$code]}"; done | sort
 [ $crashes -eq 0 ] && [ $hangs -eq 0 ] && [ $over -eq 0 ] && [ $written -eq $valid ]

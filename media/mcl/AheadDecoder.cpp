@@ -66,11 +66,12 @@ void AheadDecoder::Produce(std::stop_token stop) {
       }
     }
     if (!frame) frame.reset(av_frame_alloc());
-    Decoded decoded{std::move(frame), DecodeStatus::kError, 0, AV_NOPTS_VALUE};
+    Decoded decoded{std::move(frame), DecodeStatus::kError, 0, 0, AV_NOPTS_VALUE};
     const std::chrono::nanoseconds started = ThreadCpuTime();
     if (decoded.frame) decoded.status = decoder_.Next(decoded.frame.get());
     const std::chrono::nanoseconds took = ThreadCpuTime() - started;
     decoded.rejected = decoder_.RejectedSinceLastFrame();
+    decoded.loggedErrors = LoggedSoFar();
     decoded.restartPts = decoder_.RestartPts();
     const bool ended = decoded.status != DecodeStatus::kFrame;
     {
@@ -160,9 +161,12 @@ void AheadDecoder::ChooseDecoderThreads(bool decodingFitsWaits, std::chrono::nan
   }
 }
 
+int AheadDecoder::LoggedSoFar() const { return source_.errors != nullptr ? source_.errors->Count() : 0; }
+
 DecodeStatus AheadDecoder::DecodeHere(AVFrame* frame) {
   const DecodeStatus status = decoder_.Next(frame);
   rejected_ = decoder_.RejectedSinceLastFrame();
+  loggedErrors_ = LoggedSoFar();
   restartPts_ = decoder_.RestartPts();
   return status;
 }
@@ -171,6 +175,7 @@ DecodeStatus AheadDecoder::TakeReady(AVFrame* frame) {
   std::unique_lock lock(mutex_);
   Decoded& front = ready_.front();
   rejected_ = front.rejected;
+  loggedErrors_ = front.loggedErrors;
   restartPts_ = front.restartPts;
   const DecodeStatus status = front.status;
   if (status != DecodeStatus::kFrame) return status;

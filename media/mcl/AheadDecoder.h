@@ -41,17 +41,21 @@ class AheadDecoder {
   // Of the picture last taken, as the decoder tells them.
   std::int64_t RestartPts() const { return restartPts_; }
   int RejectedSinceLastFrame() const { return rejected_; }
+  // The errors the source had logged when the picture last taken was decoded.
+  int LoggedErrorsSoFar() const { return loggedErrors_; }
 
  private:
   struct Decoded {
     FramePtr frame;
     DecodeStatus status;
     int rejected;
+    int loggedErrors;
     std::int64_t restartPts;
   };
 
   DecodeStatus DecodeHere(AVFrame* frame);
   DecodeStatus TakeReady(AVFrame* frame);
+  int LoggedSoFar() const;
   bool DecodingFitsCallersWaits();
   void ChooseDecoderThreads(bool decodingFitsWaits, std::chrono::nanoseconds perPicture);
   void StartThread();
@@ -70,6 +74,7 @@ class AheadDecoder {
   std::vector<FramePtr> spare_;  // frames given back, for the next pictures
   std::int64_t restartPts_ = AV_NOPTS_VALUE;
   int rejected_ = 0;
+  int loggedErrors_ = 0;
   struct CallerTimes {
     std::chrono::steady_clock::time_point wall;
     std::chrono::nanoseconds cpu;  // the caller thread's

@@ -198,7 +198,11 @@ int MclReadSound(MclReadHandle read, std::int64_t firstSample, std::int32_t coun
     if (!read->sound->Read(firstSample, count, sound->data)) return Fail(mcl::ErrorKind::kSoundUnreadable, path);
     sound->channels = read->sound->Channels();
     sound->bits = read->sound->Bits();
-    if (read->sound->TakeJump()) mcl::SetError(mcl::ErrorKind::kSoundJump, path);
+    if (read->sound->TakeJump()) {
+      mcl::SetError(mcl::ErrorKind::kSoundJump, path);
+    } else if (read->sound->TakeFirstDamage()) {
+      mcl::SetDamage(mcl::ErrorKind::kDamagedSound, path, static_cast<double>(firstSample) / read->sound->Rate());
+    }
     return 0;
   } catch (const std::bad_alloc&) {
     return Fail(mcl::ErrorKind::kOutOfMemory, path);

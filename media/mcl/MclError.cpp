@@ -34,6 +34,8 @@ std::string DamageAt(ErrorKind kind, double seconds) {
       return "Die Zeitangaben der Bilder springen nach " + at + "; der Film läuft dort ohne Lücke weiter.";
     case ErrorKind::kShrunk:
       return "Die Datei ist während des Lesens kürzer geworden; die Bilder enden nach " + at + ".";
+    case ErrorKind::kDamagedSound:
+      return "Der Ton ab " + at + " lässt sich nicht fehlerfrei dekodieren.";
     default:
       return "Die Bilder ab " + at + " lassen sich nicht fehlerfrei dekodieren.";
   }
@@ -78,6 +80,7 @@ std::string CauseOf(ErrorKind kind) {
     case ErrorKind::kClockJump:
     case ErrorKind::kShrunk:
     case ErrorKind::kDamagedPictures:
+    case ErrorKind::kDamagedSound:
       return "Die Datei ist unvollständig oder beschädigt.";
   }
   return "Unbekannter Fehler.";

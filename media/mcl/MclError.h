@@ -27,6 +27,7 @@ enum class ErrorKind {
   kClockJump,
   kShrunk,
   kDamagedPictures,
+  kDamagedSound,
 };
 
 void ClearError();

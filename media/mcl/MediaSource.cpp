@@ -21,6 +21,7 @@ void QuietLibraryLog() {
   // Damaged input is reported through the error text, not on stderr.
   static std::once_flag once;
   std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
+  LoggedErrors::Install();
 }
 
 // Only regular files: a folder, a device or a FIFO is refused before it is
@@ -94,13 +95,14 @@ int VideoDecoderThreads(bool allCores) {
   return std::max(1, allCores ? cores : cores - 1);
 }
 
-ErrorKind OpenDecoder(const AVStream* stream, int threads, CodecPtr& codec) {
+ErrorKind OpenDecoder(const AVStream* stream, int threads, CodecPtr& codec, LoggedErrors* errors) {
   const AVCodec* decoder = avcodec_find_decoder(stream->codecpar->codec_id);
   if (decoder == nullptr) return ErrorKind::kNoDecoder;
   codec.reset(avcodec_alloc_context3(decoder));
   if (!codec) return ErrorKind::kOutOfMemory;
   if (avcodec_parameters_to_context(codec.get(), stream->codecpar) < 0) return ErrorKind::kCorrupt;
   codec->pkt_timebase = stream->time_base;
+  if (errors != nullptr) errors->Attach(codec.get());
   if (stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO) {
     codec->thread_count = threads;
     codec->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
@@ -138,6 +140,14 @@ ErrorKind OpenMediaSource(const SourceFiles& files, AVMediaType type, MediaSourc
   for (unsigned i = 0; i < source.format->nb_streams; ++i)
     if (static_cast<int>(i) != source.stream) source.format->streams[i]->discard = AVDISCARD_ALL;
   return OpenDecoder(source.Stream(), VideoDecoderThreads(false), source.codec);
+}
+
+// Set after opening: errors of the probing of the first packets are not the
+// reading's. A decoder's own threads take the field over at the next packet.
+void MediaSource::CountErrorsIn(LoggedErrors& counter) {
+  errors = &counter;
+  counter.Attach(format.get());
+  if (codec) counter.Attach(codec.get());
 }
 
 }  // namespace mcl

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "media/mcl/FfmpegHandles.h"
+#include "media/mcl/LoggedErrors.h"
 #include "media/mcl/MclError.h"
 
 namespace mcl {
@@ -17,8 +18,12 @@ struct MediaSource {
   FormatPtr format;
   CodecPtr codec;  // null when the file has no stream of the wanted type
   int stream = -1;
+  LoggedErrors* errors = nullptr;  // where the decoder's and demuxer's errors count
 
   AVStream* Stream() const { return format->streams[stream]; }
+  // Errors logged from now on while the source is read count in counter,
+  // which outlives the source.
+  void CountErrorsIn(LoggedErrors& counter);
 };
 
 // Opens the files and the decoder of their first stream of the given type.
@@ -34,7 +39,7 @@ ErrorKind CheckSourceFile(const std::string& path);
 // work), unless the decoder is the slower side and gets them all.
 int VideoDecoderThreads(bool allCores);
 // The stream's decoder, opened; threads count for video only.
-ErrorKind OpenDecoder(const AVStream* stream, int threads, CodecPtr& codec);
+ErrorKind OpenDecoder(const AVStream* stream, int threads, CodecPtr& codec, LoggedErrors* errors = nullptr);
 
 // Index of the first stream of that type (cover pictures do not count), or -1.
 int FirstStreamOf(const AVFormatContext* format, AVMediaType type);

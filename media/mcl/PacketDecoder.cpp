@@ -22,6 +22,7 @@ PacketDecoder::PacketDecoder(MediaSource& source, FramePlan* plan)
 DecodeStatus PacketDecoder::Next(AVFrame* frame) {
   if (!packet_) return DecodeStatus::kError;
   av_frame_unref(frame);
+  rejected_ = 0;
   int errorsInRow = 0;
   while (errorsInRow < kMaxErrorsInRow) {
     // Those the old decoder let out at a switch come before the new one's.
@@ -31,10 +32,7 @@ DecodeStatus PacketDecoder::Next(AVFrame* frame) {
       av_frame_unref(frame);
       continue;
     }
-    if (result == 0) {
-      rejected_ = 0;
-      return DecodeStatus::kFrame;
-    }
+    if (result == 0) return DecodeStatus::kFrame;
     if (result == AVERROR_EOF) return DecodeStatus::kEnd;
     if (result != AVERROR(EAGAIN)) {
       // A damaged picture is skipped, as the ffmpeg tool does.

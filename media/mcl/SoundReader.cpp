@@ -90,7 +90,9 @@ bool SoundReader::ProduceMore(std::int64_t wantedEnd, std::int64_t keepFrom) {
 
 bool SoundReader::DecodeMore(std::int64_t keepFrom) {
   if (ended_) return false;
-  if (decoder_->Next(frame_.get()) != DecodeStatus::kFrame) {
+  const DecodeStatus status = decoder_->Next(frame_.get());
+  NoteErrors(status == DecodeStatus::kFrame);
+  if (status != DecodeStatus::kFrame) {
     ended_ = true;
     return Convert(nullptr);  // the resampler's last samples
   }
@@ -100,6 +102,18 @@ bool SoundReader::DecodeMore(std::int64_t keepFrom) {
   fromStart_ = afterSeek_ = false;
   if (gapEnd_ != kUnplaced) return true;  // the frame waits behind its silence
   return ConvertHeld(keepFrom);
+}
+
+// Errors with frames that decode before and after them are damage. In the
+// first frame (a DVD part starts inside one, a seek lands inside one) and in
+// the last (a part ends inside one) they are where the file was cut.
+void SoundReader::NoteErrors(bool decoded) {
+  errorsSoFar_ += decoder_->RejectedSinceLastFrame();
+  const int errors = loggedErrors_.Count() + errorsSoFar_;
+  if (!decoded) return;
+  if (errorsInLastFrame_) damaged_ = true;
+  errorsInLastFrame_ = errorsAtLastFrame_ >= 0 && errors != errorsAtLastFrame_;
+  errorsAtLastFrame_ = errors;
 }
 
 bool SoundReader::ConvertHeld(std::int64_t keepFrom) {
@@ -235,6 +249,8 @@ bool SoundReader::SeekBefore(std::int64_t first) {
   fifo_.clear();
   ended_ = false;
   afterSeek_ = true;
+  errorsAtLastFrame_ = -1;
+  errorsInLastFrame_ = false;
   if (!DecodeMore(0)) return false;
   return fifoStart_ <= first && frame_->best_effort_timestamp != AV_NOPTS_VALUE;
 }
@@ -255,6 +271,9 @@ void SoundReader::Rewind() {
 void SoundReader::Attach(MediaSource source) {
   decoder_.reset();
   source_ = std::move(source);
+  source_.CountErrorsIn(loggedErrors_);
+  errorsAtLastFrame_ = -1;
+  errorsInLastFrame_ = false;
   if (source_.codec) {
     decoder_ = std::make_unique<PacketDecoder>(source_.format.get(), source_.codec.get(), source_.stream);
   }

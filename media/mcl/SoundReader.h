@@ -41,9 +41,13 @@ class SoundReader {
   // sound track of which nothing can be decoded.
   bool Read(std::int64_t first, std::int32_t count, std::vector<std::uint8_t>& out);
   int Channels() const { return channels_; }
+  double Rate() const { return static_cast<double>(halfRate_) / 2; }
   int Bits() const { return format_ == AV_SAMPLE_FMT_U8 ? 8 : 16; }
   // True once after the sound's times jumped beyond any plausible gap.
   bool TakeJump() { return std::exchange(jumped_, false); }
+  // True once, after the first read during which a frame did not decode (the
+  // decoder refused it or logged an error): the sound has a gap or a click there.
+  bool TakeFirstDamage() { return std::exchange(damaged_, false) && !std::exchange(damageTold_, true); }
 
   ~SoundReader() { av_channel_layout_uninit(&resamplerInput_); }
   SoundReader(const SoundReader&) = delete;
@@ -54,7 +58,6 @@ class SoundReader {
 
   SoundReader(SourceFiles files, double startSeconds, const SoundOutput& output, MediaSource source);
   void Attach(MediaSource source);
-  double Rate() const { return static_cast<double>(halfRate_) / 2; }
   std::size_t FrameBytes() const { return static_cast<std::size_t>(channels_) * (Bits() / 8); }
   std::int64_t FifoEnd() const;
   std::int64_t Expected() const;
@@ -62,6 +65,7 @@ class SoundReader {
   bool ProduceMore(std::int64_t wantedEnd, std::int64_t keepFrom);
   bool DecodeMore(std::int64_t keepFrom);
   bool ConvertHeld(std::int64_t keepFrom);
+  void NoteErrors(bool decoded);
   bool FillGap(std::int64_t wantedEnd, std::int64_t keepFrom);
   void Place(std::int64_t at);
   void AppendSilence(std::int64_t to, std::int64_t keepFrom);
@@ -74,6 +78,12 @@ class SoundReader {
 
   SourceFiles files_;
   double startSeconds_;
+  LoggedErrors loggedErrors_;  // before the source, whose contexts count in it
+  int errorsSoFar_ = 0;         // frames the decoder refused
+  int errorsAtLastFrame_ = -1;  // refused and logged; -1: no frame since opening or seeking
+  bool errorsInLastFrame_ = false;  // since the frame before it
+  bool damaged_ = false;
+  bool damageTold_ = false;
   MediaSource source_;
   std::unique_ptr<PacketDecoder> decoder_;
   FramePtr frame_;

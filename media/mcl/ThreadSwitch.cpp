@@ -49,7 +49,7 @@ bool ThreadSwitch::Due(const AVPacket& packet) const {
 
 void ThreadSwitch::Switch(int threads) {
   CodecPtr fresh;
-  if (OpenDecoder(stream_, threads, fresh) != ErrorKind::kNone || !Replay(fresh.get())) {
+  if (OpenDecoder(stream_, threads, fresh, LoggedErrors::Of(*codec_)) != ErrorKind::kNone || !Replay(fresh.get())) {
     wanted_.store(threads_.load());  // stays as it is
     return;
   }

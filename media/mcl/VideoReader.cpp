@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "media/mcl/Clock.h"
 #include "media/mcl/FileInfo.h"
@@ -56,7 +57,7 @@ std::unique_ptr<VideoReader> VideoReader::Open(const SourceFiles& files, int fla
 VideoReader::VideoReader(SourceFiles files, MediaSource source, DeinterlaceMode deinterlace)
     : files_(std::move(files)),
       deinterlace_(deinterlace),
-      decoder_(std::make_unique<AheadDecoder>(std::move(source), deinterlace, &plan_)),
+      decoder_(NewDecoder(std::move(source))),
       current_(av_frame_alloc()),
       ahead_(av_frame_alloc()),
       rate_(StreamRate(decoder_->Stream())) {}
@@ -85,7 +86,7 @@ bool VideoReader::Start() {
   currentSlot_ = ts == AV_NOPTS_VALUE ? 0 : SlotOf(ts);
   haveAhead_ = ended_ = stoppedEarly_ = afterSeek_ = false;
   NoteKeyFrame(*current_, currentSlot_);
-  NoteDamage(*current_, currentSlot_);
+  NoteDamage(*current_, currentSlot_, NewLoggedErrors());
   return true;
 }
 
@@ -154,7 +155,9 @@ bool VideoReader::TakeDecoded() {
   aheadSlot_ = ts == AV_NOPTS_VALUE ? currentSlot_ + 1 : std::max(currentSlot_, SlotOf(ts));
   haveAhead_ = true;
   NoteKeyFrame(*ahead_, aheadSlot_);
-  if (!seeking) NoteDamage(*ahead_, aheadSlot_);
+  // Errors while the decoder finds its feet again after a seek are not damage.
+  const bool logged = NewLoggedErrors();
+  if (!seeking) NoteDamage(*ahead_, aheadSlot_, logged);
   return true;
 }
 
@@ -164,17 +167,22 @@ void VideoReader::NoteEnd(DecodeStatus status) {
   // A file cut while it is read ends early however cleanly its last picture decodes.
   if (sizeAtOpen_ >= 0 && FileSize(files_) < sizeAtOpen_) shrunk_ = stoppedEarly_ = true;
   if (!afterSeek_) endSlot_ = currentSlot_ + 1;
+  // The last packets may not decode, though every picture let out did.
+  if (NewLoggedErrors() && !afterSeek_ && !damageNoted_) {
+    damageNoted_ = true;
+    SetDamage(ErrorKind::kDamagedPictures, Path(), SecondsOf(currentSlot_ + 1));
+  }
 }
 
 // The first broken time and the first picture decoded with errors are said
 // once each, where they are; the pictures go on.
-void VideoReader::NoteDamage(const AVFrame& picture, int slot) {
+void VideoReader::NoteDamage(const AVFrame& picture, int slot, bool loggedErrors) {
   if (clock_ && clock_->Broken() && !clockJumpNoted_) {
     clockJumpNoted_ = true;
     SetDamage(ErrorKind::kClockJump, Path(),
               static_cast<double>(clock_->FirstBreakAt() - firstTs_) * av_q2d(decoder_->Stream()->time_base));
   }
-  if (!damageNoted_ && (decoder_->RejectedSinceLastFrame() > 0 || DecodedWithErrors(picture))) {
+  if (!damageNoted_ && (loggedErrors || decoder_->RejectedSinceLastFrame() > 0 || DecodedWithErrors(picture))) {
     damageNoted_ = true;
     SetDamage(ErrorKind::kDamagedPictures, Path(), SecondsOf(slot));
   }
@@ -227,10 +235,22 @@ bool VideoReader::SeekBefore(int index) {
   return false;
 }
 
+AheadDecoder* VideoReader::NewDecoder(MediaSource source) {
+  source.CountErrorsIn(loggedErrors_);
+  return new AheadDecoder(std::move(source), deinterlace_, &plan_);
+}
+
+// Errors the source logged while the picture last taken was decoded, or
+// since the one before.
+bool VideoReader::NewLoggedErrors() {
+  const int seen = decoder_->LoggedErrorsSoFar();
+  return std::exchange(loggedErrorsSeen_, seen) != seen;
+}
+
 bool VideoReader::Rewind() {
   MediaSource fresh;
   if (OpenMediaSource(files_, AVMEDIA_TYPE_VIDEO, fresh) != ErrorKind::kNone) return false;
-  decoder_ = std::make_unique<AheadDecoder>(std::move(fresh), deinterlace_, &plan_);
+  decoder_.reset(NewDecoder(std::move(fresh)));
   lastKeySlot_ = -1;
   return Start();
 }

@@ -50,7 +50,7 @@ class VideoReader {
   bool FillAhead();
   bool TakeDecoded();
   void NoteEnd(DecodeStatus status);
-  void NoteDamage(const AVFrame& picture, int slot);
+  void NoteDamage(const AVFrame& picture, int slot, bool loggedErrors);
   std::int64_t Mended(std::int64_t ts);
   double SecondsOf(int slot) const;
   bool MoveTo(int index);
@@ -63,9 +63,13 @@ class VideoReader {
   std::int64_t TimestampOf(int index) const;
   void CheckPlanClock(const AVFrame& picture, std::int64_t mended);
   bool DecodingTimeStaysPut() const;
+  bool NewLoggedErrors();
+  AheadDecoder* NewDecoder(MediaSource source);
 
   SourceFiles files_;
   FramePlan plan_;  // before the decoder, whose thread reads it
+  LoggedErrors loggedErrors_;  // likewise
+  int loggedErrorsSeen_ = 0;
   DeinterlaceMode deinterlace_;
   std::unique_ptr<AheadDecoder> decoder_;
   FramePtr current_;

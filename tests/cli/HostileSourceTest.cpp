@@ -38,11 +38,35 @@ void SpoilSequenceHeaders(const fs::path& clip) {
   std::ofstream(clip, std::ios::binary | std::ios::trunc) << bytes;
 }
 
+// Two seconds of JPEG pictures and, with them, AC-3 sound in an AVI.
+Args TwoSecondJpegAvi() {
+  Args args = Lavfi("testsrc2=size=160x120:rate=25:duration=2");
+  const Args sound = Lavfi("sine=frequency=440:duration=2");
+  args.insert(args.end(), sound.begin(), sound.end());
+  args.insert(args.end(), {"-c:v", "mjpeg", "-c:a", "ac3", "-f", "avi"});
+  return args;
+}
+
+// Bytes inside the 11th to 13th chunks of one stream ("00dc" pictures, "01wb"
+// sound) overwritten: data that still decodes, with errors FFmpeg only logs.
+fs::path SpoilAviChunks(const char* name, const std::string& tag, std::size_t offset) {
+  const fs::path clip = CachedClip("jpeg-ac3.avi", TwoSecondJpegAvi());
+  std::string bytes = ReadWholeFile(clip);
+  std::size_t at = bytes.find("movi");
+  for (int chunk = 0; (at = bytes.find(tag, at + 4)) != std::string::npos && chunk < 13; ++chunk) {
+    if (chunk >= 10 && at + offset + 8 < bytes.size()) bytes.replace(at + offset, 8, 8, '\xa5');
+  }
+  const fs::path copy = clip.parent_path() / name;
+  std::ofstream(copy, std::ios::binary | std::ios::trunc) << bytes;
+  return copy;
+}
+
 struct Hostile {
   const char* name;
   fs::path (*make)();
   const char* line;       // part of the line on stderr
   int largestFrameCount;  // of the movie, at 5 frames a second
+  bool sound = false;
 };
 
 using Clip = fs::path;
@@ -71,6 +95,12 @@ const Hostile kHostile[] = {
        return copy;
      },
      "", 11},
+    {"JPEG pictures that decode with errors",
+     [] { return SpoilAviChunks("spoilt-pictures.avi", "00dc", 1500); },
+     "Die Bilder ab 0,4 s lassen sich nicht fehlerfrei", 11},
+    {"AC-3 frames that decode with errors",
+     [] { return SpoilAviChunks("spoilt-sound.avi", "01wb", 40); },
+     "Der Ton ab", 11, true},
 };
 
 using HostileSources = CliFixture;
@@ -80,7 +110,7 @@ TEST_F(HostileSources, EndIncompleteWithAMovieOfWhatIsThere) {
     SCOPED_TRACE(h.name);
     const fs::path source = Dir() / ("quelle" + h.make().extension().string());
     fs::copy_file(h.make(), source, fs::copy_options::overwrite_existing);
-    ProgramResult run = RunCli({"--no-audio", "--no-html", "-o", "film.swf", source.string()});
+    ProgramResult run = RunCli({h.sound ? "--16bit" : "--no-audio", "--no-html", "-o", "film.swf", source.string()});
     EXPECT_EQ(run.exitCode, 3) << run.out << run.err;
     EXPECT_NE(run.err.find(h.line), std::string::npos) << run.err;
     const SwfMovie movie = ReadCheckedMovie(Dir() / "film.swf");
