@@ -5,7 +5,8 @@
 # sequence headers, and sources cut while they are read; each converted under
 # a time and memory limit. Not a test: prints the figures, writes each
 # input's peak memory and time to <work>/usage.csv and keeps every input that
-# crashed, hung or passed the limits in <work>/found.
+# crashed, hung, passed the limits or was called complete against FFmpeg in
+# <work>/found.
 # Usage: bench/fuzz.sh [count] [seed] [work-folder]   (default 300, 1, build-asan/fuzz)
 # FUZZ_TIMEOUT: seconds an input may take (default 60); FUZZ_MEMORY_MB: peak
 # memory it may use (default 1024). A run is killed at the time limit plus 5 s
@@ -216,6 +217,7 @@ for ((i = 0; i < count; i++)); do
     if [ -n "$ffmpeg_errors" ]; then
       clean_but_ffmpeg_errors=$((clean_but_ffmpeg_errors + 1))
       echo "$i,$name,$ffmpeg_errors" >>"$work/complete-despite-errors.csv"
+      cp "$input" "$work/found/complete-$seed-$i-$name"
     fi
     # ... and cover the pictures' whole span, within a second.
     shown=$(movie_seconds "$run/movie.swf")
@@ -223,6 +225,7 @@ for ((i = 0; i < count; i++)); do
     if awk -v s="$shown" -v d="$span" 'BEGIN { exit !(s < d - 1) }'; then
       clean_but_short=$((clean_but_short + 1))
       echo "$i,$name,$shown,$span" >>"$work/complete-but-short.csv"
+      cp "$input" "$work/found/short-$seed-$i-$name"
     fi
   fi
   if [ -f "$run/movie.swf" ]; then

@@ -36,6 +36,8 @@ std::string DamageAt(ErrorKind kind, double seconds) {
       return "Die Datei ist während des Lesens kürzer geworden; die Bilder enden nach " + at + ".";
     case ErrorKind::kDamagedSound:
       return "Der Ton ab " + at + " lässt sich nicht fehlerfrei dekodieren.";
+    case ErrorKind::kDamagedHeaders:
+      return "Die Kopfdaten der Datei sind fehlerhaft.";
     default:
       return "Die Bilder ab " + at + " lassen sich nicht fehlerfrei dekodieren.";
   }
@@ -81,6 +83,7 @@ std::string CauseOf(ErrorKind kind) {
     case ErrorKind::kShrunk:
     case ErrorKind::kDamagedPictures:
     case ErrorKind::kDamagedSound:
+    case ErrorKind::kDamagedHeaders:
       return "Die Datei ist unvollständig oder beschädigt.";
   }
   return "Unbekannter Fehler.";

@@ -28,6 +28,7 @@ enum class ErrorKind {
   kShrunk,
   kDamagedPictures,
   kDamagedSound,
+  kDamagedHeaders,
 };
 
 void ClearError();

@@ -62,10 +62,12 @@ ErrorKind PrepareInput(const SourceFiles& files, AVFormatContext*& raw, AvioPtr&
   return ErrorKind::kNone;
 }
 
-ErrorKind OpenFormat(const SourceFiles& files, FormatPtr& format) {
+ErrorKind OpenFormat(const SourceFiles& files, FormatPtr& format, LoggedErrors& opening) {
   AVFormatContext* raw = nullptr;
   AvioPtr joined;
   if (const ErrorKind kind = PrepareInput(files, raw, joined); kind != ErrorKind::kNone) return kind;
+  if (raw == nullptr && (raw = avformat_alloc_context()) == nullptr) return ErrorKind::kOutOfMemory;
+  opening.Attach(raw);
   // Local files only: the prefix keeps a name such as "Teil:1.avi" or
   // "http://..." a file name, the lists stop a file from naming others.
   AVDictionary* options = nullptr;
@@ -84,6 +86,7 @@ ErrorKind OpenFormat(const SourceFiles& files, FormatPtr& format) {
   format.reset(raw);
   joined.release();  // closed with the context now
   result = avformat_find_stream_info(raw, nullptr);
+  raw->opaque = nullptr;
   if (result < 0) return result == AVERROR(ENOMEM) ? ErrorKind::kOutOfMemory : ErrorKind::kNotAVideo;
   return ErrorKind::kNone;
 }
@@ -128,8 +131,10 @@ ErrorKind OpenMediaSource(const SourceFiles& files, AVMediaType type, MediaSourc
   QuietLibraryLog();
   ErrorKind kind = files.empty() ? ErrorKind::kFileNotFound : ErrorKind::kNone;
   for (std::size_t i = 0; i < files.size() && kind == ErrorKind::kNone; ++i) kind = CheckFile(files[i]);
-  if (kind == ErrorKind::kNone) kind = OpenFormat(files, source.format);
+  LoggedErrors opening;
+  if (kind == ErrorKind::kNone) kind = OpenFormat(files, source.format, opening);
   if (kind != ErrorKind::kNone) return kind;
+  source.openingErrors = opening.Count();
   source.stream = FirstStreamOf(source.format.get(), type);
   if (source.stream < 0) {
     return type == AVMEDIA_TYPE_VIDEO ? ErrorKind::kNoVideoStream : ErrorKind::kNone;

@@ -19,6 +19,7 @@ struct MediaSource {
   CodecPtr codec;  // null when the file has no stream of the wanted type
   int stream = -1;
   LoggedErrors* errors = nullptr;  // where the decoder's and demuxer's errors count
+  int openingErrors = 0;           // the demuxer's, while it read the headers
 
   AVStream* Stream() const { return format->streams[stream]; }
   // Errors logged from now on while the source is read count in counter,

@@ -177,6 +177,11 @@ void VideoReader::NoteEnd(DecodeStatus status) {
 // The first broken time and the first picture decoded with errors are said
 // once each, where they are; the pictures go on.
 void VideoReader::NoteDamage(const AVFrame& picture, int slot, bool loggedErrors) {
+  // The demuxer read on past damaged headers; what they said may be lost.
+  if (headersDamaged_ && !damageNoted_) {
+    damageNoted_ = true;
+    SetDamage(ErrorKind::kDamagedHeaders, Path(), 0);
+  }
   if (clock_ && clock_->Broken() && !clockJumpNoted_) {
     clockJumpNoted_ = true;
     SetDamage(ErrorKind::kClockJump, Path(),
@@ -237,6 +242,7 @@ bool VideoReader::SeekBefore(int index) {
 
 AheadDecoder* VideoReader::NewDecoder(MediaSource source) {
   source.CountErrorsIn(loggedErrors_);
+  headersDamaged_ = headersDamaged_ || source.openingErrors > 0;
   return new AheadDecoder(std::move(source), deinterlace_, &plan_);
 }
 

@@ -70,6 +70,7 @@ class VideoReader {
   FramePlan plan_;  // before the decoder, whose thread reads it
   LoggedErrors loggedErrors_;  // likewise
   int loggedErrorsSeen_ = 0;
+  bool headersDamaged_ = false;  // set as the decoder is made
   DeinterlaceMode deinterlace_;
   std::unique_ptr<AheadDecoder> decoder_;
   FramePtr current_;

@@ -61,6 +61,18 @@ fs::path SpoilAviChunks(const char* name, const std::string& tag, std::size_t of
   return copy;
 }
 
+// The padding chunk of the headers made a nameless chunk of 3 GB, which the
+// demuxer reads past with an error.
+fs::path SpoilAviHeaders() {
+  const fs::path clip = CachedClip("jpeg-ac3.avi", TwoSecondJpegAvi());
+  std::string bytes = ReadWholeFile(clip);
+  const std::size_t at = bytes.find("JUNK");
+  if (at != std::string::npos) bytes.replace(at, 8, std::string("\0\0\0\0\0\0\0\xc1", 8));
+  const fs::path copy = clip.parent_path() / "spoilt-headers.avi";
+  std::ofstream(copy, std::ios::binary | std::ios::trunc) << bytes;
+  return copy;
+}
+
 struct Hostile {
   const char* name;
   fs::path (*make)();
@@ -101,6 +113,7 @@ const Hostile kHostile[] = {
     {"AC-3 frames that decode with errors",
      [] { return SpoilAviChunks("spoilt-sound.avi", "01wb", 40); },
      "Der Ton ab", 11, true},
+    {"headers read past with an error", SpoilAviHeaders, "Die Kopfdaten der Datei sind fehlerhaft.", 11},
 };
 
 using HostileSources = CliFixture;
