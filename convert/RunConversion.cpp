@@ -210,6 +210,10 @@ ConversionOutcome Abandon(ConversionRun& run) {
 }
 
 ConversionOutcome Finish(ConversionRun& run) {
+  // Damage in the pictures after the last frame is damage of the source too.
+  if (run.decoder.MclReadToEnd != nullptr && run.imageResult == 0 && run.frameIndex >= run.frameTotal && run.readHandle) {
+    run.decoder.MclReadToEnd(run.readHandle.get());
+  }
   run.pictures.Finish();
   run.sound.Close();
   run.imageHandle.reset();

@@ -37,4 +37,6 @@ struct DecoderFunctions {
   // A source stored in parts read as one (a DVD title's VOB files).
   int (*MclGetFileInfoParts)(const char* const* paths, int count, int flags, SourceFileInfo* info);
   MclReadHandle (*MclReadOpenParts)(const char* const* paths, int count, int flags);
+  // Null where a source has nothing after its last frame read.
+  int (*MclReadToEnd)(MclReadHandle read);
 };

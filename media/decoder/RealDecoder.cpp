@@ -8,7 +8,7 @@ const DecoderFunctions& RealDecoder() {
       MclGetFileInfo, MclReadOpen,  MclSndCreate,   MclImgCreate, MclReadImage,     MclReadPlan,
       MclImgToDIB,    MclGetDIBits, MclReleaseDIB,  MclReadSound, MclSndGetInfo,    MclSndFree,
       MclImgFree,     MclGetError,  MclGetErrorStr, MclReadClose, MakeSoundEncoder, MclSndSetFormat,
-      MclGetFileInfoParts, MclReadOpenParts,
+      MclGetFileInfoParts, MclReadOpenParts, MclReadToEnd,
   };
   return table;
 }

@@ -157,6 +157,16 @@ int MclReadPlan(MclReadHandle read, std::int32_t frameIndex) {
   }
 }
 
+int MclReadToEnd(MclReadHandle read) {
+  if (read == nullptr) return kBadHandle;
+  try {
+    read->video->ReadToEnd();
+    return 0;
+  } catch (const std::bad_alloc&) {
+    return Fail(mcl::ErrorKind::kOutOfMemory, read->video->Path());
+  }
+}
+
 MclBitmapHandle MclImgToDIB(MclImageHandle image) {
   if (image == nullptr) return nullptr;
   try {

@@ -108,6 +108,15 @@ ReadStatus VideoReader::ReadFrame(int index) {
   return ReadStatus::kOk;
 }
 
+void VideoReader::ReadToEnd() {
+  plan_.TurnOff();
+  for (int read = 0; read < kFarJump && FillAhead(); ++read) {
+    std::swap(current_, ahead_);
+    currentSlot_ = aheadSlot_;
+    haveAhead_ = false;
+  }
+}
+
 // Where the clock breaks, a time names no single place in the file: the
 // pictures are read on from the start or from where they are.
 bool VideoReader::MoveTo(int index) {

@@ -36,6 +36,9 @@ class VideoReader {
   // shows are then not decoded where the stream allows. A frame read but not
   // told is still read right, from the key frame before it.
   void Plan(int index) { plan_.Tell(index); }
+  // Decodes the pictures after the current one, each of them, up to the end
+  // or kFarJump of them: damage in them is noted as in those read.
+  void ReadToEnd();
   // Sets the library's error for the last kError and returns its number.
   int ReportFailure() const;
   const AVFrame* Current() const { return current_.get(); }

@@ -55,6 +55,10 @@ int MclReadImage(MclReadHandle read, std::int32_t frameIndex, MclImageHandle ima
 // anything is told, tell every frame that will be read; one read but not told
 // costs a seek back to the key frame before it.
 int MclReadPlan(MclReadHandle read, std::int32_t frameIndex);
+// After the last frame read: the pictures after it are decoded too, up to the
+// stream's end or a few hundred, so that damage in them is told through
+// MclGetError (the source is then not whole, though what was read may be).
+int MclReadToEnd(MclReadHandle read);
 // A bitmap view of the image's current frame; give it back with MclReleaseDIB.
 MclBitmapHandle MclImgToDIB(MclImageHandle image);
 // Stands in for GetDIBits: writes lineCount 24-bit BGR rows, bottom row first

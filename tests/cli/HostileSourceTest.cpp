@@ -47,14 +47,15 @@ Args TwoSecondJpegAvi() {
   return args;
 }
 
-// Bytes inside the 11th to 13th chunks of one stream ("00dc" pictures, "01wb"
-// sound) overwritten: data that still decodes, with errors FFmpeg only logs.
-fs::path SpoilAviChunks(const char* name, const std::string& tag, std::size_t offset) {
+// Bytes inside three chunks of one stream ("00dc" pictures, "01wb" sound)
+// from the first named on overwritten: data that still decodes, with errors
+// FFmpeg only logs.
+fs::path SpoilAviChunks(const char* name, const std::string& tag, std::size_t offset, int first = 10) {
   const fs::path clip = CachedClip("jpeg-ac3.avi", TwoSecondJpegAvi());
   std::string bytes = ReadWholeFile(clip);
   std::size_t at = bytes.find("movi");
-  for (int chunk = 0; (at = bytes.find(tag, at + 4)) != std::string::npos && chunk < 13; ++chunk) {
-    if (chunk >= 10 && at + offset + 8 < bytes.size()) bytes.replace(at + offset, 8, 8, '\xa5');
+  for (int chunk = 0; (at = bytes.find(tag, at + 4)) != std::string::npos && chunk < first + 3; ++chunk) {
+    if (chunk >= first && at + offset + 8 < bytes.size()) bytes.replace(at + offset, 8, 8, '\xa5');
   }
   const fs::path copy = clip.parent_path() / name;
   std::ofstream(copy, std::ios::binary | std::ios::trunc) << bytes;
@@ -110,6 +111,10 @@ const Hostile kHostile[] = {
     {"JPEG pictures that decode with errors",
      [] { return SpoilAviChunks("spoilt-pictures.avi", "00dc", 1500); },
      "Die Bilder ab 0,4 s lassen sich nicht fehlerfrei", 11},
+    // At 5 frames a second the movie shows none of the last four pictures.
+    {"JPEG pictures after the last movie frame that decode with errors",
+     [] { return SpoilAviChunks("spoilt-last-pictures.avi", "00dc", 1500, 47); },
+     "lassen sich nicht fehlerfrei", 11},
     {"AC-3 frames that decode with errors",
      [] { return SpoilAviChunks("spoilt-sound.avi", "01wb", 40); },
      "Der Ton ab", 11, true},

@@ -141,6 +141,6 @@ const DecoderFunctions& FakeDecoder() {
   static const DecoderFunctions table{GetFileInfo, ReadOpen,  SndCreate,   ImgCreate, ReadImage,  ReadPlan,
                                       ImgToDIB,    GetDIBits, ReleaseDIB,  ReadSound, SndGetInfo, SndFree,
                                       ImgFree,     GetError,  GetErrorStr, ReadClose, nullptr,    SndSetFormat,
-                                      GetFileInfoParts, ReadOpenParts};
+                                      GetFileInfoParts, ReadOpenParts,    nullptr};
   return table;
 }
