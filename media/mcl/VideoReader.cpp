@@ -249,10 +249,10 @@ bool VideoReader::SeekBefore(int index) {
   return false;
 }
 
-AheadDecoder* VideoReader::NewDecoder(MediaSource source) {
+std::unique_ptr<AheadDecoder> VideoReader::NewDecoder(MediaSource source) {
   source.CountErrorsIn(loggedErrors_);
   headersDamaged_ = headersDamaged_ || source.openingErrors > 0;
-  return new AheadDecoder(std::move(source), deinterlace_, &plan_);
+  return std::make_unique<AheadDecoder>(std::move(source), deinterlace_, &plan_);
 }
 
 // Errors the source logged while the picture last taken was decoded, or
@@ -265,7 +265,7 @@ bool VideoReader::NewLoggedErrors() {
 bool VideoReader::Rewind() {
   MediaSource fresh;
   if (OpenMediaSource(files_, AVMEDIA_TYPE_VIDEO, fresh) != ErrorKind::kNone) return false;
-  decoder_.reset(NewDecoder(std::move(fresh)));
+  decoder_ = NewDecoder(std::move(fresh));
   lastKeySlot_ = -1;
   return Start();
 }

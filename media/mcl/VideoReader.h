@@ -67,7 +67,7 @@ class VideoReader {
   void CheckPlanClock(const AVFrame& picture, std::int64_t mended);
   bool DecodingTimeStaysPut() const;
   bool NewLoggedErrors();
-  AheadDecoder* NewDecoder(MediaSource source);
+  std::unique_ptr<AheadDecoder> NewDecoder(MediaSource source);
 
   SourceFiles files_;
   FramePlan plan_;  // before the decoder, whose thread reads it
