@@ -50,6 +50,12 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_CLI_PACKAGE_NAME tessaline-cli)
 set(CPACK_DEBIAN_CLI_FILE_NAME tessaline-cli_${PROJECT_VERSION}_${TESSALINE_DEB_ARCH}.deb)
 set(CPACK_DEBIAN_CLI_PACKAGE_RECOMMENDS xdg-utils)
+# Loaded only to deinterlace, so dpkg-shlibdeps does not see it: Debian names
+# the package after the library's major version.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(TESSALINE_AVFILTER REQUIRED libavfilter)
+string(REGEX MATCH "^[0-9]+" TESSALINE_AVFILTER_MAJOR "${TESSALINE_AVFILTER_VERSION}")
+set(CPACK_DEBIAN_CLI_PACKAGE_DEPENDS "libavfilter${TESSALINE_AVFILTER_MAJOR}")
 set(CPACK_COMPONENT_CLI_DESCRIPTION "converts video files into Flash movies (SWF 4), command line
 Tessaline turns AVI, MPEG and VOB videos into SWF 4 movies: only the
 changed rectangle of each picture is stored, JPEG-compressed, and the sound

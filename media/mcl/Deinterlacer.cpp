@@ -2,11 +2,10 @@
 
 #include <string>
 
+#include "media/mcl/FilterLibrary.h"
 #include "media/mcl/mcl.h"
 
 extern "C" {
-#include <libavfilter/buffersink.h>
-#include <libavfilter/buffersrc.h>
 #include <libavutil/opt.h>
 }
 
@@ -39,7 +38,9 @@ void MarkInterlaced(AVFrame& frame, int topFieldFirst) {
 #endif
 
 std::unique_ptr<Deinterlacer> Deinterlacer::For(const AVFrame& first, AVRational timeBase) {
-  std::unique_ptr<Deinterlacer> deinterlacer(new Deinterlacer);
+  const FilterLibrary* filters = LoadFilterLibrary();
+  if (filters == nullptr) return nullptr;
+  std::unique_ptr<Deinterlacer> deinterlacer(new Deinterlacer(*filters));
   deinterlacer->timeBase_ = timeBase;
   if (!deinterlacer->Build(first)) return nullptr;
   return deinterlacer;
@@ -48,14 +49,14 @@ std::unique_ptr<Deinterlacer> Deinterlacer::For(const AVFrame& first, AVRational
 // buffer -> bwdif -> buffersink, all in the picture's own format: no
 // conversion is put in between, so a format bwdif lacks fails here.
 bool Deinterlacer::Build(const AVFrame& first) {
-  const AVFilter* buffer = avfilter_get_by_name("buffer");
-  const AVFilter* bwdifFilter = avfilter_get_by_name("bwdif");  // missing from some FFmpeg builds
-  const AVFilter* buffersink = avfilter_get_by_name("buffersink");
+  const AVFilter* buffer = filters_.getByName("buffer");
+  const AVFilter* bwdifFilter = filters_.getByName("bwdif");  // missing from some FFmpeg builds
+  const AVFilter* buffersink = filters_.getByName("buffersink");
   if (buffer == nullptr || bwdifFilter == nullptr || buffersink == nullptr) return false;
-  graph_.reset(avfilter_graph_alloc());
+  graph_.reset(filters_.graphAlloc());
   if (!graph_) return false;
   graph_->nb_threads = 1;  // it runs on the decoding thread, beside the conversion's
-  avfilter_graph_set_auto_convert(graph_.get(), AVFILTER_AUTO_CONVERT_NONE);
+  filters_.setAutoConvert(graph_.get(), AVFILTER_AUTO_CONVERT_NONE);
   width_ = first.width;
   height_ = first.height;
   format_ = first.format;
@@ -63,17 +64,17 @@ bool Deinterlacer::Build(const AVFrame& first) {
                                  ":pix_fmt=" + std::to_string(format_) + ":time_base=" + std::to_string(timeBase_.num) +
                                  "/" + std::to_string(timeBase_.den) + ":pixel_aspect=1/1";
   AVFilterContext* bwdif = nullptr;
-  if (avfilter_graph_create_filter(&source_, buffer, "in", sourceArgs.c_str(), nullptr, graph_.get()) < 0 ||
-      avfilter_graph_create_filter(&bwdif, bwdifFilter, "bwdif",
+  if (filters_.createFilter(&source_, buffer, "in", sourceArgs.c_str(), nullptr, graph_.get()) < 0 ||
+      filters_.createFilter(&bwdif, bwdifFilter, "bwdif",
                                    "mode=send_frame:parity=auto:deint=interlaced", nullptr, graph_.get()) < 0) {
     return false;
   }
-  sink_ = avfilter_graph_alloc_filter(graph_.get(), buffersink, "out");
+  sink_ = filters_.allocFilter(graph_.get(), buffersink, "out");
   const AVPixelFormat formats[] = {static_cast<AVPixelFormat>(format_), AV_PIX_FMT_NONE};
   return sink_ != nullptr &&
          av_opt_set_int_list(sink_, "pix_fmts", formats, AV_PIX_FMT_NONE, AV_OPT_SEARCH_CHILDREN) >= 0 &&
-         avfilter_init_str(sink_, nullptr) >= 0 && avfilter_link(source_, 0, bwdif, 0) >= 0 &&
-         avfilter_link(bwdif, 0, sink_, 0) >= 0 && avfilter_graph_config(graph_.get(), nullptr) >= 0;
+         filters_.initFilter(sink_, nullptr) >= 0 && filters_.link(source_, 0, bwdif, 0) >= 0 &&
+         filters_.link(bwdif, 0, sink_, 0) >= 0 && filters_.configure(graph_.get(), nullptr) >= 0;
 }
 
 bool Deinterlacer::Takes(const AVFrame& frame) const {
@@ -82,23 +83,23 @@ bool Deinterlacer::Takes(const AVFrame& frame) const {
 
 bool Deinterlacer::Push(AVFrame* frame) {
   frame->pts = frame->best_effort_timestamp;
-  return av_buffersrc_add_frame(source_, frame) >= 0;  // takes the frame's reference
+  return filters_.addFrame(source_, frame) >= 0;  // takes the frame's reference
 }
 
 void Deinterlacer::End() {
   if (ended_) return;
   ended_ = true;
   // Refused only without memory; Pull then ends without the picture held back.
-  if (av_buffersrc_add_frame(source_, nullptr) < 0) return;
+  if (filters_.addFrame(source_, nullptr) < 0) return;
 }
 
 int Deinterlacer::Pull(AVFrame* frame) {
   av_frame_unref(frame);
-  const int result = av_buffersink_get_frame(sink_, frame);
+  const int result = filters_.getFrame(sink_, frame);
   if (result == AVERROR(EAGAIN) && ended_) return AVERROR_EOF;
   if (result < 0) return result;
   // bwdif counts in half frames.
-  if (frame->pts != AV_NOPTS_VALUE) frame->pts = av_rescale_q(frame->pts, av_buffersink_get_time_base(sink_), timeBase_);
+  if (frame->pts != AV_NOPTS_VALUE) frame->pts = av_rescale_q(frame->pts, filters_.sinkTimeBase(sink_), timeBase_);
   frame->best_effort_timestamp = frame->pts;
   return 0;
 }

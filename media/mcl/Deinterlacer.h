@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "media/mcl/FfmpegHandles.h"
+#include "media/mcl/FilterLibrary.h"
 
 namespace mcl {
 
@@ -26,7 +27,8 @@ void MarkInterlaced(AVFrame& frame, int topFieldFirst);
 class Deinterlacer {
  public:
   // Null where the filter cannot take such pictures (its formats, fewer than
-  // three lines) or memory runs out; timeBase is that of the pictures' times.
+  // three lines), its library is missing or memory runs out; timeBase is that
+  // of the pictures' times.
   static std::unique_ptr<Deinterlacer> For(const AVFrame& first, AVRational timeBase);
 
   // Whether the picture is of the size and format this one was made for.
@@ -41,9 +43,10 @@ class Deinterlacer {
   int Pull(AVFrame* frame);
 
  private:
-  Deinterlacer() = default;
+  explicit Deinterlacer(const FilterLibrary& filters) : filters_(filters) {}
   bool Build(const AVFrame& first);
 
+  const FilterLibrary& filters_;  // loaded for the process's life
   FilterGraphPtr graph_;
   AVFilterContext* source_ = nullptr;
   AVFilterContext* sink_ = nullptr;

@@ -5,10 +5,10 @@
 
 extern "C" {
 #include <libavcodec/avcodec.h>
-#include <libavfilter/avfilter.h>
 #include <libavformat/avformat.h>
 #include <libswresample/swresample.h>
 #include <libswscale/swscale.h>
+struct AVFilterGraph;
 }
 
 namespace mcl {
@@ -31,8 +31,9 @@ struct SwsFreer {
 struct SwrFreer {
   void operator()(SwrContext* p) const { swr_free(&p); }
 };
+// Through the filter library, loaded only when needed (FilterLibrary.h).
 struct FilterGraphFreer {
-  void operator()(AVFilterGraph* p) const { avfilter_graph_free(&p); }
+  void operator()(AVFilterGraph* p) const;
 };
 // An input of our own (a joined file): the context, its buffer and the files
 // behind it.
