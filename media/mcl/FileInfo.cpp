@@ -42,7 +42,8 @@ void CountPacket(const AVPacket& packet, PacketCount& count) {
 // Containers such as MPEG program streams record no frame count, and a cut
 // AVI keeps the count of the whole file, so the packets are read instead.
 PacketCount CountVideoPackets(AVFormatContext* format, int stream, bool isAvi) {
-  PacketCount count{.chunkNumbered = isAvi};
+  PacketCount count;
+  count.chunkNumbered = isAvi;
   const AVStream* video = format->streams[stream];
   if (ClockIsMended(format)) count.clock.emplace(video->time_base, StreamRate(video));
   PacketPtr packet(av_packet_alloc());
