@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 namespace mcl {
 namespace {
@@ -17,6 +18,16 @@ constexpr double kSlackSeconds = 0.002;
 // sound that is missing: filling it would be hours of silence.
 constexpr double kLongestGapSeconds = 10;
 
+// DVD title parts, by their names.
+bool AreVobFiles(const SourceFiles& files) {
+  return std::all_of(files.begin(), files.end(), [](const std::string& path) {
+    std::string extension = std::filesystem::path(path).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == ".vob";
+  });
+}
+
 }  // namespace
 
 std::unique_ptr<SoundReader> SoundReader::Open(const SourceFiles& files, double startSeconds,
@@ -29,6 +40,7 @@ std::unique_ptr<SoundReader> SoundReader::Open(const SourceFiles& files, double 
 
 SoundReader::SoundReader(SourceFiles files, double startSeconds, const SoundOutput& output, MediaSource source)
     : files_(std::move(files)), startSeconds_(startSeconds), frame_(av_frame_alloc()) {
+  cutAtSectors_ = AreVobFiles(files_);
   Attach(std::move(source));
   if (output.halfRate > 0) {
     channels_ = output.channels == 1 ? 1 : 2;
@@ -104,16 +116,28 @@ bool SoundReader::DecodeMore(std::int64_t keepFrom) {
   return ConvertHeld(keepFrom);
 }
 
-// Errors with frames that decode before and after them are damage. In the
-// first frame (a DVD part starts inside one, a seek lands inside one) and in
-// the last (a part ends inside one) they are where the file was cut.
+// Errors in a frame are damage once a frame after it decodes, and at the end
+// of the sound. Those in the first frame after a seek are where the seek
+// landed; a DVD's VOB files are cut at sectors, inside sound frames, so in
+// their first and last frames they are where the title was split.
 void SoundReader::NoteErrors(bool decoded) {
   errorsSoFar_ += decoder_->RejectedSinceLastFrame();
   const int errors = loggedErrors_.Count() + errorsSoFar_;
-  if (!decoded) return;
-  if (errorsInLastFrame_) damaged_ = true;
-  errorsInLastFrame_ = errorsAtLastFrame_ >= 0 && errors != errorsAtLastFrame_;
+  const bool more = errors != errorsAtLastFrame_;
   errorsAtLastFrame_ = errors;
+  if (!decoded) {
+    if ((errorsInLastFrame_ || more) && !cutAtSectors_) damaged_ = true;
+    errorsInLastFrame_ = false;
+    return;
+  }
+  if (errorsInLastFrame_) damaged_ = true;
+  errorsInLastFrame_ = more && !std::exchange(firstFrameSpared_, false);
+}
+
+void SoundReader::StartCounting(bool spareFirstFrame) {
+  errorsAtLastFrame_ = loggedErrors_.Count() + errorsSoFar_;
+  errorsInLastFrame_ = false;
+  firstFrameSpared_ = spareFirstFrame;
 }
 
 bool SoundReader::ConvertHeld(std::int64_t keepFrom) {
@@ -249,8 +273,7 @@ bool SoundReader::SeekBefore(std::int64_t first) {
   fifo_.clear();
   ended_ = false;
   afterSeek_ = true;
-  errorsAtLastFrame_ = -1;
-  errorsInLastFrame_ = false;
+  StartCounting(true);
   if (!DecodeMore(0)) return false;
   return fifoStart_ <= first && frame_->best_effort_timestamp != AV_NOPTS_VALUE;
 }
@@ -272,8 +295,7 @@ void SoundReader::Attach(MediaSource source) {
   decoder_.reset();
   source_ = std::move(source);
   source_.CountErrorsIn(loggedErrors_);
-  errorsAtLastFrame_ = -1;
-  errorsInLastFrame_ = false;
+  StartCounting(cutAtSectors_);
   if (source_.codec) {
     decoder_ = std::make_unique<PacketDecoder>(source_.format.get(), source_.codec.get(), source_.stream);
   }

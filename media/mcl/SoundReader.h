@@ -66,6 +66,7 @@ class SoundReader {
   bool DecodeMore(std::int64_t keepFrom);
   bool ConvertHeld(std::int64_t keepFrom);
   void NoteErrors(bool decoded);
+  void StartCounting(bool spareFirstFrame);
   bool FillGap(std::int64_t wantedEnd, std::int64_t keepFrom);
   void Place(std::int64_t at);
   void AppendSilence(std::int64_t to, std::int64_t keepFrom);
@@ -80,8 +81,10 @@ class SoundReader {
   double startSeconds_;
   LoggedErrors loggedErrors_;  // before the source, whose contexts count in it
   int errorsSoFar_ = 0;         // frames the decoder refused
-  int errorsAtLastFrame_ = -1;  // refused and logged; -1: no frame since opening or seeking
+  int errorsAtLastFrame_ = 0;       // refused and logged, when the last frame decoded
   bool errorsInLastFrame_ = false;  // since the frame before it
+  bool firstFrameSpared_ = false;
+  bool cutAtSectors_ = false;  // DVD parts
   bool damaged_ = false;
   bool damageTold_ = false;
   MediaSource source_;

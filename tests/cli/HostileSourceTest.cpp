@@ -74,6 +74,22 @@ fs::path SpoilAviHeaders() {
   return copy;
 }
 
+// The first half, by sectors, of a VOB with AC-3 sound, named as a file that
+// is not a DVD part: its last sound frame is cut, which in a VOB file is only
+// where a title was split.
+fs::path HalfVobNamedMpg() {
+  Args args = Lavfi("testsrc2=size=160x120:rate=25:duration=2");
+  const Args sound = Lavfi("sine=frequency=440:sample_rate=48000:duration=2");
+  args.insert(args.end(), sound.begin(), sound.end());
+  args.insert(args.end(), {"-c:v", "mpeg2video", "-g", "12", "-c:a", "ac3", "-f", "dvd"});
+  const fs::path clip = CachedClip("ac3.vob", args);
+  constexpr std::uintmax_t kSector = 2048;
+  const fs::path half = clip.parent_path() / "half-a-vob.mpg";
+  fs::copy_file(clip, half, fs::copy_options::overwrite_existing);
+  fs::resize_file(half, fs::file_size(clip) / kSector / 2 * kSector);
+  return half;
+}
+
 struct Hostile {
   const char* name;
   fs::path (*make)();
@@ -119,6 +135,7 @@ const Hostile kHostile[] = {
      [] { return SpoilAviChunks("spoilt-sound.avi", "01wb", 40); },
      "Der Ton ab", 11, true},
     {"headers read past with an error", SpoilAviHeaders, "Die Kopfdaten der Datei sind fehlerhaft.", 11},
+    {"half a VOB named .mpg, its last sound frame cut", HalfVobNamedMpg, "Der Ton ab", 6, true},
 };
 
 using HostileSources = CliFixture;
