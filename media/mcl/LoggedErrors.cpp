@@ -58,11 +58,4 @@ LoggedErrors* LoggedErrors::Of(const AVCodecContext& codec) {
   return Registry().count(counter) != 0 ? counter : nullptr;
 }
 
-bool LoggedErrors::TakeNew() {
-  const int count = count_.load();
-  const bool more = count != taken_;
-  taken_ = count;
-  return more;
-}
-
 }  // namespace mcl

@@ -28,14 +28,11 @@ class LoggedErrors {
 
   // From any thread: how many so far.
   int Count() const { return count_.load(); }
-  // Whether more came since the last call.
-  bool TakeNew();
 
  private:
   static void Handle(void* context, int level, const char* format, va_list arguments);
 
   std::atomic<int> count_{0};
-  int taken_ = 0;
 };
 
 }  // namespace mcl

@@ -147,24 +147,24 @@ int MclReadImage(MclReadHandle read, std::int32_t frameIndex, MclImageHandle ima
   }
 }
 
-int MclReadPlan(MclReadHandle read, std::int32_t frameIndex) {
+// A call on the picture reader whose only failure is memory running out.
+template <typename Call>
+int OnVideo(MclReadHandle read, Call call) {
   if (read == nullptr) return kBadHandle;
   try {
-    read->video->Plan(frameIndex);
+    call(*read->video);
     return 0;
   } catch (const std::bad_alloc&) {
     return Fail(mcl::ErrorKind::kOutOfMemory, read->video->Path());
   }
 }
 
+int MclReadPlan(MclReadHandle read, std::int32_t frameIndex) {
+  return OnVideo(read, [frameIndex](mcl::VideoReader& video) { video.Plan(frameIndex); });
+}
+
 int MclReadToEnd(MclReadHandle read) {
-  if (read == nullptr) return kBadHandle;
-  try {
-    read->video->ReadToEnd();
-    return 0;
-  } catch (const std::bad_alloc&) {
-    return Fail(mcl::ErrorKind::kOutOfMemory, read->video->Path());
-  }
+  return OnVideo(read, [](mcl::VideoReader& video) { video.ReadToEnd(); });
 }
 
 MclBitmapHandle MclImgToDIB(MclImageHandle image) {

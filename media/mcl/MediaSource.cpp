@@ -41,9 +41,7 @@ ErrorKind CheckFile(const std::string& path) {
 // files: a playlist or a concatenation list named ".avi" is refused, not
 // followed. MPEG elementary streams only where the name says MPEG video.
 std::string FormatWhitelist(const std::string& path) {
-  std::string extension = std::filesystem::path(path).extension().string();
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  const std::string extension = LowerCaseExtension(path);
   const bool elementaryName =
       extension == ".m1v" || extension == ".m2v" || extension == ".mpv" || extension == ".mpg" || extension == ".mpeg";
   return elementaryName ? std::string(kContainerFormats) + ",mpegvideo" : kContainerFormats;
@@ -92,6 +90,13 @@ ErrorKind OpenFormat(const SourceFiles& files, FormatPtr& format, LoggedErrors& 
 }
 
 }  // namespace
+
+std::string LowerCaseExtension(const std::string& path) {
+  std::string extension = std::filesystem::path(path).extension().string();
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return extension;
+}
 
 int VideoDecoderThreads(bool allCores) {
   const int cores = static_cast<int>(std::thread::hardware_concurrency());

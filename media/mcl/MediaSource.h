@@ -31,6 +31,9 @@ struct MediaSource {
 // A missing video stream is an error; a missing audio stream is not.
 ErrorKind OpenMediaSource(const SourceFiles& files, AVMediaType type, MediaSource& source);
 
+// ".vob" for "VTS_01_1.VOB": the name's extension, in lower case.
+std::string LowerCaseExtension(const std::string& path);
+
 // Whether the file can be opened as a source: a regular file with bytes in it.
 ErrorKind CheckSourceFile(const std::string& path);
 

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 
 namespace mcl {
 namespace {
@@ -20,12 +19,8 @@ constexpr double kLongestGapSeconds = 10;
 
 // DVD title parts, by their names.
 bool AreVobFiles(const SourceFiles& files) {
-  return std::all_of(files.begin(), files.end(), [](const std::string& path) {
-    std::string extension = std::filesystem::path(path).extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension == ".vob";
-  });
+  return std::all_of(files.begin(), files.end(),
+                     [](const std::string& path) { return LowerCaseExtension(path) == ".vob"; });
 }
 
 }  // namespace

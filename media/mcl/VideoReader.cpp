@@ -100,20 +100,23 @@ ReadStatus VideoReader::ReadFrame(int index) {
   if ((stray || index < currentSlot_ || farAhead) && !MoveTo(index)) return ReadStatus::kError;
   plan_.ForgetBefore(index);
   while (FillAhead() && aheadSlot_ <= index) {
-    std::swap(current_, ahead_);
-    currentSlot_ = aheadSlot_;
-    haveAhead_ = false;
+    TakeAhead();
   }
   if (ended_ && index > currentSlot_) return stoppedEarly_ ? ReadStatus::kError : ReadStatus::kPastEnd;
   return ReadStatus::kOk;
 }
 
+// The picture decoded ahead becomes the current one.
+void VideoReader::TakeAhead() {
+  std::swap(current_, ahead_);
+  currentSlot_ = aheadSlot_;
+  haveAhead_ = false;
+}
+
 void VideoReader::ReadToEnd() {
   plan_.TurnOff();
   for (int read = 0; read < kFarJump && FillAhead(); ++read) {
-    std::swap(current_, ahead_);
-    currentSlot_ = aheadSlot_;
-    haveAhead_ = false;
+    TakeAhead();
   }
 }
 
@@ -239,9 +242,7 @@ bool VideoReader::SeekBefore(int index) {
     lastKeySlot_ = -1;
     currentSlot_ = -1;
     if (FillAhead() && aheadSlot_ <= index) {
-      std::swap(current_, ahead_);
-      currentSlot_ = aheadSlot_;
-      haveAhead_ = false;
+      TakeAhead();
       return true;
     }
     back = std::max(2 * back, std::max(gop_, 12) + 1);

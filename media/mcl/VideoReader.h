@@ -67,6 +67,7 @@ class VideoReader {
   void CheckPlanClock(const AVFrame& picture, std::int64_t mended);
   bool DecodingTimeStaysPut() const;
   bool NewLoggedErrors();
+  void TakeAhead();
   std::unique_ptr<AheadDecoder> NewDecoder(MediaSource source);
 
   SourceFiles files_;
